@@ -1,0 +1,63 @@
+#pragma once
+
+#include <QString>
+
+#include <memory>
+#include <vector>
+
+namespace trouvimo {
+
+// The source of the draw's random numbers. Before each draw the lottery hands it a clock reading
+// to mix into its state (re-seeding with the same reading must not restart the sequence), then
+// takes one value.
+class RandomSource {
+public:
+    virtual ~RandomSource() = default;
+    virtual void reseed(double clockReading) = 0;
+    // Uniform in [0, 1), at least single precision.
+    [[nodiscard]] virtual float next() = 0;
+};
+
+// The draw without replacement that orders the words of a game and the letters of a word.
+// One instance is shared by the board for both uses, as the pool and the results always were.
+class Loterie {
+public:
+    // `clock` gives the reading mixed into the generator at every draw (seconds, any origin).
+    Loterie(std::unique_ptr<RandomSource> source, double (*clock)());
+    explicit Loterie(std::unique_ptr<RandomSource> source);
+    Loterie(); // the real generator on the real clock
+
+    // The highest pool index as filled; after a letter draw, the length of the current word.
+    qint16 NbMax = 0;
+    // The pool position chosen by the last draw.
+    qint16 IndiceTire = 0;
+    // The word order, indices 0..NbMax of the word draw: entry k is the number (from 1) of the
+    // word of round k + 1.
+    std::vector<qint16> OrdreMots;
+    // The letter order of the current word, indices 0..L: entries 1..L are a permutation of
+    // 1..L, entry 0 stays 0.
+    std::vector<qint16> OrdreLettres;
+
+    // Sets NbMax and fills the pool with the decimal texts "1" to NbMax + 1.
+    void remplirUrne(qint16 nbMax);
+    // The pool entry at `index` as decimal text ("" for a spare entry emptied by a resize).
+    [[nodiscard]] QString Urne(int index) const;
+    // The pool's current size (live and spare entries).
+    [[nodiscard]] int tailleUrne() const;
+
+    // Chooses a position among the first NbMax + 1 - k pool entries into IndiceTire.
+    void Tirage(qint16 k);
+    // Removes the entry at IndiceTire, keeping the order of the rest.
+    void RetirerTirage(qint16 k);
+
+    // The two calling sequences of the game.
+    // Word order of a list of nbMots words (nbMots >= 1): NbMax = nbMots - 1, steps 0..NbMax.
+    void tirerOrdreMots(qint16 nbMots);
+    // Letter order of a word of `length` letters: NbMax = length, steps 1..length.
+    void tirerOrdreLettres(qint16 length);
+
+private:
+    // ... implementation-defined pool representation
+};
+
+} // namespace trouvimo

@@ -1,0 +1,35 @@
+#pragma once
+
+#include <QList>
+#include <QString>
+
+namespace trouvimo {
+
+// How reading a word list ended.
+enum class ListStatus {
+    Read,    // the whole file was read
+    Missing, // the file does not exist: the board shows its message and closes
+    Stopped, // any other failure (a directory, no permission, a read error, the 32768th line):
+             // reading stopped silently and what was read until then is kept
+};
+
+// The word table as the board keeps it: TabMots holds the entries 0..NbMots, entry 0 empty and
+// entry k the k-th line of the file. When no line is read TabMots is left as it was.
+struct WordTable {
+    QList<QString> TabMots;
+    qint16 NbMots = 0;
+};
+
+// Reads the list file at `path` into `table`.
+//
+// A line ends at CR, an LF right after that CR belongs to the line end, a lone LF is an ordinary
+// character; the last line needs no line end and a final line end adds no entry. Spaces and case
+// are kept. At most 32767 lines are taken. The bytes are Windows-1252, unless the file starts
+// with a UTF-8 byte-order mark or is valid UTF-8 with at least one multi-byte sequence.
+ListStatus readWordList(const QString& path, WordTable& table);
+
+// The same rules applied to bytes already in memory (the file reader and the fuzz target share
+// it). Never fails: returns Stopped only when the 32767-line cap was hit.
+ListStatus parseWordList(QByteArrayView bytes, WordTable& table);
+
+} // namespace trouvimo
