@@ -1,0 +1,59 @@
+#include "DataPaths.h"
+#include "DisplayFactory.h"
+#include "EventLoopPause.h"
+#include "ImmediateExit.h"
+#include "Loterie.h"
+#include "QtSoundPlayer.h"
+#include "Resolution.h"
+#include "SharedValues.h"
+#include "SignalWatcher.h"
+#include "SystemClock.h"
+#include "frmChoix.h"
+#include "frmMots.h"
+
+#include <QApplication>
+#include <QPointer>
+
+#include <memory>
+
+using namespace trouvimo;
+
+int main(int argc, char* argv[])
+{
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Trouvimo"));
+
+    SharedValues shared;
+    const DataPaths paths(QCoreApplication::applicationDirPath());
+    const std::unique_ptr<Display> display = makeDisplay();
+    QtSoundPlayer sound;
+    SystemClock clock;
+    EventLoopPause pause(clock);
+    ImmediateExit processEnd(sound);
+    Loterie loterie;
+    std::unique_ptr<frmMots> board;
+
+    // The start screen deletes itself when the board is launched.
+    QPointer<frmChoix> choix = new frmChoix(shared, paths, *display, sound, processEnd);
+    QObject::connect(choix, &frmChoix::launchRequested, &app, [&] {
+        board = std::make_unique<frmMots>(
+            frmMots::Services { shared, paths, sound, *display, pause, processEnd, loterie });
+        board->showCentred();
+    });
+
+    // A signal ends the game the way the child would: through the board's closing when it is
+    // open, otherwise straight away; either way the display goes back to its measured size.
+    SignalWatcher signalWatcher;
+    QObject::connect(&signalWatcher, &SignalWatcher::terminationRequested, &app, [&] {
+        if (board) {
+            board->close();
+            return;
+        }
+        ChangerResolution(*display, shared.LargeurOrigine, shared.HauteurOrigine);
+        processEnd.endProcess();
+    });
+
+    choix->centreOnScreen();
+    choix->show();
+    return QApplication::exec();
+}

@@ -1,0 +1,83 @@
+#include "GifPic.h"
+
+#include "Twips.h"
+
+#include <QFileInfo>
+#include <QImageReader>
+#include <QMovie>
+#include <QPainter>
+
+namespace trouvimo {
+
+namespace {
+
+// A real picture of the game is a few tens of kilobytes; anything past this is not one.
+constexpr qint64 kMaxFileBytes = 16 * 1024 * 1024;
+
+} // namespace
+
+GifPic::GifPic(QWidget* parent)
+    : QWidget(parent)
+{
+    setAttribute(Qt::WA_TranslucentBackground);
+    setFocusPolicy(Qt::NoFocus);
+}
+
+GifPic::~GifPic() = default;
+
+std::optional<QSizeF> GifPic::load(const QString& file)
+{
+    clear();
+    const QFileInfo info(file);
+    if (!info.isFile() || info.size() <= 0 || info.size() > kMaxFileBytes)
+        return std::nullopt;
+
+    QImageReader probe(file);
+    const QSize size = probe.size();
+    if (!probe.canRead() || !size.isValid() || size.width() > kMaxSide || size.height() > kMaxSide)
+        return std::nullopt;
+
+    auto movie = std::make_unique<QMovie>(file);
+    if (!movie->isValid() || !movie->jumpToFrame(0) || movie->currentImage().isNull())
+        return std::nullopt;
+
+    m_movie = std::move(movie);
+    m_file = file;
+    connect(m_movie.get(), &QMovie::frameChanged, this, [this] { update(); });
+    if (isVisible())
+        m_movie->start();
+    update();
+    return QSizeF(size.width() * kTwipsPerPixel, size.height() * kTwipsPerPixel);
+}
+
+void GifPic::clear()
+{
+    m_movie.reset();
+    m_file.clear();
+    update();
+}
+
+void GifPic::paintEvent(QPaintEvent* /*event*/)
+{
+    if (!m_movie)
+        return;
+    QPainter painter(this);
+    painter.setRenderHint(QPainter::SmoothPixmapTransform);
+    painter.drawImage(rect(), m_movie->currentImage());
+}
+
+void GifPic::showEvent(QShowEvent* event)
+{
+    QWidget::showEvent(event);
+    if (m_movie)
+        m_movie->start();
+}
+
+void GifPic::hideEvent(QHideEvent* event)
+{
+    QWidget::hideEvent(event);
+    if (m_movie)
+        m_movie->stop();
+}
+
+} // namespace trouvimo

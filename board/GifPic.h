@@ -1,0 +1,42 @@
+#pragma once
+
+#include "BoardModel.h"
+
+#include <QWidget>
+
+#include <memory>
+
+class QMovie;
+
+namespace trouvimo {
+
+// The animated picture of a solved word. It plays a GIF scaled to its own rectangle and plays it
+// only while it is shown, so a hidden picture costs nothing.
+class GifPic : public QWidget, public PictureSource {
+    Q_OBJECT
+
+public:
+    // Pictures larger than this are refused before anything is decoded: a file that claims
+    // 30000 x 30000 pixels must not take the memory of the machine.
+    static constexpr int kMaxSide = 2048;
+
+    explicit GifPic(QWidget* parent = nullptr);
+    ~GifPic() override;
+
+    std::optional<QSizeF> load(const QString& file) override;
+    void clear() override;
+
+    [[nodiscard]] bool hasPicture() const { return m_movie != nullptr; }
+    [[nodiscard]] QString file() const { return m_file; }
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+    void hideEvent(QHideEvent* event) override;
+
+private:
+    std::unique_ptr<QMovie> m_movie;
+    QString m_file;
+};
+
+} // namespace trouvimo

@@ -1,0 +1,34 @@
+#pragma once
+
+#include <QRect>
+
+#include <cmath>
+
+namespace trouvimo {
+
+// Window designs are written in twips, 15 to the pixel at 96 dots per inch. A scale below 1
+// shrinks the whole design to fit a small screen; the edges are rounded separately so that
+// neighbouring controls keep sharing an edge.
+inline constexpr double kTwipsPerPixel = 15.0;
+
+[[nodiscard]] inline int twipsToPixels(double twips, double scale = 1.0)
+{
+    return static_cast<int>(std::lround(twips / kTwipsPerPixel * scale));
+}
+
+[[nodiscard]] inline QRect twipsRect(double left, double top, double width, double height,
+                                     double scale = 1.0)
+{
+    const int x = twipsToPixels(left, scale);
+    const int y = twipsToPixels(top, scale);
+    return { x, y, twipsToPixels(left + width, scale) - x, twipsToPixels(top + height, scale) - y };
+}
+
+// A font size given in points becomes a pixel size at the design's 96 dots per inch, so that
+// text keeps its proportion to the twips layout whatever the screen reports as its density.
+[[nodiscard]] inline int pointsToPixels(double points, double scale = 1.0)
+{
+    return static_cast<int>(std::lround(points * 96.0 / 72.0 * scale));
+}
+
+} // namespace trouvimo

@@ -1,0 +1,35 @@
+#!/usr/bin/env bash
+# Installs the Debian packages that Trouvimo needs to build, run and test, then builds it.
+# Used by play.sh and check.sh; safe to run again (only missing packages are installed).
+set -euo pipefail
+cd "$(dirname "$0")"
+
+packages=(
+    # build
+    cmake ninja-build g++ pkg-config qt6-base-dev qt6-multimedia-dev libxrandr-dev libx11-dev
+    libgl-dev libbenchmark-dev clang libclang-rt-dev
+    # run: the X11 platform plugin, GIF support, sound, fonts
+    qt6-qpa-plugins qt6-image-formats-plugins libqt6multimedia6 gstreamer1.0-plugins-base
+    fonts-comic-neue fonts-dejavu-core
+    # real-desktop tests: an X server whose modes switch, a sound server, a screen reader's view
+    xserver-xorg-core xserver-xorg-video-dummy x11-xserver-utils x11-utils xdotool
+    pulseaudio pulseaudio-utils sox dbus dbus-x11 at-spi2-core python3 python3-pyatspi
+    gir1.2-atspi-2.0 imagemagick strace
+)
+
+missing=()
+for package in "${packages[@]}"; do
+    dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed" \
+        || missing+=("$package")
+done
+
+if ((${#missing[@]})); then
+    sudo=""
+    [[ $(id -u) -ne 0 ]] && sudo="sudo"
+    echo "Installing: ${missing[*]}"
+    $sudo apt-get update
+    DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y --no-install-recommends "${missing[@]}"
+fi
+
+cmake --preset default
+cmake --build --preset default

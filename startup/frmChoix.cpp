@@ -1,0 +1,198 @@
+#include "frmChoix.h"
+
+#include "DataPaths.h"
+#include "DisplayFactory.h"
+#include "JouerSon.h"
+#include "Display.h"
+#include "ProcessEnd.h"
+#include "Resolution.h"
+#include "ScreenMeasure.h"
+#include "SharedValues.h"
+#include "Sound.h"
+#include "Twips.h"
+
+#include <QButtonGroup>
+#include <QGuiApplication>
+#include <QLabel>
+#include <QPainter>
+#include <QScreen>
+#include <QToolButton>
+
+using namespace Qt::StringLiterals;
+
+namespace trouvimo {
+
+namespace {
+
+// The design, in twips.
+constexpr int kClientWidth = 8700;
+constexpr int kClientHeight = 3915;
+constexpr float kSwitchWidth = 800.0F;
+constexpr float kSwitchHeight = 600.0F;
+
+// A graphical button: its picture above its caption on its own background colour, pressed in
+// while it is checked, as the flag buttons show which language is chosen.
+QToolButton* makeGraphicalButton(QWidget* parent, const QString& iconPath, const QColor& background)
+{
+    auto* button = new QToolButton(parent);
+    button->setIcon(QIcon(iconPath));
+    button->setIconSize({32, 32});
+    button->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
+    button->setFocusPolicy(Qt::StrongFocus);
+    button->setStyleSheet(
+        u"QToolButton { background-color: %1; border: 2px outset %2; }"
+        u"QToolButton:pressed, QToolButton:checked { border: 2px inset %2; }"
+        u"QToolButton:focus { outline: 1px dotted black; }"_s
+            .arg(background.name(), background.lighter(140).name()));
+    return button;
+}
+
+QLabel* makeWhiteLabel(QWidget* parent, const QString& caption)
+{
+    auto* label = new QLabel(caption, parent);
+    label->setAttribute(Qt::WA_TranslucentBackground);
+    QPalette palette = label->palette();
+    palette.setColor(QPalette::WindowText, QColor(255, 255, 255));
+    label->setPalette(palette);
+    return label;
+}
+
+} // namespace
+
+frmChoix::frmChoix(SharedValues& shared, const DataPaths& paths, Display& display,
+                   SoundPlayer& sound, ProcessEnd& processEnd, QWidget* parent)
+    : QWidget(parent, Qt::Window | Qt::FramelessWindowHint)
+    , m_shared(shared)
+    , m_paths(paths)
+    , m_display(display)
+    , m_sound(sound)
+    , m_processEnd(processEnd)
+    , m_background(u":/startup/start-background.png"_s)
+{
+    // The start screen goes for good when the board is launched.
+    setAttribute(Qt::WA_DeleteOnClose);
+    setWindowTitle(u"Form1"_s);
+    setFixedSize(twipsToPixels(kClientWidth), twipsToPixels(kClientHeight));
+    buildControls();
+    Form_Load();
+}
+
+void frmChoix::buildControls()
+{
+    // Created back to front, so that the stacking matches the design's front-to-back list.
+    m_Label1 = makeWhiteLabel(this, u"Jeu réalisé par Orvanel"_s);
+    m_Label1->setGeometry(twipsRect(120, 0, 2655, 255));
+    m_Label2 = makeWhiteLabel(this, u"© 2026 Orvanel"_s);
+    m_Label2->setGeometry(twipsRect(7320, 0, 1335, 255));
+
+    m_Option2 = makeGraphicalButton(this, u":/startup/flag-uk.png"_s, QColor(192, 0, 0));
+    m_Option2->setGeometry(twipsRect(3120, 3240, 2535, 495));
+    m_Option2->setAccessibleName(u"English"_s);
+    m_Option2->setToolTip(u"English"_s);
+    m_Option1 = makeGraphicalButton(this, u":/startup/flag-fr.png"_s, QColor(0, 0, 128));
+    m_Option1->setGeometry(twipsRect(3120, 2640, 2535, 495));
+    m_Option1->setAccessibleName(u"Français"_s);
+    m_Option1->setToolTip(u"Français"_s);
+    for (QToolButton* option : {m_Option1, m_Option2}) {
+        option->setCheckable(true);
+        option->setToolButtonStyle(Qt::ToolButtonIconOnly);
+    }
+    m_Option1->setChecked(true);
+
+    auto* group = new QButtonGroup(this);
+    group->setExclusive(true);
+    group->addButton(m_Option1);
+    group->addButton(m_Option2);
+    connect(m_Option1, &QToolButton::clicked, this, &frmChoix::Option1_Click);
+    connect(m_Option2, &QToolButton::clicked, this, &frmChoix::Option2_Click);
+
+    m_Command1[0] = makeGraphicalButton(this, u":/startup/tiger.png"_s, QColor(0, 128, 0));
+    m_Command1[0]->setText(u"&Lancer"_s);
+    m_Command1[0]->setGeometry(twipsRect(6960, 2640, 1575, 1095));
+    m_Command1[1] = makeGraphicalButton(this, u":/startup/dove.png"_s, QColor(255, 128, 0));
+    m_Command1[1]->setText(u"&Quitter"_s);
+    m_Command1[1]->setGeometry(twipsRect(240, 2640, 1575, 1095));
+    connect(m_Command1[0], &QToolButton::clicked, this, [this] { Command1_Click(0); });
+    connect(m_Command1[1], &QToolButton::clicked, this, [this] { Command1_Click(1); });
+
+    setTabOrder(m_Option2, m_Option1);
+    setTabOrder(m_Option1, m_Command1[0]);
+    setTabOrder(m_Command1[0], m_Command1[1]);
+    m_Option1->setFocus();
+}
+
+void frmChoix::Form_Load()
+{
+    m_shared.Francais = true;
+
+    const ScreenMetrics screen = m_display.metrics();
+    const auto width = measurePixels(screen.widthTwips, screen.twipsPerPixelX);
+    const auto height = measurePixels(screen.heightTwips, screen.twipsPerPixelY);
+    // A display too large to count in 16 bits is left exactly as it is; the board's closing
+    // then asks for the size it already has.
+    if (width && height) {
+        m_LargeurEcran = *width;
+        m_HauteurEcran = *height;
+        m_shared.LargeurOrigine = m_LargeurEcran;
+        m_shared.HauteurOrigine = m_HauteurEcran;
+        if (needsModeSwitch(m_LargeurEcran, m_HauteurEcran)) {
+            ChangerResolution(m_display, kSwitchWidth, kSwitchHeight);
+            m_switched = true;
+        }
+    } else {
+        m_shared.LargeurOrigine = static_cast<float>(std::round(screen.widthTwips / screen.twipsPerPixelX));
+        m_shared.HauteurOrigine = static_cast<float>(std::round(screen.heightTwips / screen.twipsPerPixelY));
+    }
+
+    m_shared.CheminSon = m_paths.join(u"\\sons\\Logoff.wav");
+    JouerSon(m_shared, m_paths, m_sound);
+}
+
+void frmChoix::Option1_Click()
+{
+    m_shared.Francais = true;
+}
+
+void frmChoix::Option2_Click()
+{
+    m_shared.Francais = false;
+}
+
+void frmChoix::Command1_Click(int Index)
+{
+    switch (Index) {
+    case 0:
+        close();
+        emit launchRequested();
+        break;
+    case 1:
+        // Quitting here must not leave the child's computer at 800 x 600.
+        ChangerResolution(m_display, m_shared.LargeurOrigine, m_shared.HauteurOrigine);
+        m_processEnd.endProcess();
+        break;
+    default:
+        break;
+    }
+}
+
+void frmChoix::centreOnScreen()
+{
+    if (m_switched)
+        waitForScreenSize(QSize(static_cast<int>(kSwitchWidth), static_cast<int>(kSwitchHeight)), 2000);
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    if (screen == nullptr)
+        return;
+    QRect frame(QPoint(), size());
+    frame.moveCenter(screen->geometry().center());
+    move(frame.topLeft());
+}
+
+void frmChoix::paintEvent(QPaintEvent* /*event*/)
+{
+    // The picture is a little larger than the window and is drawn from the top left, so its
+    // right and bottom edges fall outside.
+    QPainter painter(this);
+    painter.drawPixmap(0, 0, m_background);
+}
+
+} // namespace trouvimo
