@@ -2,6 +2,7 @@
 
 #include <QString>
 
+#include <cstdint>
 #include <memory>
 #include <vector>
 
@@ -17,6 +18,24 @@ public:
     // Uniform in [0, 1), at least single precision.
     [[nodiscard]] virtual float next() = 0;
 };
+
+// The generator the game uses: SplitMix64, whose whole state is one 64-bit word, so mixing a
+// clock reading in at every draw costs a few operations.
+class MixingRandomSource final : public RandomSource {
+public:
+    MixingRandomSource(); // seeded from the system's entropy source
+    explicit MixingRandomSource(std::uint64_t seed);
+
+    void reseed(double clockReading) override;
+    [[nodiscard]] float next() override;
+
+private:
+    std::uint64_t state_ = 0;
+};
+
+// The time of day in seconds since local midnight, with fractions: the clock the draw re-seeds
+// from.
+[[nodiscard]] double secondsSinceMidnight();
 
 // The draw without replacement that orders the words of a game and the letters of a word.
 // One instance is shared by the board for both uses, as the pool and the results always were.
@@ -57,7 +76,23 @@ public:
     void tirerOrdreLettres(qint16 length);
 
 private:
-    // ... implementation-defined pool representation
+    [[nodiscard]] int entry(int index) const;
+    [[nodiscard]] qint16 drawnValue() const;
+    void moveGapTo(std::size_t position);
+    void removeAt(int index);
+    void insertAt(int index, int value);
+    void resizeUrne(int size);
+
+    std::unique_ptr<RandomSource> source_;
+    double (*clock_)() = nullptr;
+
+    // The pool as a gap buffer: entries 0..gapStart_-1 are cells_[0..gapStart_-1], the rest
+    // follow the gap. Draws only reach the first 1001 positions, so the gap stays near the front
+    // and removing an entry moves at most about a thousand cells instead of the whole tail.
+    // A cell holds the entry's number, 0 for an empty entry.
+    std::vector<int> cells_;
+    std::size_t gapStart_ = 0;
+    std::size_t gapEnd_ = 0;
 };
 
 } // namespace trouvimo
