@@ -1,0 +1,692 @@
+"""A private real desktop for testing the game from outside, as a player and a screen reader see it.
+
+    with Desktop(mode=(1024, 768)) as desk:
+        with desk.recorder() as sound:
+            game = desk.launch(binary)
+            window = desk.wait_for_window(game.pid, 'Form1')
+        assert sound.result().heard
+        desk.click_node(desk.find_one(game.pid, role='push button', name='Quitter'))
+        game.wait_exit(5)
+
+Desktop starts, each by its own process id, an X server with switchable modes (the dummy driver), a
+PulseAudio server whose only sink is a null sink that can be recorded, and a D-Bus session bus with the
+AT-SPI accessibility bus. Every process it starts is stopped by its id when the block ends, also when it
+ends with an exception; the servers also die with the harness if it is killed outright.
+
+Accessibility queries run in a child process (atspi_agent.py) bound to the desktop's session bus and are
+read afresh at each call: the game changes under our feet, so nothing here caches what it saw.
+"""
+
+import contextlib
+import ctypes
+import json
+import os
+import re
+import select
+import shutil
+import signal
+import subprocess
+import sys
+import tempfile
+import threading
+import time
+from dataclasses import dataclass, field
+
+HERE = os.path.dirname(os.path.abspath(__file__))
+sys.path.insert(0, HERE)
+
+import xclient  # noqa: E402  (found beside this file)
+
+XORG_CONF = os.path.join(HERE, 'xorg-dummy.conf')
+AGENT = os.path.join(HERE, 'atspi_agent.py')
+SYSTEM_PYTHON = '/usr/bin/python3'
+AT_SPI_LAUNCHER = '/usr/libexec/at-spi-bus-launcher'
+OUTPUT = 'DUMMY0'
+SINK = 'trouvimo_sink'
+MODES = ((1024, 768), (800, 600), (1280, 600), (800, 480))
+# Every process started here carries this variable; the final sweep finds the ones that daemonised away
+# from us (the accessibility registry is started by the accessibility bus, not by us) by it.
+MARKER = 'TROUVIMO_DESKTOP'
+# A recording whose loudest sample stays below this is silence (a null sink's monitor gives exact zeros).
+HEARD_THRESHOLD = 0.02
+
+_libc = ctypes.CDLL(None, use_errno=True)
+_PR_SET_PDEATHSIG = 1
+
+
+def _die_with_parent():
+    _libc.prctl(_PR_SET_PDEATHSIG, signal.SIGKILL)
+
+
+class DesktopError(RuntimeError):
+    pass
+
+
+class Timeout(AssertionError):
+    pass
+
+
+def wait_for(condition, timeout=5.0, interval=0.02, what='condition'):
+    """Polls condition() until it returns something true, and returns that; raises Timeout otherwise."""
+    deadline = time.monotonic() + timeout
+    while True:
+        value = condition()
+        if value:
+            return value
+        if time.monotonic() >= deadline:
+            raise Timeout(f'timed out after {timeout:.1f} s waiting for {what}')
+        time.sleep(interval)
+
+
+def _stop_pid(process, grace=3.0):
+    """Stops one process we started: SIGTERM, then SIGKILL if it lingers. Returns its exit status."""
+    if process.poll() is not None:
+        return process.returncode
+    with contextlib.suppress(ProcessLookupError):
+        process.send_signal(signal.SIGTERM)
+    try:
+        return process.wait(grace)
+    except subprocess.TimeoutExpired:
+        with contextlib.suppress(ProcessLookupError):
+            process.kill()
+        return process.wait()
+
+
+# --- what the accessibility tree and the X server report -------------------------------------------------
+
+@dataclass
+class Node:
+    """One accessible object as it was when queried."""
+    role: str
+    name: str
+    states: frozenset
+    extents: tuple  # (x, y, width, height) in desktop coordinates, or None
+    path: tuple
+    children: list = field(default_factory=list)
+
+    @classmethod
+    def from_json(cls, data):
+        return cls(role=data['role'], name=data['name'], states=frozenset(data['states']),
+                   extents=tuple(data['extents']) if data['extents'] is not None else None,
+                   path=tuple(data['path']), children=[cls.from_json(c) for c in data['children']])
+
+    @property
+    def showing(self):
+        return 'showing' in self.states
+
+    @property
+    def visible(self):
+        return 'visible' in self.states
+
+    @property
+    def enabled(self):
+        return 'enabled' in self.states
+
+    def centre(self):
+        x, y, width, height = self.extents
+        return x + width // 2, y + height // 2
+
+    def walk(self):
+        yield self
+        for child in self.children:
+            yield from child.walk()
+
+    def describe(self, indent=0):
+        lines = [f'{"  " * indent}{self.role} {self.name!r} {sorted(self.states)} {self.extents}']
+        for child in self.children:
+            lines.append(child.describe(indent + 1))
+        return '\n'.join(lines)
+
+
+def plain_name(name):
+    """An accessible name without the '&' that marks an access key ('&Quitter' and 'Quitter' match)."""
+    return name.replace('&&', '\0').replace('&', '').replace('\0', '&')
+
+
+def matches(node, role=None, name=None, showing=None):
+    if role is not None and node.role != role:
+        return False
+    if name is not None:
+        wanted = name if callable(name) else (lambda n: plain_name(n) == plain_name(name))
+        if not wanted(node.name):
+            return False
+    if showing is not None and node.showing != showing:
+        return False
+    return True
+
+
+@dataclass
+class XWindow:
+    """A top-level X window as xwininfo reports it (positions relative to the root)."""
+    id: int
+    x: int
+    y: int
+    width: int
+    height: int
+    viewable: bool
+    title: str
+
+
+@dataclass
+class Recording:
+    path: str
+    max_amplitude: float
+    seconds: float
+
+    @property
+    def heard(self):
+        return self.max_amplitude >= HEARD_THRESHOLD
+
+
+class Recorder:
+    """Records the null sink from before the sound is expected until stop(); use as a context manager."""
+
+    def __init__(self, desktop, path):
+        self._desktop = desktop
+        self.path = path
+        self._result = None
+        self._scanned = 0
+        self._peak = 0
+        # A short latency makes parecord write as it goes: with its default two-second fragments the
+        # end of a recording is still in the server when parecord is told to stop, and is lost.
+        self._process = desktop._spawn(
+            ['parecord', '-d', f'{SINK}.monitor', '--latency-msec=20', '--format=s16le', '--channels=2',
+             '--rate=44100', '--file-format=wav', path], log='parecord')
+        # The sound must not start before the recording stream really exists.
+        wait_for(lambda: self._process.poll() is not None or self._recording_streams() > 0,
+                 timeout=5, what='the recorder to connect')
+        if self._process.poll() is not None:
+            raise DesktopError('parecord ended at once: ' + desktop.log_text('parecord'))
+
+    def _recording_streams(self):
+        out = self._desktop.run(['pactl', 'list', 'short', 'source-outputs'], check=False).stdout
+        return sum(1 for line in out.splitlines() if line.strip())
+
+    def peak_so_far(self):
+        """The loudest sample written so far (0..1), read from the file while parecord still writes it."""
+        with contextlib.suppress(OSError):
+            with open(self.path, 'rb') as recording:
+                content = recording.read()
+            start = content.find(b'data')
+            if start >= 0:
+                start += 8
+                begin = max(start, self._scanned)
+                end = begin + (len(content) - begin) // 2 * 2
+                if end > begin:
+                    samples = memoryview(content[begin:end]).cast('h')
+                    self._peak = max(self._peak, max(abs(sample) for sample in samples))
+                    self._scanned = end
+        return self._peak / 32768
+
+    def wait_heard(self, timeout=5.0):
+        """Waits until the recording holds a sound; raises Timeout if it stays silent."""
+        wait_for(lambda: self.peak_so_far() >= HEARD_THRESHOLD, timeout=timeout, interval=0.05,
+                 what='a sound on the null sink')
+
+    def stop(self):
+        if self._result is None:
+            if self._process.poll() is None:
+                # SIGINT lets parecord write the final lengths into the WAV header.
+                self._process.send_signal(signal.SIGINT)
+                try:
+                    self._process.wait(5)
+                except subprocess.TimeoutExpired:
+                    _stop_pid(self._process)
+            self._desktop._forget(self._process)
+            self._result = analyse_wav(self.path)
+        return self._result
+
+    def result(self):
+        return self.stop()
+
+    def __enter__(self):
+        return self
+
+    def __exit__(self, *exc):
+        self.stop()
+
+
+def analyse_wav(path):
+    """Loudest sample (sox's stat, 0..1) and length of a recording.
+
+    The null sink renders only while something plays, so the length counts the time from the first
+    sound on, not from the start of the recorder."""
+    stat = subprocess.run(['sox', path, '-n', 'stat'], capture_output=True, text=True)
+    found = re.search(r'Maximum amplitude:\s*([-\d.e]+)', stat.stderr)
+    length = re.search(r'Length \(seconds\):\s*([\d.e]+)', stat.stderr)
+    return Recording(path=path, max_amplitude=float(found.group(1)) if found else 0.0,
+                     seconds=float(length.group(1)) if length else 0.0)
+
+
+class App:
+    """A program launched on the desktop."""
+
+    def __init__(self, desktop, process, name):
+        self._desktop = desktop
+        self.process = process
+        self.pid = process.pid
+        self.name = name
+
+    def alive(self):
+        return self.process.poll() is None
+
+    def wait_exit(self, timeout=5.0):
+        """The exit status once the process has ended; raises Timeout if it is still running."""
+        try:
+            return self.process.wait(timeout)
+        except subprocess.TimeoutExpired:
+            raise Timeout(f'{self.name} (pid {self.pid}) still running after {timeout:.1f} s') from None
+
+    def stop(self):
+        status = _stop_pid(self.process)
+        self._desktop._forget(self.process)
+        return status
+
+    def output(self):
+        return self._desktop.log_text(self.name)
+
+
+class _Agent:
+    """The accessibility query process, restarted if it dies."""
+
+    def __init__(self, desktop):
+        self._desktop = desktop
+        self._process = None
+        self._lock = threading.Lock()
+
+    def _start(self):
+        env = dict(self._desktop.env, ATSPI_NO_CACHE='1')
+        self._process = self._desktop._spawn([SYSTEM_PYTHON, AGENT], log='atspi-agent', env=env,
+                                             stdin=subprocess.PIPE, stdout=subprocess.PIPE)
+
+    def ask(self, request, timeout=10.0):
+        with self._lock:
+            if self._process is None or self._process.poll() is not None:
+                self._start()
+            self._process.stdin.write((json.dumps(request) + '\n').encode())
+            self._process.stdin.flush()
+            ready, _, _ = select.select([self._process.stdout], [], [], timeout)
+            line = self._process.stdout.readline() if ready else b''
+            if not line:
+                self.close()
+                raise DesktopError(f'no answer from the accessibility agent to {request}: '
+                                   + self._desktop.log_text('atspi-agent'))
+            answer = json.loads(line)
+            if not answer.get('ok'):
+                raise DesktopError(f'accessibility query {request} failed: {answer.get("error")}')
+            return answer
+
+    def close(self):
+        if self._process is not None:
+            with contextlib.suppress(OSError):
+                self._process.stdin.close()
+            try:
+                self._process.wait(2)
+            except subprocess.TimeoutExpired:
+                _stop_pid(self._process)
+            self._process.stdout.close()
+            self._desktop._forget(self._process)
+            self._process = None
+
+
+class Desktop:
+    def __init__(self, mode=(1024, 768), keep_files=False):
+        self.start_mode = tuple(mode)
+        self.keep_files = keep_files
+        self.dir = None
+        self.display = None
+        self.env = None
+        self._processes = []
+        self._logs = {}
+        self._agent = None
+        self._x = None
+
+    # --- life cycle ----------------------------------------------------------------------------------
+
+    def __enter__(self):
+        try:
+            self.start()
+        except BaseException:
+            self.stop()
+            raise
+        return self
+
+    def __exit__(self, *exc):
+        self.stop()
+
+    def start(self):
+        self.dir = tempfile.mkdtemp(prefix='trouvimo-desktop-')
+        runtime = os.path.join(self.dir, 'runtime')
+        home = os.path.join(self.dir, 'home')
+        os.mkdir(runtime, 0o700)
+        os.mkdir(home, 0o700)
+        base = {key: value for key, value in os.environ.items()
+                if key not in ('DISPLAY', 'WAYLAND_DISPLAY', 'DBUS_SESSION_BUS_ADDRESS', 'PULSE_SERVER',
+                               'XDG_RUNTIME_DIR', 'XAUTHORITY', 'SESSION_MANAGER')}
+        base.update({MARKER: self.dir, 'HOME': home, 'XDG_RUNTIME_DIR': runtime,
+                     'XDG_CONFIG_HOME': os.path.join(home, '.config'),
+                     'XDG_CACHE_HOME': os.path.join(home, '.cache'),
+                     'LANG': os.environ.get('LANG', 'C.UTF-8')})
+        self.env = base
+
+        # The three servers start side by side; only the accessibility bus needs the session bus first.
+        xorg, display_pipe = self._start_xorg()
+        pulse = self._spawn(['pulseaudio', '-n', '--daemonize=no', '--exit-idle-time=-1',
+                             f'--load=module-null-sink sink_name={SINK}',
+                             '--load=module-native-protocol-unix auth-anonymous=1'],
+                            log='pulseaudio', env=dict(base, DBUS_SESSION_BUS_ADDRESS='disabled:'),
+                            die_with_parent=True)
+        dbus = self._spawn(['dbus-daemon', '--session', '--nofork', '--print-address=1'], log='dbus',
+                           stdout=subprocess.PIPE, die_with_parent=True)
+        address = self._read_line(dbus, 'the session bus address')
+        self.env['DBUS_SESSION_BUS_ADDRESS'] = address
+        launcher = self._spawn([AT_SPI_LAUNCHER, '--launch-immediately'], log='at-spi', die_with_parent=True)
+
+        self.display = self._await_display(xorg, display_pipe)
+        self.env['DISPLAY'] = self.display
+        self.env['PULSE_SERVER'] = 'unix:' + os.path.join(runtime, 'pulse', 'native')
+
+        wait_for(lambda: pulse.poll() is not None or self.run(['pactl', 'info'], check=False).returncode == 0,
+                 timeout=10, what='PulseAudio')
+        if pulse.poll() is not None:
+            raise DesktopError('PulseAudio did not start: ' + self.log_text('pulseaudio'))
+        self.run(['pactl', 'set-default-sink', SINK])
+
+        self._x = xclient.XConnection(self.display)
+        self.set_mode(*self.start_mode)
+
+        def accessibility_bus_ready():
+            if launcher.poll() is not None:
+                raise DesktopError('at-spi-bus-launcher ended: ' + self.log_text('at-spi'))
+            return self.run(['dbus-send', '--session', '--print-reply', '--dest=org.a11y.Bus',
+                             '/org/a11y/bus', 'org.a11y.Bus.GetAddress'], check=False).returncode == 0
+        wait_for(accessibility_bus_ready, timeout=10, what='the accessibility bus')
+        self._agent = _Agent(self)
+
+    def _start_xorg(self):
+        read_end, write_end = os.pipe()
+        number = self._free_display_number()
+        process = self._spawn(['Xorg', f':{number}', '-config', XORG_CONF, '-noreset', '-nolisten', 'tcp',
+                               '-logfile', os.path.join(self.dir, 'xorg.log'), '-displayfd', str(write_end)],
+                              log='xorg', pass_fds=(write_end,), die_with_parent=True)
+        os.close(write_end)
+        return process, read_end
+
+    @staticmethod
+    def _free_display_number():
+        # Start from a number that depends on our pid so that helpers starting together rarely meet.
+        first = 20 + os.getpid() % 200
+        for number in list(range(first, 400)) + list(range(20, first)):
+            if not (os.path.exists(f'/tmp/.X{number}-lock') or os.path.exists(f'/tmp/.X11-unix/X{number}')):
+                return number
+        raise DesktopError('no free X display number')
+
+    def _await_display(self, xorg, read_end):
+        # Xorg writes its display number to the pipe once it accepts connections.
+        try:
+            ready, _, _ = select.select([read_end], [], [], 15)
+            text = os.read(read_end, 64).decode().strip() if ready else ''
+        finally:
+            os.close(read_end)
+        if not text:
+            _stop_pid(xorg)
+            log = ''
+            with contextlib.suppress(OSError):
+                with open(os.path.join(self.dir, 'xorg.log'), errors='replace') as handle:
+                    log = handle.read()[-2000:]
+            raise DesktopError('Xorg did not start: ' + log)
+        return ':' + text
+
+    def _read_line(self, process, what):
+        ready, _, _ = select.select([process.stdout], [], [], 10)
+        line = process.stdout.readline().decode().strip() if ready else ''
+        if not line:
+            raise DesktopError(f'no {what}: ' + self.log_text('dbus'))
+        return line
+
+    def stop(self):
+        """Stops everything this desktop started, newest first, each by its pid."""
+        if self._agent is not None:
+            self._agent.close()
+            self._agent = None
+        if self._x is not None:
+            self._x.close()
+            self._x = None
+        for process in reversed(list(self._processes)):
+            _stop_pid(process)
+            for stream in (process.stdin, process.stdout):
+                if stream is not None:
+                    with contextlib.suppress(OSError):
+                        stream.close()
+        self._processes.clear()
+        if self.dir is not None:
+            self._sweep()
+            if not self.keep_files:
+                shutil.rmtree(self.dir, ignore_errors=True)
+            self.dir = None
+
+    def _sweep(self):
+        """Stops, by pid, what our own processes started and left behind (they carry our marker)."""
+        tag = f'{MARKER}={self.dir}'.encode()
+        for _ in range(2):
+            leftovers = []
+            for entry in os.listdir('/proc'):
+                if not entry.isdigit() or int(entry) == os.getpid():
+                    continue
+                try:
+                    with open(f'/proc/{entry}/stat', 'rb') as stat:
+                        if stat.read().rsplit(b')', 1)[1].split()[0] == b'Z':
+                            continue
+                    with open(f'/proc/{entry}/environ', 'rb') as environ:
+                        if tag in environ.read().split(b'\0'):
+                            leftovers.append(int(entry))
+                except (OSError, IndexError):
+                    continue
+            if not leftovers:
+                return
+            for pid in leftovers:
+                with contextlib.suppress(ProcessLookupError):
+                    os.kill(pid, signal.SIGTERM)
+            time.sleep(0.2)
+        for pid in leftovers:
+            with contextlib.suppress(ProcessLookupError):
+                os.kill(pid, signal.SIGKILL)
+
+    # --- processes -----------------------------------------------------------------------------------
+
+    def _spawn(self, argv, log, env=None, die_with_parent=False, **popen):
+        path = os.path.join(self.dir, f'{log}.log')
+        self._logs[log] = path
+        cwd = popen.pop('cwd', None) or self.dir
+        with open(path, 'ab') as out:
+            popen.setdefault('stdout', out)
+            process = subprocess.Popen(argv, env=env or self.env, stderr=out, cwd=cwd,
+                                       preexec_fn=_die_with_parent if die_with_parent else None, **popen)
+        self._processes.append(process)
+        return process
+
+    def _forget(self, process):
+        if process in self._processes:
+            self._processes.remove(process)
+
+    def log_text(self, log):
+        path = self._logs.get(log)
+        if path is None:
+            return ''
+        with contextlib.suppress(OSError):
+            with open(path, errors='replace') as handle:
+                return handle.read()[-4000:]
+        return ''
+
+    def run(self, argv, check=True, timeout=10):
+        """Runs a short command in the desktop's environment and waits for it."""
+        result = subprocess.run(argv, env=self.env, capture_output=True, text=True, timeout=timeout)
+        if check and result.returncode != 0:
+            raise DesktopError(f'{" ".join(argv)} failed ({result.returncode}): {result.stderr.strip()}')
+        return result
+
+    def launch(self, binary, args=(), cwd=None, env=None, name=None):
+        """Starts a program on this desktop, seen by AT-SPI, heard on the null sink."""
+        environment = dict(self.env, QT_LINUX_ACCESSIBILITY_ALWAYS_ON='1', QT_QPA_PLATFORM='xcb')
+        environment.pop('QT_QPA_PLATFORMTHEME', None)
+        environment.update(env or {})
+        name = name or f'{os.path.basename(binary)}-{len(self._logs)}'
+        process = self._spawn([binary, *args], log=name, env=environment, cwd=cwd or os.path.dirname(binary))
+        return App(self, process, name)
+
+    def copy_app(self, binary, extra_files=()):
+        """A private copy of the application directory (the executable and every data file beside it),
+        for tests that change, remove or add data; returns the path of the copied executable."""
+        source = os.path.dirname(os.path.abspath(binary))
+        target = tempfile.mkdtemp(prefix='app-', dir=self.dir)
+        for entry in os.listdir(source):
+            path = os.path.join(source, entry)
+            if entry in ('CMakeFiles',) or entry.endswith(('.ninja', '.cmake', '_autogen')):
+                continue
+            if os.path.isdir(path):
+                shutil.copytree(path, os.path.join(target, entry), symlinks=True)
+            else:
+                shutil.copy2(path, os.path.join(target, entry))
+        for relative, content in dict(extra_files).items():
+            destination = os.path.join(target, relative)
+            os.makedirs(os.path.dirname(destination), exist_ok=True)
+            with open(destination, 'wb') as out:
+                out.write(content)
+        return os.path.join(target, os.path.basename(binary))
+
+    def recorder(self, name='sound'):
+        return Recorder(self, os.path.join(self.dir, f'{name}-{time.monotonic_ns()}.wav'))
+
+    # --- display -------------------------------------------------------------------------------------
+
+    def set_mode(self, width, height):
+        self.run(['xrandr', '--output', OUTPUT, '--mode', f'{width}x{height}'])
+
+    def mode(self):
+        """The mode of the output as xrandr sees it: (width, height) of its active mode."""
+        out = self.run(['xrandr', '--current']).stdout
+        found = re.search(rf'^{OUTPUT} connected(?: primary)? (\d+)x(\d+)\+', out, re.MULTILINE)
+        if not found:
+            raise DesktopError('no active mode on ' + OUTPUT + ':\n' + out)
+        return int(found.group(1)), int(found.group(2))
+
+    def screen_size(self):
+        """The size of the X screen itself, which a program that switched only the output would leave."""
+        out = self.run(['xrandr', '--current']).stdout
+        found = re.search(r'current (\d+) x (\d+)', out)
+        return int(found.group(1)), int(found.group(2))
+
+    def wait_for_mode(self, width, height, timeout=5.0):
+        return wait_for(lambda: self.mode() == (width, height) and self.screen_size() == (width, height),
+                        timeout=timeout, what=f'the display at {width}x{height} (now {self.mode()})')
+
+    def screenshot(self, path=None):
+        """The whole screen as an xclient.Image; saved as PNG when a path is given."""
+        image = self._x.screenshot()
+        if path is not None:
+            image.save_png(path)
+        return image
+
+    # --- X windows -----------------------------------------------------------------------------------
+
+    def x_windows(self, pid, only_visible=True):
+        """The top-level X windows of a process (found by _NET_WM_PID), with their geometry."""
+        argv = ['xdotool', 'search'] + (['--onlyvisible'] if only_visible else []) + ['--pid', str(pid)]
+        ids = self.run(argv, check=False).stdout.split()
+        windows = []
+        for window_id in ids:
+            info = self.run(['xwininfo', '-id', window_id], check=False)
+            if info.returncode != 0:
+                continue
+            windows.append(_parse_xwininfo(int(window_id), info.stdout))
+        return windows
+
+    def x_property(self, window_id, name):
+        """A window property as xprop prints it (the text after '=' or ':'), or None when unset."""
+        out = self.run(['xprop', '-id', str(window_id), name], check=False).stdout.strip()
+        if 'not found' in out or 'no such atom' in out or not out:
+            return None
+        return re.split(r'\s[=:]\s', out, maxsplit=1)[-1]
+
+    def motif_decorations(self, window_id):
+        """The decorations that the window asks of a window manager through _MOTIF_WM_HINTS (None when it
+        states no wish: full decorations), 0 for a frameless window."""
+        value = self.x_property(window_id, '_MOTIF_WM_HINTS')
+        if value is None:
+            return None
+        flags, _functions, decorations = (int(part, 0) for part in value.split(',')[:3])
+        return decorations if flags & 2 else None
+
+    # --- input ---------------------------------------------------------------------------------------
+
+    def click(self, x, y, button=1):
+        self.run(['xdotool', 'mousemove', '--sync', str(x), str(y), 'click', str(button)])
+
+    def click_node(self, node):
+        if node.extents is None:
+            raise DesktopError(f'{node.role} {node.name!r} has no place on the screen')
+        self.click(*node.centre())
+
+    def key(self, keys, window_id=None):
+        """Sends keys (xdotool syntax, e.g. 'alt+q') through XTEST to the given window, focused first."""
+        if window_id is not None:
+            self.run(['xdotool', 'windowfocus', '--sync', str(window_id)])
+        self.run(['xdotool', 'key', '--clearmodifiers', keys])
+
+    # --- accessibility -------------------------------------------------------------------------------
+
+    def accessible_apps(self):
+        return self._agent.ask({'op': 'apps'})['apps']
+
+    def accessible_app(self, pid):
+        """The program's accessible application with its whole tree, or None if it is not registered."""
+        data = self._agent.ask({'op': 'tree', 'pid': pid})['app']
+        return Node.from_json(data) if data is not None else None
+
+    def windows(self, pid):
+        """The accessible top-level windows of the program (the children of its application)."""
+        app = self.accessible_app(pid)
+        return app.children if app is not None else []
+
+    def find(self, pid, role=None, name=None, showing=None):
+        app = self.accessible_app(pid)
+        if app is None:
+            return []
+        return [node for node in app.walk() if node is not app and matches(node, role, name, showing)]
+
+    def find_one(self, pid, role=None, name=None, showing=True, timeout=5.0):
+        """Waits until exactly one accessible object matches and returns it."""
+        def single():
+            found = self.find(pid, role, name, showing)
+            return found[0] if len(found) == 1 else None
+        try:
+            return wait_for(single, timeout=timeout, what=f'one {role or "object"} named {name!r}')
+        except Timeout:
+            app = self.accessible_app(pid)
+            raise Timeout(f'no single {role or "object"} named {name!r} in:\n'
+                          + (app.describe() if app else '(no accessible application)')) from None
+
+    def wait_for_window(self, pid, title, timeout=10.0):
+        """Waits until the program shows a top-level window with that accessible name and returns it."""
+        def shown():
+            for window in self.windows(pid):
+                if matches(window, name=title) and window.showing:
+                    return window
+            return None
+        return wait_for(shown, timeout=timeout, what=f'window {title!r} of pid {pid}')
+
+    def press(self, node, pid, action='Press'):
+        """Runs an accessible action on the node, as a screen reader would instead of clicking."""
+        return self._agent.ask({'op': 'action', 'pid': pid, 'path': list(node.path), 'name': action})['done']
+
+
+def _parse_xwininfo(window_id, text):
+    def number(label):
+        return int(re.search(rf'{label}:\s*(-?\d+)', text).group(1))
+    title = re.search(r'xwininfo: Window id: \S+ (.*)$', text, re.MULTILINE)
+    title_text = title.group(1).strip() if title else ''
+    if title_text.startswith('"') and title_text.endswith('"'):
+        title_text = title_text[1:-1]
+    return XWindow(id=window_id, x=number('Absolute upper-left X'), y=number('Absolute upper-left Y'),
+                   width=number('Width'), height=number('Height'),
+                   viewable='IsViewable' in text, title=title_text)
