@@ -1,5 +1,7 @@
 #include "TextDecoding.h"
 
+#include <QStringDecoder>
+
 #include <array>
 #include <cstdint>
 
@@ -69,6 +71,13 @@ bool looksLikeUtf8(QByteArrayView bytes)
         i += length;
     }
     return multiByte;
+}
+
+QString decodeUtf8(QByteArrayView bytes)
+{
+    QStringDecoder decoder(QStringConverter::Utf8,
+        QStringConverter::Flag::ConvertInitialBom | QStringConverter::Flag::Stateless);
+    return decoder.decode(bytes);
 }
 
 QString decodeWindows1252(QByteArrayView bytes)

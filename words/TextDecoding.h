@@ -13,6 +13,10 @@ inline constexpr QByteArrayView kUtf8Bom{"\xEF\xBB\xBF", 3};
 // same either way, and a single-byte list must never be taken for UTF-8 by accident.
 [[nodiscard]] bool looksLikeUtf8(QByteArrayView bytes);
 
+// UTF-8 with every byte-order mark kept as U+FEFF (the caller drops the file's own) and each
+// malformed sequence replaced by U+FFFD.
+[[nodiscard]] QString decodeUtf8(QByteArrayView bytes);
+
 // Windows-1252, one character per byte. The five bytes the code page leaves undefined become
 // the control characters of the same value, as the Windows conversion does.
 [[nodiscard]] QString decodeWindows1252(QByteArrayView bytes);

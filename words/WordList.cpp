@@ -93,7 +93,7 @@ ListStatus parse(QByteArrayView bytes, Ending ending, WordTable& table)
     const QByteArrayView taken = capped ? bytes.first(cap) : bytes;
     if (!utf8)
         utf8 = looksLikeUtf8(taken);
-    const QString text = utf8 ? QString::fromUtf8(taken) : decodeWindows1252(taken);
+    const QString text = utf8 ? decodeUtf8(taken) : decodeWindows1252(taken);
 
     // Both encodings turn each byte below 0x80 into the one character of the same value and
     // never produce a CR or LF from other bytes, so the lines can be cut on the decoded text.

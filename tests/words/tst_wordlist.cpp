@@ -1,0 +1,308 @@
+#include "TextDecoding.h"
+#include "WordList.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <unistd.h>
+
+using namespace Qt::StringLiterals;
+using trouvimo::ListStatus;
+using trouvimo::WordTable;
+
+namespace {
+
+// Every byte from 0x80 to 0x9F as Windows shows it, the five undefined ones as the control
+// characters of the same value.
+const QString kWindows1252HighRange =
+    u"€\u0081‚ƒ„…†‡ˆ‰Š‹Œ\u008DŽ\u008F\u0090‘’“”•–—˜™š›œ\u009DžŸ"_s;
+
+QByteArray highRangeBytes()
+{
+    QByteArray bytes;
+    for (int b = 0x80; b < 0xA0; ++b)
+        bytes.append(static_cast<char>(b));
+    return bytes;
+}
+
+QByteArray numberedLines(int count, QByteArrayView lineEnd)
+{
+    QByteArray bytes;
+    for (int i = 1; i <= count; ++i) {
+        bytes.append('w');
+        bytes.append(QByteArray::number(i));
+        bytes.append(lineEnd);
+    }
+    return bytes;
+}
+
+QStringList entriesOf(const WordTable& table)
+{
+    return QStringList(table.TabMots.begin() + 1, table.TabMots.end());
+}
+
+} // namespace
+
+class TestWordList : public QObject {
+    Q_OBJECT
+
+private:
+    QTemporaryDir dir_;
+    int fileCount_ = 0;
+
+    QString writeFile(const QByteArray& bytes)
+    {
+        const QString path = dir_.filePath(u"list%1.txt"_s.arg(++fileCount_));
+        QFile file(path);
+        if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size())
+            qFatal("cannot write the test list");
+        return path;
+    }
+
+private slots:
+    void initTestCase() { QVERIFY(dir_.isValid()); }
+
+    void lineRulesAndDecoding_data()
+    {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<QStringList>("entries");
+
+        const auto row = [](const char* name, QByteArray bytes, QStringList entries) {
+            QTest::newRow(name) << bytes << entries;
+        };
+        row("one word without line end", "chat", {u"chat"_s});
+        row("final CR LF adds nothing", "chat\r\nchien\r\n", {u"chat"_s, u"chien"_s});
+        row("CR LF CR LF makes an empty entry", "chat\r\n\r\n", {u"chat"_s, QString()});
+        row("empty line between words", "a\r\n\r\nb", {u"a"_s, QString(), u"b"_s});
+        row("CR alone ends a line", "a\rb\r", {u"a"_s, u"b"_s});
+        row("LF alone is a character", "un\ndeux\ntrois\n", {u"un\ndeux\ntrois\n"_s});
+        row("LF before CR stays in the line", "a\n\rb", {u"a\n"_s, u"b"_s});
+        row("only the first LF after CR is eaten", "a\r\n\nb", {u"a"_s, u"\nb"_s});
+        row("CR CR LF", "a\r\r\nb", {u"a"_s, QString(), u"b"_s});
+        row("a lone line end", "\r\n", {QString()});
+        row("two line ends", "\r\n\r\n", {QString(), QString()});
+        row("spaces and capitals kept", " Chat \r\n  LOUP\t\r\n", {u" Chat "_s, u"  LOUP\t"_s});
+        row("NUL is a character", QByteArray("a\0b", 3), {QString(u"a\0b"_s)});
+        row("Windows-1252 accents", "\xE9t\xE9\r\n\xC7\xE0 \xFF", {u"été"_s, u"Çà ÿ"_s});
+        row("Windows-1252 0x80 to 0x9F", highRangeBytes(), {kWindows1252HighRange});
+        row("Latin-1 range", "\xA0\xAB\xBB\xC6\xD7\xDF\xF7", {u"\u00A0«»Æ×ß÷"_s});
+        row("UTF-8 without mark", "caf\xC3\xA9\r\nna\xC3\xAFve", {u"café"_s, u"naïve"_s});
+        row("UTF-8 four-byte sequence", "\xF0\x9F\x98\x80!", {u"\U0001F600!"_s});
+        row("UTF-8 mark is not text", "\xEF\xBB\xBF" "chat\r\nchien", {u"chat"_s, u"chien"_s});
+        row("UTF-8 mark before ASCII", "\xEF\xBB\xBF\r\nx", {QString(), u"x"_s});
+        row("UTF-8 mark then invalid bytes", "\xEF\xBB\xBF\xE9t\xE9", {u"\uFFFDt\uFFFD"_s});
+        row("only the first mark is dropped", "\xEF\xBB\xBF\xEF\xBB\xBFx", {u"\uFEFFx"_s});
+        row("one bad byte makes it Windows-1252", "caf\xC3\xA9\r\n\xE9t\xE9",
+            {u"cafÃ©"_s, u"été"_s});
+        row("overlong form is not UTF-8", "\xC0\xAF\xC3\xA9", {u"À¯Ã©"_s});
+        row("surrogate is not UTF-8", "\xED\xA0\x80", {u"í\u00A0€"_s});
+        row("beyond U+10FFFF is not UTF-8", "\xF4\x90\x80\x80", {u"ô\u0090€€"_s});
+        row("cut sequence at the end", "\xC3\xA9\xC3", {u"Ã©Ã"_s});
+        row("CR inside a would-be sequence", "\xC3\r\xA9", {u"Ã"_s, u"©"_s});
+    }
+
+    void lineRulesAndDecoding()
+    {
+        QFETCH(QByteArray, bytes);
+        QFETCH(QStringList, entries);
+
+        WordTable parsed;
+        QCOMPARE(trouvimo::parseWordList(bytes, parsed), ListStatus::Read);
+        QCOMPARE(parsed.NbMots, entries.size());
+        QCOMPARE(parsed.TabMots.size(), entries.size() + 1);
+        QCOMPARE(parsed.TabMots.first(), QString());
+        QCOMPARE(entriesOf(parsed), entries);
+
+        WordTable read;
+        QCOMPARE(trouvimo::readWordList(writeFile(bytes), read), ListStatus::Read);
+        QCOMPARE(read.NbMots, parsed.NbMots);
+        QCOMPARE(read.TabMots, parsed.TabMots);
+    }
+
+    void utf8Validator_data()
+    {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<bool>("utf8");
+
+        QTest::newRow("empty") << QByteArray() << false;
+        QTest::newRow("ASCII only") << QByteArray("plain \x7F") << false;
+        QTest::newRow("U+0080") << QByteArray("\xC2\x80") << true;
+        QTest::newRow("U+07FF") << QByteArray("\xDF\xBF") << true;
+        QTest::newRow("C0 overlong") << QByteArray("\xC0\x80") << false;
+        QTest::newRow("C1 overlong") << QByteArray("\xC1\xBF") << false;
+        QTest::newRow("U+0800") << QByteArray("\xE0\xA0\x80") << true;
+        QTest::newRow("E0 overlong") << QByteArray("\xE0\x9F\xBF") << false;
+        QTest::newRow("U+D7FF") << QByteArray("\xED\x9F\xBF") << true;
+        QTest::newRow("U+D800") << QByteArray("\xED\xA0\x80") << false;
+        QTest::newRow("U+DFFF") << QByteArray("\xED\xBF\xBF") << false;
+        QTest::newRow("U+E000") << QByteArray("\xEE\x80\x80") << true;
+        QTest::newRow("U+FFFF") << QByteArray("\xEF\xBF\xBF") << true;
+        QTest::newRow("U+10000") << QByteArray("\xF0\x90\x80\x80") << true;
+        QTest::newRow("F0 overlong") << QByteArray("\xF0\x8F\xBF\xBF") << false;
+        QTest::newRow("U+10FFFF") << QByteArray("\xF4\x8F\xBF\xBF") << true;
+        QTest::newRow("U+110000") << QByteArray("\xF4\x90\x80\x80") << false;
+        QTest::newRow("F5 lead") << QByteArray("\xF5\x80\x80\x80") << false;
+        QTest::newRow("FF byte") << QByteArray("a\xC3\xA9\xFF") << false;
+        QTest::newRow("lone continuation") << QByteArray("\xC3\xA9\x80") << false;
+        QTest::newRow("bad third byte") << QByteArray("\xE2\x82\x41") << false;
+        QTest::newRow("bad fourth byte") << QByteArray("\xF0\x9F\x98\xC3") << false;
+        QTest::newRow("truncated at end") << QByteArray("\xC3\xA9\xE2\x82") << false;
+        QTest::newRow("mixed text") << QByteArray("na\xC3\xAFve \xE2\x82\xAC") << true;
+    }
+
+    void utf8Validator()
+    {
+        QFETCH(QByteArray, bytes);
+        QFETCH(bool, utf8);
+        QCOMPARE(trouvimo::looksLikeUtf8(bytes), utf8);
+    }
+
+    void emptyInputLeavesTableAlone_data()
+    {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::newRow("empty file") << QByteArray();
+        QTest::newRow("only a UTF-8 mark") << QByteArray("\xEF\xBB\xBF");
+    }
+
+    void emptyInputLeavesTableAlone()
+    {
+        QFETCH(QByteArray, bytes);
+        WordTable table{{QString(), u"old"_s, u"older"_s}, 2};
+        const QList<QString> before = table.TabMots;
+
+        QCOMPARE(trouvimo::readWordList(writeFile(bytes), table), ListStatus::Read);
+        QCOMPARE(table.NbMots, 0);
+        QCOMPARE(table.TabMots, before);
+    }
+
+    void tableIsResizedToTheLines()
+    {
+        WordTable table{{QString(), u"a"_s, u"b"_s, u"c"_s, u"d"_s}, 4};
+        QCOMPARE(trouvimo::parseWordList("x\r\ny", table), ListStatus::Read);
+        QCOMPARE(table.NbMots, 2);
+        QCOMPARE(table.TabMots, (QList<QString>{QString(), u"x"_s, u"y"_s}));
+    }
+
+    void lineCap_data()
+    {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<ListStatus>("status");
+
+        QTest::newRow("40000 lines") << numberedLines(40000, "\r\n") << ListStatus::Stopped;
+        QTest::newRow("32767 lines ending with CR LF")
+            << numberedLines(32767, "\r\n") << ListStatus::Read;
+        QTest::newRow("32767 lines ending with CR")
+            << numberedLines(32767, "\r") << ListStatus::Read;
+        QTest::newRow("an empty 32768th line")
+            << numberedLines(32767, "\r\n") + "\r\n" << ListStatus::Stopped;
+        QTest::newRow("LF alone starts line 32768")
+            << numberedLines(32767, "\r") + "\n\n" << ListStatus::Stopped;
+        QTest::newRow("invalid UTF-8 only past the cap")
+            << "\xC3\xA9" + numberedLines(32767, "\r\n") + "\xE9\r\n" << ListStatus::Stopped;
+        QTest::newRow("a long tail past the cap")
+            << numberedLines(32768, "\r\n") + QByteArray(3 * 1024 * 1024, 'z')
+            << ListStatus::Stopped;
+    }
+
+    void lineCap()
+    {
+        QFETCH(QByteArray, bytes);
+        QFETCH(ListStatus, status);
+
+        WordTable parsed;
+        QCOMPARE(trouvimo::parseWordList(bytes, parsed), status);
+        QCOMPARE(parsed.NbMots, 32767);
+        QCOMPARE(parsed.TabMots.size(), 32768);
+        QVERIFY(parsed.TabMots[2] == u"w2"_s);
+        QVERIFY(parsed.TabMots[32767].endsWith(u"w32767"_s));
+        QVERIFY(!parsed.TabMots[32767].contains(u'\n'));
+
+        WordTable read;
+        QCOMPARE(trouvimo::readWordList(writeFile(bytes), read), status);
+        QCOMPARE(read.NbMots, 32767);
+        QCOMPARE(read.TabMots, parsed.TabMots);
+    }
+
+    void capTakesTheEncodingFromTheTakenLinesOnly()
+    {
+        const QByteArray bytes = "\xC3\xA9" + numberedLines(32767, "\r\n") + "\xE9";
+        WordTable table;
+        QCOMPARE(trouvimo::parseWordList(bytes, table), ListStatus::Stopped);
+        QCOMPARE(table.TabMots[1], u"éw1"_s);
+    }
+
+    void longSingleLine()
+    {
+        QByteArray bytes(10 * 1024 * 1024, 'a');
+        bytes[5] = ' ';
+        WordTable table;
+        QCOMPARE(trouvimo::readWordList(writeFile(bytes + "\r\n"), table), ListStatus::Read);
+        QCOMPARE(table.NbMots, 1);
+        QCOMPARE(table.TabMots[1].size(), bytes.size());
+        QCOMPARE(table.TabMots[1], QString::fromLatin1(bytes));
+    }
+
+    void missingFile_data()
+    {
+        QTest::addColumn<bool>("danglingLink");
+        QTest::newRow("no such file") << false;
+        QTest::newRow("dangling symbolic link") << true;
+    }
+
+    void missingFile()
+    {
+        QFETCH(bool, danglingLink);
+        QString path = dir_.filePath(u"ListeMotsAnglais.txt"_s);
+        if (danglingLink) {
+            path = dir_.filePath(u"link.txt"_s);
+            QVERIFY(QFile::link(dir_.filePath(u"nowhere.txt"_s), path));
+        }
+        WordTable table{{QString(), u"kept"_s}, 1};
+        QCOMPARE(trouvimo::readWordList(path, table), ListStatus::Missing);
+        QCOMPARE(table.NbMots, 0);
+        QCOMPARE(table.TabMots, (QList<QString>{QString(), u"kept"_s}));
+    }
+
+    void directoryIsStopped()
+    {
+        const QString path = dir_.filePath(u"ListeMots.txt"_s);
+        QVERIFY(QDir(dir_.path()).mkdir(u"ListeMots.txt"_s));
+        WordTable table{{QString(), u"kept"_s}, 1};
+        QCOMPARE(trouvimo::readWordList(path, table), ListStatus::Stopped);
+        QCOMPARE(table.NbMots, 0);
+        QCOMPARE(table.TabMots, (QList<QString>{QString(), u"kept"_s}));
+    }
+
+    void unreadableFileIsStopped()
+    {
+        if (geteuid() == 0)
+            QSKIP("permissions do not stop root from reading");
+        const QString path = writeFile("chat\r\n");
+        QVERIFY(QFile::setPermissions(path, QFileDevice::Permissions()));
+        WordTable table;
+        QCOMPARE(trouvimo::readWordList(path, table), ListStatus::Stopped);
+        QCOMPARE(table.NbMots, 0);
+        QVERIFY(table.TabMots.isEmpty());
+    }
+
+    void readErrorCountsTheLineBeingRead()
+    {
+        // The kernel refuses to read the unmapped first page of a process's memory: the file
+        // opens, and the very first read fails.
+        const QString path = u"/proc/self/mem"_s;
+        QFile probe(path);
+        if (!probe.open(QIODevice::ReadOnly))
+            QSKIP("no /proc/self/mem to read from");
+        probe.close();
+
+        WordTable table{{QString(), u"old"_s, u"older"_s}, 2};
+        QCOMPARE(trouvimo::readWordList(path, table), ListStatus::Stopped);
+        QCOMPARE(table.NbMots, 1);
+        QCOMPARE(table.TabMots, (QList<QString>{QString(), QString()}));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestWordList)
+#include "tst_wordlist.moc"
