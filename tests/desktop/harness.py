@@ -52,6 +52,7 @@ HEARD_THRESHOLD = 0.02
 
 _libc = ctypes.CDLL(None, use_errno=True)
 _PR_SET_PDEATHSIG = 1
+_PR_SET_CHILD_SUBREAPER = 36
 
 
 def _die_with_parent():
@@ -144,7 +145,8 @@ def plain_name(name):
 
 
 def matches(node, role=None, name=None, showing=None):
-    if role is not None and node.role != role:
+    """role: a role name or a set of them; name: a name ('&' ignored) or a predicate on the name."""
+    if role is not None and not (node.role == role if isinstance(role, str) else node.role in role):
         return False
     if name is not None:
         wanted = name if callable(name) else (lambda n: plain_name(n) == plain_name(name))
@@ -340,6 +342,7 @@ class Desktop:
         self._logs = {}
         self._agent = None
         self._x = None
+        self._display_pipe = None
 
     # --- life cycle ----------------------------------------------------------------------------------
 
@@ -355,6 +358,8 @@ class Desktop:
         self.stop()
 
     def start(self):
+        # Orphans of the processes started here (the accessibility registry daemonises) come to us.
+        _libc.prctl(_PR_SET_CHILD_SUBREAPER, 1)
         self.dir = tempfile.mkdtemp(prefix='trouvimo-desktop-')
         runtime = os.path.join(self.dir, 'runtime')
         home = os.path.join(self.dir, 'home')
@@ -422,20 +427,25 @@ class Desktop:
         raise DesktopError('no free X display number')
 
     def _await_display(self, xorg, read_end):
-        # Xorg writes its display number to the pipe once it accepts connections.
-        try:
-            ready, _, _ = select.select([read_end], [], [], 15)
-            text = os.read(read_end, 64).decode().strip() if ready else ''
-        finally:
-            os.close(read_end)
-        if not text:
+        # Xorg writes its display number and then a newline to the pipe once it accepts connections.
+        # The pipe stays open until the server stops: a write into a closed pipe is fatal to Xorg.
+        self._display_pipe = read_end
+        text = b''
+        deadline = time.monotonic() + 15
+        while not text.endswith(b'\n') and time.monotonic() < deadline:
+            ready, _, _ = select.select([read_end], [], [], max(0.0, deadline - time.monotonic()))
+            chunk = os.read(read_end, 64) if ready else b''
+            if not chunk:
+                break
+            text += chunk
+        if not text.endswith(b'\n'):
             _stop_pid(xorg)
             log = ''
             with contextlib.suppress(OSError):
                 with open(os.path.join(self.dir, 'xorg.log'), errors='replace') as handle:
                     log = handle.read()[-2000:]
             raise DesktopError('Xorg did not start: ' + log)
-        return ':' + text
+        return ':' + text.decode().strip()
 
     def _read_line(self, process, what):
         ready, _, _ = select.select([process.stdout], [], [], 10)
@@ -459,6 +469,9 @@ class Desktop:
                     with contextlib.suppress(OSError):
                         stream.close()
         self._processes.clear()
+        if self._display_pipe is not None:
+            os.close(self._display_pipe)
+            self._display_pipe = None
         if self.dir is not None:
             self._sweep()
             if not self.keep_files:
@@ -466,31 +479,20 @@ class Desktop:
             self.dir = None
 
     def _sweep(self):
-        """Stops, by pid, what our own processes started and left behind (they carry our marker)."""
+        """Stops, by pid, what our own processes started and left behind: they carry our marker. The
+        harness is their subreaper, so those that daemonised are reaped here instead of lingering as
+        zombies under init."""
         tag = f'{MARKER}={self.dir}'.encode()
-        for _ in range(2):
-            leftovers = []
-            for entry in os.listdir('/proc'):
-                if not entry.isdigit() or int(entry) == os.getpid():
-                    continue
-                try:
-                    with open(f'/proc/{entry}/stat', 'rb') as stat:
-                        if stat.read().rsplit(b')', 1)[1].split()[0] == b'Z':
-                            continue
-                    with open(f'/proc/{entry}/environ', 'rb') as environ:
-                        if tag in environ.read().split(b'\0'):
-                            leftovers.append(int(entry))
-                except (OSError, IndexError):
-                    continue
-            if not leftovers:
-                return
-            for pid in leftovers:
+        for signal_number in (signal.SIGTERM, signal.SIGKILL):
+            for pid in _marked_processes(tag):
                 with contextlib.suppress(ProcessLookupError):
-                    os.kill(pid, signal.SIGTERM)
-            time.sleep(0.2)
-        for pid in leftovers:
-            with contextlib.suppress(ProcessLookupError):
-                os.kill(pid, signal.SIGKILL)
+                    os.kill(pid, signal_number)
+            with contextlib.suppress(Timeout):
+                wait_for(lambda: _reap_adopted() or not _marked_processes(tag), timeout=2,
+                         what='the processes left behind to end')
+                if not _marked_processes(tag):
+                    break
+        _reap_adopted()
 
     # --- processes -----------------------------------------------------------------------------------
 
@@ -525,9 +527,12 @@ class Desktop:
             raise DesktopError(f'{" ".join(argv)} failed ({result.returncode}): {result.stderr.strip()}')
         return result
 
-    def launch(self, binary, args=(), cwd=None, env=None, name=None):
-        """Starts a program on this desktop, seen by AT-SPI, heard on the null sink."""
-        environment = dict(self.env, QT_LINUX_ACCESSIBILITY_ALWAYS_ON='1', QT_QPA_PLATFORM='xcb')
+    def launch(self, binary, args=(), cwd=None, env=None, name=None, accessible=True):
+        """Starts a program on this desktop, heard on the null sink and, unless accessible is false,
+        seen by AT-SPI. It runs in its own directory unless cwd says otherwise."""
+        environment = dict(self.env, QT_QPA_PLATFORM='xcb')
+        if accessible:
+            environment['QT_LINUX_ACCESSIBILITY_ALWAYS_ON'] = '1'
         environment.pop('QT_QPA_PLATFORMTHEME', None)
         environment.update(env or {})
         name = name or f'{os.path.basename(binary)}-{len(self._logs)}'
@@ -678,6 +683,40 @@ class Desktop:
     def press(self, node, pid, action='Press'):
         """Runs an accessible action on the node, as a screen reader would instead of clicking."""
         return self._agent.ask({'op': 'action', 'pid': pid, 'path': list(node.path), 'name': action})['done']
+
+
+def _process_states():
+    """(pid, parent pid, state letter) of every process."""
+    for entry in os.listdir('/proc'):
+        if not entry.isdigit():
+            continue
+        try:
+            with open(f'/proc/{entry}/stat', 'rb') as stat:
+                fields = stat.read().rsplit(b')', 1)[1].split()
+        except (OSError, IndexError):
+            continue
+        yield int(entry), int(fields[1]), fields[0].decode()
+
+
+def _marked_processes(tag):
+    found = []
+    for pid, _parent, state in _process_states():
+        if state == 'Z' or pid == os.getpid():
+            continue
+        with contextlib.suppress(OSError):
+            with open(f'/proc/{pid}/environ', 'rb') as environ:
+                if tag in environ.read().split(b'\0'):
+                    found.append(pid)
+    return found
+
+
+def _reap_adopted():
+    """Reaps the ended orphans that were handed to us as their subreaper; false, for wait_for."""
+    for pid, parent, state in list(_process_states()):
+        if parent == os.getpid() and state == 'Z':
+            with contextlib.suppress(ChildProcessError):
+                os.waitpid(pid, os.WNOHANG)
+    return False
 
 
 def _parse_xwininfo(window_id, text):

@@ -23,9 +23,8 @@ _x11.XOpenDisplay.restype = _Display_p
 _x11.XCloseDisplay.argtypes = [_Display_p]
 _x11.XDefaultRootWindow.argtypes = [_Display_p]
 _x11.XDefaultRootWindow.restype = _Window
-_x11.XDefaultScreen.argtypes = [_Display_p]
-_x11.XDisplayWidth.argtypes = [_Display_p, ctypes.c_int]
-_x11.XDisplayHeight.argtypes = [_Display_p, ctypes.c_int]
+_x11.XGetGeometry.argtypes = [_Display_p, _Window, ctypes.POINTER(_Window), ctypes.POINTER(ctypes.c_int),
+                              ctypes.POINTER(ctypes.c_int)] + [ctypes.POINTER(ctypes.c_uint)] * 4
 _x11.XConnectionNumber.argtypes = [_Display_p]
 _x11.XSelectInput.argtypes = [_Display_p, _Window, ctypes.c_long]
 _x11.XFlush.argtypes = [_Display_p]
@@ -96,8 +95,15 @@ class XConnection:
         return self._display
 
     def screen_size(self):
-        screen = _x11.XDefaultScreen(self._display)
-        return _x11.XDisplayWidth(self._display, screen), _x11.XDisplayHeight(self._display, screen)
+        # Asked of the server each time: the sizes that Xlib keeps from the connection set-up go stale
+        # as soon as someone switches the mode.
+        root, x, y = _Window(), ctypes.c_int(), ctypes.c_int()
+        width, height, border, depth = ctypes.c_uint(), ctypes.c_uint(), ctypes.c_uint(), ctypes.c_uint()
+        if not _x11.XGetGeometry(self._display, self.root, ctypes.byref(root), ctypes.byref(x), ctypes.byref(y),
+                                 ctypes.byref(width), ctypes.byref(height), ctypes.byref(border),
+                                 ctypes.byref(depth)):
+            raise OSError('XGetGeometry failed on the root window')
+        return width.value, height.value
 
     def cardinal_property(self, window, name):
         """The first 32-bit value of a window property, or None when the window has none."""

@@ -1,0 +1,154 @@
+"""Start-up time, memory and idle processor use of the game against a minimal Qt Widgets program.
+
+Both run on the same private real desktop (Xorg with the dummy driver, PulseAudio with a null sink, the
+accessibility bus), one after the other and in alternating order, so that whatever else the machine is
+doing weighs on both alike. For each run:
+  start-up  time from just before exec to the server's MapNotify of the program's first top-level window
+  PSS       proportional set size (smaps_rollup) 3 s after the window was mapped
+  CPU       utime + stime (clock ticks, as /proc/PID/stat counts them) and on-CPU time of all threads
+            (schedstat, nanoseconds) in the 3 s after the window was mapped, and in the last 2 s of them
+The budget: the game starts in at most 1.3 times the minimal program's median time, and uses no
+processor at all once it waits for the child (no tick in the last 2 s of the idle window).
+
+    /usr/bin/python3 bench/startup/startup_bench.py --game build/app/trouvimo \\
+        --minimal build/bench/startup/trouvimo_minimal [--runs 15] [--modes 800x600,1024x768]
+"""
+
+import argparse
+import os
+import statistics
+import sys
+import time
+
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), '..', '..', 'tests', 'desktop'))
+
+from harness import Desktop  # noqa: E402
+from xclient import MapWatch  # noqa: E402
+
+START_BUDGET = 1.3
+IDLE_SECONDS = 3.0
+SETTLE_SECONDS = 1.0
+TICKS_PER_SECOND = os.sysconf('SC_CLK_TCK')
+
+
+def cpu_ticks(pid):
+    with open(f'/proc/{pid}/stat', 'rb') as stat:
+        fields = stat.read().rsplit(b')', 1)[1].split()
+    return int(fields[11]) + int(fields[12])  # utime, stime (fields 14 and 15 of the whole line)
+
+
+def cpu_nanoseconds(pid):
+    total = 0
+    for task in os.listdir(f'/proc/{pid}/task'):
+        try:
+            with open(f'/proc/{pid}/task/{task}/schedstat') as schedstat:
+                total += int(schedstat.read().split()[0])
+        except OSError:  # a thread that ended meanwhile
+            continue
+    return total
+
+
+def pss_kib(pid):
+    with open(f'/proc/{pid}/smaps_rollup') as rollup:
+        for line in rollup:
+            if line.startswith('Pss:'):
+                return int(line.split()[1])
+    raise RuntimeError(f'no Pss in smaps_rollup of {pid}')
+
+
+def sleep_until(moment):
+    remaining = moment - time.monotonic()
+    if remaining > 0:
+        time.sleep(remaining)
+
+
+def measure(desk, watch, binary, mode):
+    desk.set_mode(*mode)
+    began = time.monotonic()
+    # As on a child's desktop without a screen reader: no accessibility bridge.
+    program = desk.launch(binary, name='bench', accessible=False)
+    try:
+        mapped = watch.first_map(program.pid, began, timeout=20)
+        if mapped is None:
+            raise RuntimeError(f'{binary} showed no window within 20 s:\n{program.output()}')
+        shown = mapped[0]
+        ticks, nanoseconds = cpu_ticks(program.pid), cpu_nanoseconds(program.pid)
+        sleep_until(shown + SETTLE_SECONDS)
+        settled_ticks, settled_nanoseconds = cpu_ticks(program.pid), cpu_nanoseconds(program.pid)
+        sleep_until(shown + IDLE_SECONDS)
+        end_ticks, end_nanoseconds = cpu_ticks(program.pid), cpu_nanoseconds(program.pid)
+        return {
+            'start_ms': (shown - began) * 1000,
+            'pss_mib': pss_kib(program.pid) / 1024,
+            'ticks': end_ticks - ticks,
+            'cpu_ms': (end_nanoseconds - nanoseconds) / 1e6,
+            'quiet_ticks': end_ticks - settled_ticks,
+            'quiet_cpu_ms': (end_nanoseconds - settled_nanoseconds) / 1e6,
+        }
+    finally:
+        program.stop()
+
+
+def parse_mode(text):
+    width, height = text.lower().split('x')
+    return int(width), int(height)
+
+
+def summary(runs, key):
+    values = [run[key] for run in runs]
+    return statistics.median(values), min(values), max(values)
+
+
+def report(mode, results, runs):
+    print(f'\n=== screen {mode[0]}x{mode[1]} at start, {runs} runs each (median [min-max]) ===')
+    print(f'{"program":<10}{"start-up ms":>26}{"PSS MiB":>22}{"ticks 0-3s":>13}{"CPU ms 0-3s":>13}'
+          f'{"ticks 1-3s":>12}{"CPU ms 1-3s":>13}')
+    for name in ('game', 'minimal'):
+        rows = results[name]
+        start, pss = summary(rows, 'start_ms'), summary(rows, 'pss_mib')
+        print(f'{name:<10}{start[0]:>9.1f} [{start[1]:6.1f}-{start[2]:6.1f}]'
+              f'{pss[0]:>8.1f} [{pss[1]:5.1f}-{pss[2]:5.1f}]'
+              f'{summary(rows, "ticks")[0]:>13.0f}{summary(rows, "cpu_ms")[0]:>13.2f}'
+              f'{summary(rows, "quiet_ticks")[0]:>12.0f}{summary(rows, "quiet_cpu_ms")[0]:>13.2f}')
+    ratio = summary(results['game'], 'start_ms')[0] / summary(results['minimal'], 'start_ms')[0]
+    pss_ratio = summary(results['game'], 'pss_mib')[0] / summary(results['minimal'], 'pss_mib')[0]
+    busy_runs = sum(1 for run in results['game'] if run['quiet_ticks'] > 0)
+    print(f'game/minimal: start-up {ratio:.2f}x (budget {START_BUDGET}x: '
+          f'{"within" if ratio <= START_BUDGET else "OVER"}), PSS {pss_ratio:.2f}x; '
+          f'game runs with processor ticks in the 1-3 s idle window: {busy_runs}/{runs} '
+          f'({"idle" if busy_runs == 0 else "NOT IDLE"})')
+    return ratio <= START_BUDGET and busy_runs == 0
+
+
+def main():
+    parser = argparse.ArgumentParser(description=__doc__, formatter_class=argparse.RawDescriptionHelpFormatter)
+    parser.add_argument('--game', required=True)
+    parser.add_argument('--minimal', required=True)
+    parser.add_argument('--runs', type=int, default=15)
+    parser.add_argument('--modes', default='800x600,1024x768',
+                        help='screen modes to start in, comma-separated (the game switches 1024x768 to 800x600)')
+    options = parser.parse_args()
+    programs = {'game': os.path.abspath(options.game), 'minimal': os.path.abspath(options.minimal)}
+    for path in programs.values():
+        if not os.access(path, os.X_OK):
+            parser.error(f'{path} is not an executable file')
+
+    within = True
+    with Desktop() as desk, MapWatch(desk.display) as watch:
+        print(f'desktop {desk.display}, {os.cpu_count()} processors, {TICKS_PER_SECOND} ticks/s; '
+              f'game {programs["game"]}; minimal {programs["minimal"]}')
+        for mode in (parse_mode(text) for text in options.modes.split(',')):
+            # One unrecorded run of each first, so that neither pays alone for a cold file cache.
+            for binary in programs.values():
+                measure(desk, watch, binary, mode)
+            results = {name: [] for name in programs}
+            for index in range(options.runs):
+                order = list(programs) if index % 2 == 0 else list(reversed(programs))
+                for name in order:
+                    results[name].append(measure(desk, watch, programs[name], mode))
+            within = report(mode, results, options.runs) and within
+    return 0 if within else 1
+
+
+if __name__ == '__main__':
+    sys.exit(main())
