@@ -1,0 +1,31 @@
+#pragma once
+
+#include "ProcessEnd.h"
+
+#include <chrono>
+
+namespace trouvimo {
+
+class SoundPlayer;
+
+// Ends the process with _exit(0): no destructor, no pending event, no timer tick and no
+// close handler of any window runs afterwards.
+//
+// The game ends straight from inside a handler, possibly nested in a pause, with its timers
+// still running; an orderly shutdown would run more of its handlers on the way out, which is
+// exactly what must not happen. Two things are kept from an orderly exit: what was written to
+// stdout and stderr is flushed, and a sound still playing (the goodbye chime) is given a short
+// moment to be heard. That moment is spent asleep, not in the event loop, so nothing of the
+// game runs during it; the player plays on its own thread and needs no help from this one.
+class ImmediateExit final : public ProcessEnd {
+public:
+    explicit ImmediateExit(const SoundPlayer& player,
+                           std::chrono::milliseconds soundGrace = std::chrono::milliseconds(600));
+    void endProcess() override;
+
+private:
+    const SoundPlayer& m_player;
+    std::chrono::milliseconds m_soundGrace;
+};
+
+} // namespace trouvimo

@@ -1,0 +1,12 @@
+#include "SystemClock.h"
+
+#include <QTime>
+
+namespace trouvimo {
+
+double SystemClock::secondsSinceMidnight() const
+{
+    return QTime::currentTime().msecsSinceStartOfDay() / 1000.0;
+}
+
+} // namespace trouvimo

@@ -1,0 +1,13 @@
+#pragma once
+
+#include "Pause.h"
+
+namespace trouvimo {
+
+// The local time of day, in seconds since midnight, to the millisecond.
+class SystemClock final : public Clock {
+public:
+    [[nodiscard]] double secondsSinceMidnight() const override;
+};
+
+} // namespace trouvimo

@@ -1,0 +1,156 @@
+#include "DataPaths.h"
+#include "JouerSon.h"
+#include "SharedValues.h"
+
+#include "FakeSoundPlayer.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTest>
+
+using namespace Qt::StringLiterals;
+using namespace trouvimo;
+
+class DataPathsTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void joinKeepsTheTextAsWritten();
+    void directoryIsAbsoluteWithoutTrailingSeparator();
+    void resolvesWhateverTheCase_data();
+    void resolvesWhateverTheCase();
+    void refuses_data();
+    void refuses();
+    void exactSpellingWinsOverOtherCases();
+    void jouerSonPlaysTheFileOnDisk();
+
+private:
+    void createFile(const QString& relative);
+    QString disk(const QString& relative) const { return m_root.path() + u'/' + relative; }
+
+    QTemporaryDir m_root;
+};
+
+void DataPathsTest::createFile(const QString& relative)
+{
+    const QString path = disk(relative);
+    QVERIFY(QDir().mkpath(QFileInfo(path).path()));
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+}
+
+void DataPathsTest::initTestCase()
+{
+    QVERIFY(m_root.isValid());
+    createFile(u"Sons/Logoff.wav"_s);
+    createFile(u"Sons/Chimes.wav"_s);
+    createFile(u"Images/Mots/CHAT.gif"_s);
+    createFile(u"Images/Mots/ÉLÉPHANT.gif"_s);
+    createFile(u"Images/MotsAnglais/CAT.gif"_s);
+    createFile(u"ListeMots.txt"_s);
+    createFile(u"Twins/Same.txt"_s);
+    createFile(u"Twins/same.txt"_s);
+    createFile(u"Twins/SAME.TXT"_s);
+}
+
+void DataPathsTest::joinKeepsTheTextAsWritten()
+{
+    const DataPaths paths(m_root.path());
+    QCOMPARE(paths.join(u"\\sons\\Logoff.wav"), m_root.path() + u"\\sons\\Logoff.wav"_s);
+}
+
+void DataPathsTest::directoryIsAbsoluteWithoutTrailingSeparator()
+{
+    QCOMPARE(DataPaths(m_root.path() + u"/"_s).applicationDirectory(), m_root.path());
+    QCOMPARE(DataPaths(m_root.path() + u"/Sons/.."_s).applicationDirectory(), m_root.path());
+    const DataPaths root(u"/"_s);
+    QCOMPARE(root.applicationDirectory(), QString());
+    QCOMPARE(root.resolve(u"\\tmp"_s), u"/tmp"_s);
+    QVERIFY(QDir::isAbsolutePath(DataPaths(u"relative/dir"_s).applicationDirectory()));
+}
+
+void DataPathsTest::resolvesWhateverTheCase_data()
+{
+    QTest::addColumn<QString>("relative");
+    QTest::addColumn<QString>("expected");
+
+    QTest::newRow("lower-case folder") << u"\\sons\\Logoff.wav"_s << u"Sons/Logoff.wav"_s;
+    QTest::newRow("exact spelling") << u"\\Sons\\Chimes.wav"_s << u"Sons/Chimes.wav"_s;
+    QTest::newRow("upper-case file name") << u"\\Images\\Mots\\chat.gif"_s
+                                          << u"Images/Mots/CHAT.gif"_s;
+    QTest::newRow("every component") << u"\\IMAGES\\motsanglais\\cat.GIF"_s
+                                     << u"Images/MotsAnglais/CAT.gif"_s;
+    QTest::newRow("accented letters") << u"\\Images\\Mots\\éléphant.gif"_s
+                                      << u"Images/Mots/ÉLÉPHANT.gif"_s;
+    QTest::newRow("file in the directory itself") << u"\\listemots.TXT"_s << u"ListeMots.txt"_s;
+    QTest::newRow("missing file keeps its name") << u"\\Sons\\Absent.wav"_s
+                                                 << u"Sons/Absent.wav"_s;
+    QTest::newRow("missing folder keeps the rest") << u"\\Musique\\sons\\Logoff.wav"_s
+                                                   << u"Musique/sons/Logoff.wav"_s;
+    QTest::newRow("file used as a folder") << u"\\ListeMots.txt\\x"_s << u"ListeMots.txt/x"_s;
+}
+
+void DataPathsTest::resolvesWhateverTheCase()
+{
+    QFETCH(QString, relative);
+    QFETCH(QString, expected);
+    const DataPaths paths(m_root.path());
+    QCOMPARE(paths.resolve(paths.join(relative)), disk(expected));
+}
+
+void DataPathsTest::refuses_data()
+{
+    QTest::addColumn<QString>("written");
+
+    const QString root = m_root.path();
+    QTest::newRow("climbing out") << root + u"\\..\\..\\etc\\passwd"_s;
+    QTest::newRow("climbing out at the end") << root + u"\\Sons\\.."_s;
+    QTest::newRow("current directory") << root + u"\\.\\Sons\\Logoff.wav"_s;
+    QTest::newRow("slash inside a component") << root + u"\\a/b"_s;
+    QTest::newRow("slash to climb out") << root + u"\\Sons\\../../etc/passwd"_s;
+    QTest::newRow("empty component") << root + u"\\Sons\\\\Logoff.wav"_s;
+    QTest::newRow("trailing separator") << root + u"\\Sons\\"_s;
+    QTest::newRow("nothing after the directory") << root + u"\\"_s;
+    QTest::newRow("the directory alone") << root;
+    QTest::newRow("NUL inside a name") << root + u"\\Sons\\Logoff.wav"_s + QChar(u'\0') + u".txt"_s;
+    QTest::newRow("another directory") << u"/etc\\passwd"_s;
+    QTest::newRow("directory name as a prefix") << root + u"x\\Sons\\Logoff.wav"_s;
+    QTest::newRow("slash after the directory") << root + u"/Sons\\Logoff.wav"_s;
+    QTest::newRow("empty") << QString();
+}
+
+void DataPathsTest::refuses()
+{
+    QFETCH(QString, written);
+    QCOMPARE(DataPaths(m_root.path()).resolve(written), std::nullopt);
+}
+
+void DataPathsTest::exactSpellingWinsOverOtherCases()
+{
+    const DataPaths paths(m_root.path());
+    QCOMPARE(paths.resolve(paths.join(u"\\twins\\same.txt")), disk(u"Twins/same.txt"_s));
+    QCOMPARE(paths.resolve(paths.join(u"\\twins\\SAME.TXT")), disk(u"Twins/SAME.TXT"_s));
+    // No exact spelling: the choice is the first name in order, whatever the disk lists first.
+    QCOMPARE(paths.resolve(paths.join(u"\\twins\\sAmE.txt")), disk(u"Twins/SAME.TXT"_s));
+}
+
+void DataPathsTest::jouerSonPlaysTheFileOnDisk()
+{
+    const DataPaths paths(m_root.path());
+    SharedValues values;
+    FakeSoundPlayer player;
+
+    values.CheminSon = paths.join(u"\\sons\\Logoff.wav");
+    JouerSon(values, paths, player);
+    values.CheminSon = paths.join(u"\\Sons\\..\\..\\Logoff.wav");
+    JouerSon(values, paths, player);
+    values.CheminSon = paths.join(u"\\Sons\\Absent.wav");
+    JouerSon(values, paths, player);
+
+    QCOMPARE(player.played, QStringList({disk(u"Sons/Logoff.wav"_s), disk(u"Sons/Absent.wav"_s)}));
+}
+
+QTEST_GUILESS_MAIN(DataPathsTest)
+#include "tst_datapaths.moc"

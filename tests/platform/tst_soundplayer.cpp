@@ -1,0 +1,125 @@
+#include "QtSoundPlayer.h"
+
+#include "WavBuilder.h"
+
+#include <QDir>
+#include <QElapsedTimer>
+#include <QMutex>
+#include <QTemporaryDir>
+#include <QTest>
+
+using namespace Qt::StringLiterals;
+using namespace trouvimo;
+using trouvimo::testing::WavBuilder;
+
+namespace {
+
+QMutex capturedMutex;
+QStringList captured;
+
+void captureMessage(QtMsgType /*type*/, const QMessageLogContext& /*context*/, const QString& text)
+{
+    const QMutexLocker lock(&capturedMutex);
+    captured.append(text);
+}
+
+QStringList capturedMessages()
+{
+    const QMutexLocker lock(&capturedMutex);
+    return captured;
+}
+
+} // namespace
+
+// Run without any sound server (the test sets PULSE_SERVER to a socket that does not exist):
+// the player must find no output, print nothing, and settle every request at once.
+class SoundPlayerTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void cleanupTestCase();
+    void findsNoOutputWithoutAServer();
+    void playsNothingAndSaysNothing_data();
+    void playsNothingAndSaysNothing();
+    void playReturnsAtOnce();
+    void destroyedWhileRequestsArePending();
+
+private:
+    QTemporaryDir m_dir;
+    QtMessageHandler m_previousHandler = nullptr;
+    std::unique_ptr<QtSoundPlayer> m_player;
+};
+
+void SoundPlayerTest::initTestCase()
+{
+    QVERIFY(m_dir.isValid());
+    WavBuilder good;
+    good.samples = WavBuilder::tone(0.3, 0.5);
+    QVERIFY(good.writeTo(m_dir.filePath(u"good.wav"_s)));
+    WavBuilder lying = good;
+    lying.declaredDataBytes = 50000000;
+    QVERIFY(lying.writeTo(m_dir.filePath(u"lying.wav"_s)));
+    QVERIFY(WavBuilder::writeFile(m_dir.filePath(u"empty.wav"_s), {}));
+    QVERIFY(WavBuilder::writeFile(m_dir.filePath(u"text.wav"_s), "not a sound\n"));
+    QVERIFY(QDir(m_dir.path()).mkpath(u"folder.wav"_s));
+
+    m_previousHandler = qInstallMessageHandler(captureMessage);
+    m_player = std::make_unique<QtSoundPlayer>();
+}
+
+void SoundPlayerTest::cleanupTestCase()
+{
+    m_player.reset();
+    qInstallMessageHandler(m_previousHandler);
+}
+
+void SoundPlayerTest::findsNoOutputWithoutAServer()
+{
+    QCOMPARE(m_player->waitUntilReady(), false);
+    QCOMPARE(capturedMessages(), QStringList());
+}
+
+void SoundPlayerTest::playsNothingAndSaysNothing_data()
+{
+    QTest::addColumn<QString>("file");
+    QTest::newRow("missing file") << u"missing.wav"_s;
+    QTest::newRow("directory") << u"folder.wav"_s;
+    QTest::newRow("0-byte file") << u"empty.wav"_s;
+    QTest::newRow("text named .wav") << u"text.wav"_s;
+    QTest::newRow("header that lies") << u"lying.wav"_s;
+    QTest::newRow("good file, no server") << u"good.wav"_s;
+    QTest::newRow("empty path") << QString();
+}
+
+void SoundPlayerTest::playsNothingAndSaysNothing()
+{
+    QFETCH(QString, file);
+    m_player->play(file.isEmpty() ? file : m_dir.filePath(file));
+    QTRY_VERIFY_WITH_TIMEOUT(!m_player->isPlaying(), 1000);
+    QCOMPARE(capturedMessages(), QStringList());
+}
+
+void SoundPlayerTest::playReturnsAtOnce()
+{
+    // A generous bound: a player that waited for the file, the device or the sound would take
+    // far longer than this for fifty cues.
+    QElapsedTimer timer;
+    timer.start();
+    for (int i = 0; i < 50; ++i)
+        m_player->play(m_dir.filePath(i % 2 == 0 ? u"good.wav"_s : u"lying.wav"_s));
+    QVERIFY(timer.elapsed() < 200);
+    QTRY_VERIFY_WITH_TIMEOUT(!m_player->isPlaying(), 1000);
+}
+
+void SoundPlayerTest::destroyedWhileRequestsArePending()
+{
+    auto player = std::make_unique<QtSoundPlayer>();
+    for (int i = 0; i < 20; ++i)
+        player->play(m_dir.filePath(u"good.wav"_s));
+    player.reset();
+    QCOMPARE(capturedMessages(), QStringList());
+}
+
+QTEST_GUILESS_MAIN(SoundPlayerTest)
+#include "tst_soundplayer.moc"
