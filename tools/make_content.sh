@@ -1,0 +1,10 @@
+#!/bin/sh
+# Regenerates every picture, sound and word list under data/, then the review images under
+# tools/out/. Run from anywhere.
+set -eu
+here=$(cd "$(dirname "$0")" && pwd)
+py=/usr/bin/python3
+"$py" "$here/make_art.py"
+"$py" "$here/make_sounds.py"
+"$py" "$here/make_words.py"
+"$py" "$here/preview_art.py"
