@@ -1,0 +1,140 @@
+// Feeds arbitrary bytes to the word-list parser and checks its result against a plain byte-level
+// reading of the line rules, and against Qt's own UTF-8 decoder for the choice of encoding.
+
+#include "WordList.h"
+
+#include <QByteArray>
+#include <QStringDecoder>
+
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <vector>
+
+namespace {
+
+constexpr qsizetype kMaxLines = 32767;
+
+[[noreturn]] void fail(const char* what)
+{
+    std::fprintf(stderr, "word-list check failed: %s\n", what);
+    std::abort();
+}
+
+void check(bool condition, const char* what)
+{
+    if (!condition)
+        fail(what);
+}
+
+struct Split {
+    std::vector<QByteArray> lines;
+    qsizetype takenEnd = 0; // where the bytes of the lines that may be taken end
+};
+
+// The rules byte by byte: CR ends a line, an LF right after it is part of that line end, the
+// text after the last line end is a line only when it is not empty.
+Split splitLines(QByteArrayView bytes)
+{
+    Split split;
+    QByteArray current;
+    for (qsizetype i = 0; i < bytes.size(); ++i) {
+        if (bytes[i] != '\r') {
+            current.append(bytes[i]);
+            continue;
+        }
+        if (i + 1 < bytes.size() && bytes[i + 1] == '\n')
+            ++i;
+        split.lines.push_back(current);
+        current.clear();
+        if (static_cast<qsizetype>(split.lines.size()) == kMaxLines)
+            split.takenEnd = i + 1;
+    }
+    if (!current.isEmpty())
+        split.lines.push_back(current);
+    if (static_cast<qsizetype>(split.lines.size()) <= kMaxLines)
+        split.takenEnd = bytes.size();
+    return split;
+}
+
+bool hasHighByte(QByteArrayView bytes)
+{
+    for (const char c : bytes) {
+        if (static_cast<unsigned char>(c) >= 0x80U)
+            return true;
+    }
+    return false;
+}
+
+bool validUtf8(QByteArrayView bytes)
+{
+    QStringDecoder decoder(QStringConverter::Utf8,
+        QStringConverter::Flag::ConvertInitialBom | QStringConverter::Flag::Stateless);
+    const QString ignored = decoder.decode(bytes);
+    return !decoder.hasError();
+}
+
+QString utf8Line(QByteArrayView bytes)
+{
+    QStringDecoder decoder(QStringConverter::Utf8,
+        QStringConverter::Flag::ConvertInitialBom | QStringConverter::Flag::Stateless);
+    return decoder.decode(bytes);
+}
+
+void checkWindows1252(const QByteArray& line, const QString& entry)
+{
+    check(entry.size() == line.size(), "one character per byte");
+    for (qsizetype j = 0; j < line.size(); ++j) {
+        const auto byte = static_cast<unsigned char>(line[j]);
+        const char16_t ch = entry[j].unicode();
+        if (byte < 0x80U || byte >= 0xA0U)
+            check(ch == byte, "ASCII and Latin-1 bytes keep their value");
+        else
+            check(ch == byte || ch > 0xFFU, "0x80..0x9F map to themselves or beyond Latin-1");
+    }
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
+{
+    const QByteArrayView input(data, static_cast<qsizetype>(size));
+
+    const QString keptEntry = QStringLiteral("kept");
+    trouvimo::WordTable table{{keptEntry, QStringLiteral("old")}, 77};
+    const trouvimo::ListStatus status = trouvimo::parseWordList(input, table);
+
+    const QByteArrayView bom("\xEF\xBB\xBF", 3);
+    const bool marked = input.startsWith(bom);
+    const QByteArrayView body = marked ? input.sliced(bom.size()) : input;
+    const Split split = splitLines(body);
+    const auto lineCount = static_cast<qsizetype>(split.lines.size());
+    const qsizetype expected = std::min(lineCount, kMaxLines);
+
+    check(status != trouvimo::ListStatus::Missing, "bytes in memory are never missing");
+    check((status == trouvimo::ListStatus::Stopped) == (lineCount > kMaxLines),
+        "stopped exactly when a 32768th line exists");
+    check(table.NbMots == expected, "one entry per line, at most 32767");
+    if (expected == 0) {
+        check(table.TabMots.size() == 2 && table.TabMots[0] == keptEntry,
+            "no line leaves the table as it was");
+        return 0;
+    }
+    check(table.TabMots.size() == expected + 1, "entries 0..NbMots");
+    check(table.TabMots[0] == keptEntry, "entry 0 keeps what it held");
+
+    const QByteArrayView taken = body.first(split.takenEnd);
+    const bool utf8 = marked || (hasHighByte(taken) && validUtf8(taken));
+    for (qsizetype i = 0; i < expected; ++i) {
+        const QString& entry = table.TabMots[i + 1];
+        const QByteArray& line = split.lines[static_cast<std::size_t>(i)];
+        check(!entry.contains(QChar(u'\r')), "no entry holds a CR");
+        if (!hasHighByte(line))
+            check(entry == QString::fromLatin1(line), "ASCII lines are taken as they stand");
+        else if (!utf8)
+            checkWindows1252(line, entry);
+        else if (!marked || validUtf8(taken))
+            check(entry == utf8Line(line), "UTF-8 lines decode as UTF-8");
+    }
+    return 0;
+}
