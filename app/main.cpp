@@ -25,7 +25,7 @@ int main(int argc, char* argv[])
 
     SharedValues shared;
     const DataPaths paths(QCoreApplication::applicationDirPath());
-    const std::unique_ptr<Display> display = makeDisplay();
+    const std::unique_ptr<trouvimo::Display> display = makeDisplay();
     QtSoundPlayer sound;
     SystemClock clock;
     EventLoopPause pause(clock);

@@ -205,6 +205,7 @@ void frmMots::buildControls()
     // A tile moves 500 twips a tick; coarse timers would make it crawl at an uneven pace.
     m_Timer1->setTimerType(Qt::PreciseTimer);
     m_Timer2->setTimerType(Qt::PreciseTimer);
+    m_Timer3->setTimerType(Qt::PreciseTimer);
     connect(m_Timer1, &QTimer::timeout, this, [this] { run([](BoardModel& model) { model.Timer1_Timer(); }); });
     connect(m_Timer2, &QTimer::timeout, this, [this] { run([](BoardModel& model) { model.Timer2_Timer(); }); });
     connect(m_Timer3, &QTimer::timeout, this, [this] { run([](BoardModel& model) { model.Timer3_Timer(); }); });

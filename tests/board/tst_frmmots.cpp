@@ -1,0 +1,344 @@
+#include "BoardRig.h"
+#include "ClickableLabel.h"
+#include "GifPic.h"
+#include "Twips.h"
+#include "frmMots.h"
+
+#include <QCheckBox>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QTimer>
+#include <QToolButton>
+#include <QtTest>
+
+using namespace Qt::StringLiterals;
+using namespace trouvimo;
+
+namespace {
+
+// A one-pixel GIF; its screen and image sizes can be patched to claim any size.
+QByteArray tinyGif(quint16 width = 1, quint16 height = 1)
+{
+    QByteArray gif = QByteArray::fromHex(
+        "47494638396101000100800000000000ffffff21f904"
+        "01000000002c00000000010001000002024401003b");
+    auto put = [&gif](int at, quint16 value) {
+        gif[at] = static_cast<char>(value & 0xff);
+        gif[at + 1] = static_cast<char>(value >> 8);
+    };
+    put(6, width);
+    put(8, height);
+    put(32, width);
+    put(34, height);
+    return gif;
+}
+
+// The board window over a rig whose fakes stand in for the platform.
+struct WindowRig : BoardRig {
+    std::unique_ptr<frmMots> window;
+
+    explicit WindowRig(const QStringList& list, bool francais = true)
+        : BoardRig(francais)
+    {
+        writeList(list);
+        window = std::make_unique<frmMots>(
+            frmMots::Services { shared, *paths, sound, display, pause, processEnd, *loterie });
+    }
+
+    BoardModel& board() const { return window->model(); }
+    QRect design(double left, double top, double width, double height) const
+    {
+        return twipsRect(left, top, width, height, window->scale());
+    }
+};
+
+} // namespace
+
+class TestFrmMots : public QObject {
+    Q_OBJECT
+
+private slots:
+    void scaleFitsTheScreen_data();
+    void scaleFitsTheScreen();
+    void controlsSitAtTheirDesignPlaces();
+    void captionsFollowTheLanguage_data();
+    void captionsFollowTheLanguage();
+    void missingListShowsAMessageBoxBeforeTheBoard();
+    void playLaysOutTileWidgets();
+    void aClickIsAPressAndAReleaseInside();
+    void tileClickStartsTheTimersAndTheyMoveIt();
+    void hintTimerRestartsForEachRound();
+    void endMessageDisablesPlay();
+    void closeBoxEndsTheProcessAndStopsTheTimers();
+    void pictureViewerLoadsAndRefuses();
+    void solvedWordShowsTheAnimatedPicture();
+};
+
+void TestFrmMots::scaleFitsTheScreen_data()
+{
+    QTest::addColumn<QSize>("available");
+    QTest::addColumn<QSize>("frame");
+    QTest::addColumn<double>("expected");
+    QTest::newRow("1024x768 fits at 1:1") << QSize(1024, 768) << QSize(8, 30) << 1.0;
+    QTest::newRow("800x600 without a frame") << QSize(800, 600) << QSize() << 800.0 / 809.0;
+    QTest::newRow("800x600 with a frame") << QSize(800, 600) << QSize(8, 30) << 792.0 / 809.0;
+    QTest::newRow("800x600 with a panel") << QSize(800, 570) << QSize(4, 24) << 546.0 / 582.0;
+}
+
+void TestFrmMots::scaleFitsTheScreen()
+{
+    QFETCH(QSize, available);
+    QFETCH(QSize, frame);
+    const QSize extra = frame.isValid() ? frame : QSize(0, 0);
+    const double scale = frmMots::fittingScale(available, extra);
+    QFETCH(double, expected);
+    QCOMPARE(scale, expected);
+    // The window with its frame lies inside the available area, and nothing of the content is cut.
+    const QSize client = frmMots::clientSize(scale);
+    QVERIFY(client.width() + extra.width() <= available.width());
+    QVERIFY(client.height() + extra.height() <= available.height());
+    QCOMPARE(twipsRect(0, 0, 12105, 8730, scale).bottomRight().y() < client.height(), true);
+}
+
+void TestFrmMots::controlsSitAtTheirDesignPlaces()
+{
+    WindowRig rig({u"chat"_s, u"de"_s, u"fg"_s});
+    const frmMots& window = *rig.window;
+    QCOMPARE(window.size(), frmMots::clientSize(window.scale()));
+    QCOMPARE(window.playButton()->geometry(), rig.design(9120, 2400, 2535, 975));
+    QCOMPARE(window.quitButton()->geometry(), rig.design(9120, 3600, 2535, 975));
+    QCOMPARE(window.difficultBox()->geometry(), rig.design(9240, 7920, 2535, 615));
+    QCOMPARE(window.tile(0)->geometry(), rig.design(600, 1080, 645, 675));
+    QVERIFY(window.tile(0)->isHidden());
+    for (int i = 0; i < BoardModel::kSlotCount; ++i) {
+        QCOMPARE(window.slot(i)->geometry(), rig.design(3000 + 720 * i, 6480, 615, 855));
+        QVERIFY(window.slot(i)->isHidden());
+    }
+    // The hint's top edge lies 240 twips above the client area.
+    QCOMPARE(window.hint()->y(), twipsToPixels(-240, window.scale()));
+    QCOMPARE(window.hint()->x(), twipsToPixels(120, window.scale()));
+    for (int number = 1; number <= 3; ++number)
+        QVERIFY(!window.timer(number)->isActive());
+    QCOMPARE(window.timer(1)->interval(), 10);
+    QCOMPARE(window.timer(3)->interval(), 4000);
+    QCOMPARE(window.timer(1)->timerType(), Qt::PreciseTimer);
+    // The buttons and the check box lie in front of every drawn element.
+    const auto children = window.children();
+    QVERIFY(children.indexOf(window.playButton()) > children.indexOf(window.slot(11)));
+}
+
+void TestFrmMots::captionsFollowTheLanguage_data()
+{
+    QTest::addColumn<bool>("francais");
+    QTest::addColumn<QString>("title");
+    QTest::addColumn<QString>("play");
+    QTest::addColumn<QString>("check");
+    QTest::newRow("French") << true << u"TROUVIMO ..."_s << u"&Jouer"_s << u"Niveau difficile"_s;
+    QTest::newRow("English") << false << u"Trouvimo ..."_s << u"Play"_s << u"Difficult Level"_s;
+}
+
+void TestFrmMots::captionsFollowTheLanguage()
+{
+    QFETCH(bool, francais);
+    WindowRig rig({u"chat"_s, u"de"_s, u"fg"_s}, francais);
+    QFETCH(QString, title);
+    QCOMPARE(rig.window->windowTitle(), title);
+    QFETCH(QString, play);
+    QCOMPARE(rig.window->playButton()->text(), play);
+    QFETCH(QString, check);
+    QCOMPARE(rig.window->difficultBox()->text(), check);
+    QVERIFY(!rig.window->playButton()->icon().isNull());
+    QVERIFY(!rig.window->quitButton()->icon().isNull());
+}
+
+void TestFrmMots::missingListShowsAMessageBoxBeforeTheBoard()
+{
+    BoardRig rig;
+    QString title;
+    QString text;
+    int buttons = -1;
+    bool boardShown = true;
+    QTimer::singleShot(0, [&] {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        QVERIFY(box != nullptr);
+        title = box->windowTitle();
+        text = box->text();
+        buttons = static_cast<int>(box->buttons().size());
+        QCOMPARE(box->icon(), QMessageBox::NoIcon);
+        boardShown = false;
+        for (QWidget* widget : QApplication::topLevelWidgets())
+            boardShown = boardShown || (qobject_cast<frmMots*>(widget) && widget->isVisible());
+        box->button(QMessageBox::Ok)->click();
+    });
+    frmMots window(frmMots::Services { rig.shared, *rig.paths, rig.sound, rig.display, rig.pause,
+                                       rig.processEnd, *rig.loterie });
+    QCOMPARE(title, u"Trouvimo"_s);
+    QVERIFY(text.startsWith(u"Le fichier ListeMots.txt doit se trouver"_s));
+    QCOMPARE(buttons, 1);
+    QVERIFY(!boardShown);
+    QCOMPARE(rig.processEnd.calls, 1);
+    QCOMPARE(rig.display.modesSet.back(), QSize(1024, 768));
+}
+
+void TestFrmMots::playLaysOutTileWidgets()
+{
+    WindowRig rig({u"éléphant"_s, u"papillon"_s, u"ours"_s});
+    frmMots& window = *rig.window;
+    window.show();
+    QTest::mouseClick(window.playButton(), Qt::LeftButton);
+    QCOMPARE(window.tileCount(), 8);
+    QCOMPARE(window.hint()->text(), u"éléphant"_s);
+    QString shown;
+    for (int m = 0; m < window.tileCount(); ++m) {
+        QVERIFY(window.tile(m)->isVisible());
+        QCOMPARE(window.tile(m)->geometry(), rig.design(600 + 695 * m, 1080, 645, 675));
+        QCOMPARE(window.tile(m)->accessibleName(), window.tile(m)->text());
+        shown += window.tile(m)->text();
+    }
+    QCOMPARE(shown, u"ÉLÉPHANT"_s);
+    QTest::mouseClick(window.playButton(), Qt::LeftButton);
+    QTest::mouseClick(window.playButton(), Qt::LeftButton);
+    QCOMPARE(window.tileCount(), 4);
+}
+
+void TestFrmMots::aClickIsAPressAndAReleaseInside()
+{
+    ClickableLabel label(u"A"_s);
+    label.resize(40, 40);
+    label.show();
+    int clicks = 0;
+    QObject::connect(&label, &ClickableLabel::clicked, [&clicks] { ++clicks; });
+    QTest::mouseClick(&label, Qt::LeftButton, {}, QPoint(20, 20));
+    QCOMPARE(clicks, 1);
+    QTest::mousePress(&label, Qt::LeftButton, {}, QPoint(20, 20));
+    QTest::mouseRelease(&label, Qt::LeftButton, {}, QPoint(60, 20));
+    QCOMPARE(clicks, 1);
+    QTest::mouseClick(&label, Qt::RightButton, {}, QPoint(20, 20));
+    QCOMPARE(clicks, 1);
+}
+
+void TestFrmMots::tileClickStartsTheTimersAndTheyMoveIt()
+{
+    WindowRig rig({u"chat"_s, u"de"_s, u"fg"_s});
+    frmMots& window = *rig.window;
+    window.show();
+    QTest::mouseClick(window.playButton(), Qt::LeftButton);
+    QTest::mouseClick(window.tile(3), Qt::LeftButton);
+    QVERIFY(window.timer(1)->isActive());
+    QVERIFY(window.timer(2)->isActive());
+    // The real timers carry the tile into the first slot.
+    QTRY_VERIFY(!window.timer(2)->isActive());
+    QVERIFY(window.tile(3)->isHidden());
+    QVERIFY(window.slot(0)->isVisible());
+    QCOMPARE(window.slot(0)->text(), u"T"_s);
+    QTRY_VERIFY(!window.timer(1)->isActive());
+    QTest::mouseClick(window.slot(0), Qt::LeftButton);
+    QTRY_VERIFY(window.slot(0)->isHidden());
+    QVERIFY(window.tile(3)->isVisible());
+    QCOMPARE(window.tile(3)->geometry(), rig.design(600 + 695 * 3, 1080, 645, 675));
+}
+
+void TestFrmMots::hintTimerRestartsForEachRound()
+{
+    WindowRig rig({u"chat"_s, u"de"_s, u"fg"_s});
+    frmMots& window = *rig.window;
+    window.show();
+    QTest::mouseClick(window.difficultBox(), Qt::LeftButton);
+    QVERIFY(rig.board().Difficile);
+    QVERIFY(!window.timer(3)->isActive());
+    QTest::mouseClick(window.playButton(), Qt::LeftButton);
+    QVERIFY(window.timer(3)->isActive());
+    // A new round gives its hint the full four seconds: the running countdown starts again.
+    QTest::qWait(300);
+    const int before = window.timer(3)->remainingTime();
+    QTest::mouseClick(window.playButton(), Qt::LeftButton);
+    QVERIFY(window.timer(3)->isActive());
+    QVERIFY(window.timer(3)->remainingTime() > before + 150);
+    window.run([](BoardModel& model) { model.Timer3_Timer(); });
+    QVERIFY(window.hint()->text().isEmpty());
+    QVERIFY(!window.timer(3)->isActive());
+}
+
+void TestFrmMots::endMessageDisablesPlay()
+{
+    WindowRig rig({u"chat"_s}, false);
+    frmMots& window = *rig.window;
+    window.show();
+    QTest::mouseClick(window.playButton(), Qt::LeftButton);
+    QTest::mouseClick(window.playButton(), Qt::LeftButton);
+    QVERIFY(!window.playButton()->isEnabled());
+    QString message;
+    for (int i = 0; i < BoardModel::kSlotCount; ++i) {
+        QCOMPARE(window.slot(i)->isVisible(), i < 10);
+        message += window.slot(i)->text();
+    }
+    QCOMPARE(message, u"THE END"_s);
+}
+
+void TestFrmMots::closeBoxEndsTheProcessAndStopsTheTimers()
+{
+    WindowRig rig({u"chat"_s, u"de"_s, u"fg"_s});
+    frmMots& window = *rig.window;
+    window.show();
+    QTest::mouseClick(window.playButton(), Qt::LeftButton);
+    QTest::mouseClick(window.tile(0), Qt::LeftButton);
+    QVERIFY(window.timer(2)->isActive());
+    window.close();
+    QCOMPARE(rig.processEnd.calls, 1);
+    QCOMPARE(rig.playedName(), u"Chimes.wav"_s);
+    for (int number = 1; number <= 3; ++number)
+        QVERIFY(!window.timer(number)->isActive());
+}
+
+void TestFrmMots::pictureViewerLoadsAndRefuses()
+{
+    QTemporaryDir directory;
+    const auto write = [&directory](const QString& name, const QByteArray& bytes) {
+        QFile file(directory.filePath(name));
+        if (file.open(QIODevice::WriteOnly))
+            file.write(bytes);
+        return file.fileName();
+    };
+    GifPic picture;
+    const auto size = picture.load(write(u"ONE.gif"_s, tinyGif()));
+    QVERIFY(size.has_value());
+    QCOMPARE(*size, QSizeF(15, 15));
+    QVERIFY(picture.hasPicture());
+
+    const QStringList refused {
+        write(u"HUGE.gif"_s, tinyGif(30000, 30000)),
+        write(u"EMPTY.gif"_s, {}),
+        write(u"TEXT.gif"_s, "not a picture at all"),
+        write(u"CUT.gif"_s, tinyGif().left(12)),
+        directory.filePath(u"MISSING.gif"_s),
+        directory.path(),
+    };
+    for (const QString& file : refused) {
+        QVERIFY2(!picture.load(file).has_value(), qPrintable(file));
+        QVERIFY(!picture.hasPicture());
+    }
+}
+
+void TestFrmMots::solvedWordShowsTheAnimatedPicture()
+{
+    WindowRig rig({u"chat"_s, u"de"_s, u"fg"_s});
+    QDir(rig.directory.path()).mkpath(u"Images/Mots"_s);
+    QFile gif(rig.directory.filePath(u"Images/Mots/CHAT.gif"_s));
+    QVERIFY(gif.open(QIODevice::WriteOnly));
+    gif.write(tinyGif(145, 121));
+    gif.close();
+    frmMots& window = *rig.window;
+    window.show();
+    QTest::mouseClick(window.playButton(), Qt::LeftButton);
+    for (int m = 0; m < 4; ++m) {
+        window.run([m](BoardModel& model) { model.Label1_Click(m); });
+        while (rig.board().Timer2.Enabled)
+            window.run([](BoardModel& model) { model.Timer2_Timer(); });
+    }
+    QVERIFY(window.picture()->isVisible());
+    QCOMPARE(window.picture()->geometry(), rig.design(240, 5880, 2175, 1815));
+    QCOMPARE(QFileInfo(window.picture()->file()).fileName(), u"CHAT.gif"_s);
+}
+
+QTEST_MAIN(TestFrmMots)
+#include "tst_frmmots.moc"
