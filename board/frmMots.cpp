@@ -85,6 +85,19 @@ private:
     int m_penWidth = 5;
 };
 
+// The credit line keeps the desktop's default face but must be read whole, and that face is
+// wider here than the one it was laid out for: its size comes down until the line fits.
+void fitFontToWidth(QLabel* label)
+{
+    QFont font = QApplication::font();
+    int pixels = QFontInfo(font).pixelSize();
+    font.setPixelSize(pixels);
+    while (pixels > 6 && QFontMetrics(font).horizontalAdvance(label->text()) > label->width()) {
+        font.setPixelSize(--pixels);
+    }
+    label->setFont(font);
+}
+
 QToolButton* makeGraphicalButton(QWidget* parent, const QString& icon, const QColor& background)
 {
     auto* button = new QToolButton(parent);
@@ -239,10 +252,8 @@ void frmMots::applyScale()
     for (ClickableLabel* slot : m_Label3)
         slot->setFont(boardFont(36, true, m_scale));
     static_cast<Outline*>(m_Shape1)->setPenWidth(std::max(1, static_cast<int>(std::lround(5 * m_scale))));
-    QFont small = QApplication::font();
-    small.setPixelSize(std::max(1, pointsToPixels(QApplication::font().pointSizeF() > 0 ? QApplication::font().pointSizeF() : 9.0, m_scale)));
-    m_Label4->setFont(small);
     m_Label4->setGeometry(twipsRect(6240, 8520, 5895, 255, m_scale));
+    fitFontToWidth(m_Label4);
     const QFont buttonFont = boardFont(9.75, true, m_scale);
     const int icon = std::max(8, static_cast<int>(std::lround(32 * m_scale)));
     for (QToolButton* button : m_cmdJouer) {

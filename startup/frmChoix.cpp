@@ -82,7 +82,7 @@ void frmChoix::buildControls()
     // Created back to front, so that the stacking matches the design's front-to-back list.
     m_Label1 = makeWhiteLabel(this, u"Jeu réalisé par Orvanel"_s);
     m_Label1->setGeometry(twipsRect(120, 0, 2655, 255));
-    m_Label2 = makeWhiteLabel(this, u"© 2026 Orvanel"_s);
+    m_Label2 = makeWhiteLabel(this, u"© 2026"_s);
     m_Label2->setGeometry(twipsRect(7320, 0, 1335, 255));
 
     m_Option2 = makeGraphicalButton(this, u":/startup/flag-uk.png"_s, QColor(192, 0, 0));
