@@ -1,0 +1,234 @@
+#include "DataPaths.h"
+#include "FakeDisplay.h"
+#include "FakeProcessEnd.h"
+#include "FakeSoundPlayer.h"
+#include "ScreenMeasure.h"
+#include "SharedValues.h"
+#include "Twips.h"
+#include "frmChoix.h"
+
+#include <QLabel>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QToolButton>
+#include <QtTest>
+
+using namespace Qt::StringLiterals;
+using namespace trouvimo;
+
+namespace {
+
+struct StartRig {
+    QTemporaryDir directory;
+    SharedValues shared;
+    DataPaths paths { directory.path() };
+    FakeDisplay display;
+    FakeSoundPlayer sound;
+    FakeProcessEnd processEnd;
+
+    StartRig(int width, int height, double twipsPerPixel = 15.0)
+        : display(width, height, twipsPerPixel)
+    {
+        display.switchesModes = true;
+        shared.Francais = false;
+    }
+
+    std::unique_ptr<frmChoix> open()
+    {
+        return std::make_unique<frmChoix>(shared, paths, display, sound, processEnd);
+    }
+};
+
+QToolButton* buttonNamed(const QWidget& window, const QString& name)
+{
+    for (auto* button : window.findChildren<QToolButton*>()) {
+        QString text = button->text();
+        if (text.remove(u'&') == name || button->accessibleName() == name)
+            return button;
+    }
+    return nullptr;
+}
+
+} // namespace
+
+class TestStartup : public QObject {
+    Q_OBJECT
+
+private slots:
+    void measuresAndSwitches_data();
+    void measuresAndSwitches();
+    void measurementOutOfRange();
+    void greetsAfterTheSwitch();
+    void controlsMatchTheDesign();
+    void flagsChooseTheLanguage();
+    void launchHandsOverToTheBoard();
+    void quitRestoresTheDisplayThenEnds();
+    void accessKeys_data();
+    void accessKeys();
+};
+
+void TestStartup::measuresAndSwitches_data()
+{
+    QTest::addColumn<int>("width");
+    QTest::addColumn<int>("height");
+    QTest::addColumn<double>("twipsPerPixel");
+    QTest::addColumn<int>("measuredWidth");
+    QTest::addColumn<bool>("switched");
+    QTest::newRow("1024x768") << 1024 << 768 << 15.0 << 1024 << true;
+    QTest::newRow("800x600") << 800 << 600 << 15.0 << 800 << false;
+    QTest::newRow("800x480") << 800 << 480 << 15.0 << 800 << false;
+    QTest::newRow("1280x600") << 1280 << 600 << 15.0 << 1280 << false;
+    QTest::newRow("1024x600") << 1024 << 600 << 15.0 << 1024 << false;
+    // The divisor is rounded first: 13.09 twips per pixel divide as 13, so 800 reads as 805.
+    QTest::newRow("800x768 at 13.09 twips per pixel") << 800 << 768 << 13.09 << 805 << true;
+    QTest::newRow("120 dpi 1024x768") << 1024 << 768 << 12.0 << 1024 << true;
+}
+
+void TestStartup::measuresAndSwitches()
+{
+    QFETCH(int, width);
+    QFETCH(int, height);
+    QFETCH(double, twipsPerPixel);
+    QFETCH(int, measuredWidth);
+    QFETCH(bool, switched);
+    StartRig rig(width, height, twipsPerPixel);
+    const auto window = rig.open();
+    QCOMPARE(window->largeurEcran(), measuredWidth);
+    QCOMPARE(rig.shared.LargeurOrigine, static_cast<float>(measuredWidth));
+    QCOMPARE(window->switchedDisplay(), switched);
+    QCOMPARE(rig.display.modesSet.empty(), !switched);
+    if (switched)
+        QCOMPARE(rig.display.modesSet, (std::vector<QSize> {QSize(800, 600)}));
+    QVERIFY(rig.shared.Francais);
+}
+
+void TestStartup::measurementOutOfRange()
+{
+    QCOMPARE(measurePixels(32767.0 * 15, 15.0), std::optional<qint16>(32767));
+    QCOMPARE(measurePixels(32768.0 * 15, 15.0), std::nullopt);
+    QCOMPARE(measurePixels(12000.0, 0.4), std::nullopt);
+    QCOMPARE(measurePixels(12007.5, 15.0), std::optional<qint16>(800));
+    // A display too large to count is measured as nothing and left alone.
+    StartRig rig(40000, 30000);
+    const auto window = rig.open();
+    QVERIFY(rig.display.modesSet.empty());
+    QCOMPARE(rig.shared.LargeurOrigine, 40000.0F);
+}
+
+void TestStartup::greetsAfterTheSwitch()
+{
+    StartRig rig(1024, 768);
+    const auto window = rig.open();
+    QCOMPARE(rig.sound.played.size(), 1);
+    QVERIFY(rig.sound.played.front().endsWith(u"/sons/Logoff.wav"_s));
+    QCOMPARE(rig.shared.CheminSon, rig.paths.applicationDirectory() + u"\\sons\\Logoff.wav"_s);
+}
+
+void TestStartup::controlsMatchTheDesign()
+{
+    StartRig rig(800, 600);
+    const auto window = rig.open();
+    QCOMPARE(window->size(), QSize(580, 261));
+    QVERIFY(window->windowFlags() & Qt::FramelessWindowHint);
+    QCOMPARE(window->windowTitle(), u"Form1"_s);
+    const struct {
+        QString name;
+        QRect twips;
+    } controls[] = {
+        {u"Quitter"_s, {240, 2640, 1575, 1095}},
+        {u"Lancer"_s, {6960, 2640, 1575, 1095}},
+        {u"Français"_s, {3120, 2640, 2535, 495}},
+        {u"English"_s, {3120, 3240, 2535, 495}},
+    };
+    for (const auto& control : controls) {
+        const QToolButton* button = buttonNamed(*window, control.name);
+        QVERIFY2(button != nullptr, qPrintable(control.name));
+        QCOMPARE(button->geometry(), twipsRect(control.twips.x(), control.twips.y(),
+                                               control.twips.width(), control.twips.height()));
+        QVERIFY(!button->icon().isNull());
+    }
+    QStringList labels;
+    for (const auto* label : window->findChildren<QLabel*>())
+        labels << label->text();
+    QVERIFY(labels.contains(u"Jeu réalisé par Orvanel"_s));
+
+    // The tab order runs English, French, launch, quit.
+    QWidget* english = buttonNamed(*window, u"English"_s);
+    QCOMPARE(english->nextInFocusChain(), buttonNamed(*window, u"Français"_s));
+    QCOMPARE(buttonNamed(*window, u"Français"_s)->nextInFocusChain(), buttonNamed(*window, u"Lancer"_s));
+    QCOMPARE(buttonNamed(*window, u"Lancer"_s)->nextInFocusChain(), buttonNamed(*window, u"Quitter"_s));
+}
+
+void TestStartup::flagsChooseTheLanguage()
+{
+    StartRig rig(800, 600);
+    const auto window = rig.open();
+    window->show();
+    QToolButton* french = buttonNamed(*window, u"Français"_s);
+    QToolButton* english = buttonNamed(*window, u"English"_s);
+    QVERIFY(french->isChecked() && !english->isChecked());
+    QTest::mouseClick(english, Qt::LeftButton);
+    QVERIFY(!rig.shared.Francais);
+    QVERIFY(english->isChecked() && !french->isChecked());
+    QTest::mouseClick(english, Qt::LeftButton);
+    QVERIFY(english->isChecked());
+    QTest::mouseClick(french, Qt::LeftButton);
+    QVERIFY(rig.shared.Francais);
+    QVERIFY(!english->isChecked());
+}
+
+void TestStartup::launchHandsOverToTheBoard()
+{
+    StartRig rig(1024, 768);
+    QPointer<frmChoix> window = rig.open().release();
+    window->show();
+    QSignalSpy launched(window.data(), &frmChoix::launchRequested);
+    QTest::mouseClick(buttonNamed(*window, u"Lancer"_s), Qt::LeftButton);
+    QCOMPARE(launched.count(), 1);
+    QVERIFY(!window->isVisible());
+    QTRY_VERIFY(window.isNull());
+    QCOMPARE(rig.processEnd.calls, 0);
+    QCOMPARE(rig.display.modesSet.size(), std::size_t {1});
+}
+
+void TestStartup::quitRestoresTheDisplayThenEnds()
+{
+    StartRig rig(1024, 768);
+    const auto window = rig.open();
+    window->show();
+    QSize modeAtEnd;
+    rig.processEnd.onEnd = [&] { modeAtEnd = rig.display.modesSet.back(); };
+    QTest::mouseClick(buttonNamed(*window, u"Quitter"_s), Qt::LeftButton);
+    QCOMPARE(rig.processEnd.calls, 1);
+    QCOMPARE(modeAtEnd, QSize(1024, 768));
+    window->Command1_Click(7);
+    QCOMPARE(rig.processEnd.calls, 1);
+}
+
+void TestStartup::accessKeys_data()
+{
+    QTest::addColumn<int>("key");
+    QTest::addColumn<bool>("launches");
+    QTest::newRow("Alt+L launches") << static_cast<int>(Qt::Key_L) << true;
+    QTest::newRow("Alt+Q quits") << static_cast<int>(Qt::Key_Q) << false;
+}
+
+void TestStartup::accessKeys()
+{
+    QFETCH(int, key);
+    QFETCH(bool, launches);
+    StartRig rig(800, 600);
+    QPointer<frmChoix> window = rig.open().release();
+    window->show();
+    QVERIFY(QTest::qWaitForWindowActive(window));
+    QSignalSpy launched(window.data(), &frmChoix::launchRequested);
+    QTest::keyClick(window, static_cast<Qt::Key>(key), Qt::AltModifier);
+    // An access key presses the button as a click would, releasing it a moment later.
+    QTRY_COMPARE(launched.count() + rig.processEnd.calls, 1);
+    QCOMPARE(launched.count(), launches ? 1 : 0);
+    QCOMPARE(rig.processEnd.calls, launches ? 0 : 1);
+    delete window.data();
+}
+
+QTEST_MAIN(TestStartup)
+#include "tst_startup.moc"
