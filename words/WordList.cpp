@@ -18,6 +18,7 @@ constexpr char kLineFeed = '\n';
 // The line count is a 16-bit signed integer: the line that would take it past this is not read.
 constexpr qsizetype kMaxLines = std::numeric_limits<qint16>::max();
 
+constexpr qint64 kFirstRead = qint64{4} * 1024 * 1024;
 constexpr qsizetype kReadChunk = qsizetype{256} * 1024;
 
 // Finds the end of the last line that can be taken while the bytes come in, so that reading can
@@ -149,11 +150,12 @@ ListStatus readWordList(const QString& path, WordTable& table)
         return ListStatus::Stopped;
 
     // Straight into one buffer sized from the file, so an ordinary list takes a single read and
-    // a second one that finds the end; room grows geometrically when the size is not known.
+    // a second one that finds the end. Past a few megabytes the buffer grows geometrically, read
+    // by read, so that a huge file is only read as far as its last line that can be taken.
     QByteArray bytes;
     const qint64 announced = file.size();
-    if (announced > 0 && announced < std::numeric_limits<qsizetype>::max() / 2)
-        bytes.reserve(static_cast<qsizetype>(announced) + 1);
+    if (announced > 0)
+        bytes.reserve(static_cast<qsizetype>(std::min(announced + 1, kFirstRead)));
 
     Ending ending = Ending::Complete;
     LineCapWatch cap;

@@ -459,7 +459,13 @@ private slots:
         // failing part of a removal is skipped exactly as in the plain array.
         std::mt19937 engine(77);
         std::uniform_int_distribution<int> size(-2, 60);
-        std::uniform_int_distribution<int> any(-5, 70);
+        std::uniform_int_distribution<int> small(-5, 70);
+        std::uniform_int_distribution<int> pick(0, 9);
+        // Now and then a value at the ends of the 16-bit range, where NbMax + 1 - k overflows.
+        const auto any = [&](std::mt19937& e) {
+            const int choice = pick(e);
+            return choice == 0 ? 32767 : choice == 1 ? -32768 : small(e);
+        };
         for (int round = 0; round < 2000; ++round) {
             Loterie loterie(std::make_unique<MixingRandomSource>(1), &fixedClock);
             ReferenceUrne reference;

@@ -225,6 +225,47 @@ private slots:
         QCOMPARE(read.TabMots, parsed.TabMots);
     }
 
+    void lineEndAcrossReads_data()
+    {
+        QTest::addColumn<int>("crOffset");
+        QTest::addColumn<QByteArray>("after");
+        QTest::addColumn<ListStatus>("status");
+
+        // The last line that can be taken ends just before a power of two, where a read is
+        // likely to stop: what follows decides whether a 32768th line exists.
+        for (const int power : {20, 22, 23}) {
+            const int justBefore = (1 << power) - 1;
+            QTest::addRow("CR at 2^%d - 1, then LF and a line", power)
+                << justBefore << QByteArray("\nx") << ListStatus::Stopped;
+            QTest::addRow("CR at 2^%d - 1, then LF only", power)
+                << justBefore << QByteArray("\n") << ListStatus::Read;
+            QTest::addRow("CR at 2^%d - 1, then another CR", power)
+                << justBefore << QByteArray("\r") << ListStatus::Stopped;
+            QTest::addRow("CR LF up to 2^%d, then a line", power)
+                << justBefore - 1 << QByteArray("\nx") << ListStatus::Stopped;
+            QTest::addRow("CR LF up to 2^%d, then nothing", power)
+                << justBefore - 1 << QByteArray("\n") << ListStatus::Read;
+        }
+    }
+
+    void lineEndAcrossReads()
+    {
+        QFETCH(int, crOffset);
+        QFETCH(QByteArray, after);
+        QFETCH(ListStatus, status);
+
+        QByteArray bytes = numberedLines(32766, "\r\n");
+        const qsizetype padding = crOffset - bytes.size();
+        bytes.append(QByteArray(padding, 'p'));
+        bytes.append('\r');
+        bytes.append(after);
+
+        WordTable table;
+        QCOMPARE(trouvimo::readWordList(writeFile(bytes), table), status);
+        QCOMPARE(table.NbMots, 32767);
+        QCOMPARE(table.TabMots[32767].size(), padding);
+    }
+
     void capTakesTheEncodingFromTheTakenLinesOnly()
     {
         const QByteArray bytes = "\xC3\xA9" + numberedLines(32767, "\r\n") + "\xE9";
