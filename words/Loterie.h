@@ -42,6 +42,7 @@ private:
 class Loterie {
 public:
     // `clock` gives the reading mixed into the generator at every draw (seconds, any origin).
+    // A null source or clock stands for the real one.
     Loterie(std::unique_ptr<RandomSource> source, double (*clock)());
     explicit Loterie(std::unique_ptr<RandomSource> source);
     Loterie(); // the real generator on the real clock
@@ -59,14 +60,18 @@ public:
 
     // Sets NbMax and fills the pool with the decimal texts "1" to NbMax + 1.
     void remplirUrne(qint16 nbMax);
-    // The pool entry at `index` as decimal text ("" for a spare entry emptied by a resize).
+    // The pool entry at `index` as decimal text ("" for a spare entry emptied by a resize, and
+    // for an index outside the pool).
     [[nodiscard]] QString Urne(int index) const;
     // The pool's current size (live and spare entries).
     [[nodiscard]] int tailleUrne() const;
 
-    // Chooses a position among the first NbMax + 1 - k pool entries into IndiceTire.
+    // Chooses a position among the first NbMax + 1 - k pool entries into IndiceTire:
+    // round-half-even(x * 1000) mod m, or 0 when m is 0 or the arithmetic overflows.
     void Tirage(qint16 k);
-    // Removes the entry at IndiceTire, keeping the order of the rest.
+    // Removes the entry at IndiceTire, keeping the order of the rest: the pool is resized to
+    // 0..NbMax + 1 - k, then Urne(a) = Urne(a + 1) for a = IndiceTire..NbMax - k. A part that
+    // would overflow or leave the pool is skipped on its own.
     void RetirerTirage(qint16 k);
 
     // The two calling sequences of the game.

@@ -14,7 +14,9 @@ enum class ListStatus {
 };
 
 // The word table as the board keeps it: TabMots holds the entries 0..NbMots, entry 0 empty and
-// entry k the k-th line of the file. When no line is read TabMots is left as it was.
+// entry k the k-th line of the file. When no line is read TabMots is left as it was. Reading
+// resizes the table to 0..n keeping what the remaining entries held, then writes the lines into
+// 1..n: entry 0 is empty because the board's table starts empty.
 struct WordTable {
     QList<QString> TabMots;
     qint16 NbMots = 0;
@@ -25,7 +27,12 @@ struct WordTable {
 // A line ends at CR, an LF right after that CR belongs to the line end, a lone LF is an ordinary
 // character; the last line needs no line end and a final line end adds no entry. Spaces and case
 // are kept. At most 32767 lines are taken. The bytes are Windows-1252, unless the file starts
-// with a UTF-8 byte-order mark or is valid UTF-8 with at least one multi-byte sequence.
+// with a UTF-8 byte-order mark (which is not part of the first line) or its lines that are taken
+// are valid UTF-8 with at least one multi-byte sequence.
+//
+// NbMots is set to 0 first, whatever happens. Missing when the path names nothing (a dangling
+// link included); Stopped when the file cannot be opened (nothing read), when a read fails (the
+// lines before are kept and the line being read counts as an empty entry) or at the cap.
 ListStatus readWordList(const QString& path, WordTable& table);
 
 // The same rules applied to bytes already in memory (the file reader and the fuzz target share
