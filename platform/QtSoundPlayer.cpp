@@ -3,10 +3,12 @@
 #include "WavFile.h"
 
 #include <QAudioDevice>
+#include <QAudioFormat>
 #include <QLoggingCategory>
 #include <QMediaDevices>
 #include <QSemaphore>
-#include <QSoundEffect>
+#include <QAudioSink>
+#include <QBuffer>
 #include <QUrl>
 
 #include <algorithm>
@@ -23,11 +25,15 @@ namespace {
 
 using SteadyClock = std::chrono::steady_clock;
 
-constexpr std::size_t cachedEffects = 8;
-// How long a requested sound counts as playing before the player has started it, and how long
-// after its natural end, should Qt never report that it stopped.
+constexpr std::size_t cachedClips = 8;
+constexpr qint64 prebufferPaddingUs = 2'500'000;
+constexpr qint64 sinkBufferUs = 100'000;
+// A requested sound counts as playing until its natural end, worked out from its length, not
+// until the sink reports the end (which comes only after the silence that follows each sound).
+// The tail covers the server's buffer; the loading allowance covers the time before the
+// player's thread has read the file.
+constexpr auto audibleTail = std::chrono::milliseconds(200);
 constexpr auto loadingAllowance = std::chrono::seconds(2);
-constexpr auto endingAllowance = std::chrono::milliseconds(500);
 
 qint64 steadyNanoseconds(SteadyClock::time_point when)
 {
@@ -104,6 +110,38 @@ struct PlaybackState {
     }
 };
 
+// A sound ready to hand to an audio sink: its format and its samples, followed by silence.
+struct Clip {
+    QAudioFormat format;
+    QByteArray samples;
+    SteadyClock::duration duration{};
+};
+
+std::optional<Clip> loadClip(const QString& file)
+{
+    std::optional<WavSound> wav = readWav(file);
+    if (!wav)
+        return std::nullopt;
+    Clip clip;
+    clip.format.setChannelCount(wav->info.channels);
+    clip.format.setSampleRate(wav->info.sampleRate);
+    clip.format.setSampleFormat(wav->info.floatSamples         ? QAudioFormat::Float
+                                : wav->info.bitsPerSample == 8  ? QAudioFormat::UInt8
+                                : wav->info.bitsPerSample == 16 ? QAudioFormat::Int16
+                                                                : QAudioFormat::Int32);
+    clip.duration = std::chrono::duration_cast<SteadyClock::duration>(
+        std::chrono::duration<double>(wav->info.durationSeconds()));
+    // PulseAudio starts a stream only once its pre-buffer is full (two seconds unless the sink
+    // is given a smaller buffer), and Qt 6.4 does not shorten the pre-buffer for a short sound:
+    // a cue shorter than that would wait in the buffer until the stream is torn down. The
+    // silence after the samples fills the pre-buffer whatever size the server grants.
+    const auto silence = static_cast<qsizetype>(clip.format.bytesForDuration(prebufferPaddingUs));
+    clip.samples = std::move(wav->samples);
+    clip.samples.append(silence - silence % clip.format.bytesPerFrame(),
+                        wav->info.bitsPerSample == 8 ? '\x80' : '\0');
+    return clip;
+}
+
 class SoundWorker final : public QObject {
 public:
     explicit SoundWorker(std::shared_ptr<PlaybackState> state)
@@ -120,75 +158,76 @@ public:
 
     void play(const QString& file, quint64 generation)
     {
-        if (m_current != nullptr)
-            m_current->stop();
-        m_current = nullptr;
-
-        const std::optional<WavInfo> wav = m_outputFound ? inspectWav(file) : std::nullopt;
-        if (!wav || generation != m_state->requested.load()) {
+        stopCurrent();
+        const Clip* clip = m_outputFound && !m_stopped ? clipFor(file) : nullptr;
+        if (clip == nullptr || generation != m_state->requested.load()) {
             m_state->settle(generation);
             return;
         }
-        QSoundEffect* effect = effectFor(file);
-        m_current = effect;
-        m_currentGeneration = generation;
-        m_state->playingUntil = steadyNanoseconds(
-            SteadyClock::now() + loadingAllowance
-            + std::chrono::duration_cast<SteadyClock::duration>(
-                std::chrono::duration<double>(wav->durationSeconds()))
-            + endingAllowance);
-        effect->play();
+        const QAudioDevice device = QMediaDevices::defaultAudioOutput();
+        if (device.isNull() || !device.isFormatSupported(clip->format)) {
+            m_state->settle(generation);
+            return;
+        }
+
+        m_sink = new QAudioSink(device, clip->format, this);
+        m_sink->setBufferSize(static_cast<qsizetype>(clip->format.bytesForDuration(sinkBufferUs)));
+        auto* source = new QBuffer(m_sink);
+        source->setData(clip->samples);
+        source->open(QIODevice::ReadOnly);
+        connect(m_sink, &QAudioSink::stateChanged, this,
+                [this, sink = m_sink, generation](QAudio::State state) {
+                    if (sink == m_sink && state == QAudio::StoppedState
+                        && sink->error() != QAudio::NoError)
+                        m_state->settle(generation);
+                });
+        m_state->playingUntil = steadyNanoseconds(SteadyClock::now() + clip->duration + audibleTail);
+        m_sink->start(source);
     }
 
     void stopAll()
     {
-        m_current = nullptr;
-        m_effects.clear();
+        m_stopped = true;
+        stopCurrent();
+        m_clips.clear();
     }
 
 private:
-    // The effect for a file, loaded once and kept while it is among the most recently played.
-    QSoundEffect* effectFor(const QString& file)
+    // Stopping the sink silences it at once. It is deleted later because the destructor of Qt's
+    // PulseAudio sink processes events, which could run another play() nested in this one.
+    void stopCurrent()
     {
-        const auto cached = std::find_if(m_effects.begin(), m_effects.end(),
-                                         [&file](const auto& entry) { return entry.first == file; });
-        if (cached != m_effects.end()) {
-            // A file that failed to load once is loaded afresh, in case it has been repaired.
-            if (cached->second->status() != QSoundEffect::Error) {
-                std::rotate(m_effects.begin(), cached, cached + 1);
-                return m_effects.front().second.get();
-            }
-            m_effects.erase(cached);
-        }
-        if (m_effects.size() == cachedEffects)
-            m_effects.pop_back();
-        auto effect = std::make_unique<QSoundEffect>();
-        QSoundEffect* raw = effect.get();
-        connect(raw, &QSoundEffect::playingChanged, this, [this, raw] { effectChanged(raw); });
-        connect(raw, &QSoundEffect::statusChanged, this, [this, raw] { effectChanged(raw); });
-        raw->setSource(QUrl::fromLocalFile(file));
-        m_effects.emplace(m_effects.begin(), file, std::move(effect));
-        return raw;
+        if (m_sink == nullptr)
+            return;
+        m_sink->stop();
+        m_sink->deleteLater();
+        m_sink = nullptr;
     }
 
-    void effectChanged(QSoundEffect* effect)
+    // The clip of a file, read once and kept while it is among the most recently played.
+    const Clip* clipFor(const QString& file)
     {
-        if (effect != m_current)
-            return;
-        // Every effect has a source, so Null only follows a play() refused after an error.
-        const QSoundEffect::Status status = effect->status();
-        const bool failed = status == QSoundEffect::Error || status == QSoundEffect::Null;
-        if (failed || (status == QSoundEffect::Ready && !effect->isPlaying())) {
-            m_current = nullptr;
-            m_state->settle(m_currentGeneration);
+        const auto cached = std::find_if(m_clips.begin(), m_clips.end(),
+                                         [&file](const auto& entry) { return entry.first == file; });
+        if (cached != m_clips.end()) {
+            std::rotate(m_clips.begin(), cached, cached + 1);
+            return &m_clips.front().second;
         }
+        std::optional<Clip> clip = loadClip(file);
+        if (!clip)
+            return nullptr;
+        if (m_clips.size() == cachedClips)
+            m_clips.pop_back();
+        m_clips.emplace(m_clips.begin(), file, std::move(*clip));
+        return &m_clips.front().second;
     }
 
     std::shared_ptr<PlaybackState> m_state;
     bool m_outputFound = false;
-    std::vector<std::pair<QString, std::unique_ptr<QSoundEffect>>> m_effects;
-    QSoundEffect* m_current = nullptr;
-    quint64 m_currentGeneration = 0;
+    bool m_stopped = false;
+    std::vector<std::pair<QString, Clip>> m_clips;
+    // Owned through Qt: a child of this worker until deleteLater() takes it.
+    QAudioSink* m_sink = nullptr;
 };
 
 QtSoundPlayer::QtSoundPlayer()

@@ -11,15 +11,15 @@ namespace trouvimo {
 class SoundWorker;
 struct PlaybackState;
 
-// Plays WAV files with Qt Multimedia on a thread of its own.
+// Plays WAV files through a Qt Multimedia audio sink, on a thread of its own.
 //
-// play() only hands the path over and returns; loading, the sound server and the audio device
-// all live on the player's thread, so a slow or missing sound server never holds up a window,
-// and a sound goes on playing while the window thread is busy or about to end the process.
-// A new sound cuts off the one still playing. The effects of the last few files stay loaded so
-// that a repeated cue starts at once. Files that are not playable WAVs are refused before Qt
-// sees them, and without any audio output the player stays silent for good; neither prints a
-// word.
+// play() only hands the path over and returns; reading the file, the sound server and the audio
+// device all live on the player's thread, so a slow or missing sound server never holds up a
+// window, and a sound goes on playing while the window thread is busy or about to end the
+// process. A new sound cuts off the one still playing. The samples of the last few files stay
+// in memory so that a repeated cue starts at once. Files that are not playable WAVs are refused
+// before Qt sees them, and without any audio output the player stays silent for good; neither
+// prints a word.
 class QtSoundPlayer final : public SoundPlayer {
 public:
     QtSoundPlayer();

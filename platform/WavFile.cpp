@@ -114,12 +114,26 @@ std::optional<WavInfo> inspectWav(const QString& path)
             if (!format || size < format->blockAlign)
                 return std::nullopt;
             return WavInfo{format->channels, static_cast<int>(format->sampleRate),
-                           format->bitsPerSample, size};
+                           format->bitsPerSample, format->formatTag == formatFloat, body, size};
         }
         // Chunks are padded to an even length.
         position = body + size + (size % 2);
     }
     return std::nullopt;
+}
+
+std::optional<WavSound> readWav(const QString& path)
+{
+    const std::optional<WavInfo> info = inspectWav(path);
+    if (!info)
+        return std::nullopt;
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly) || !file.seek(info->dataOffset))
+        return std::nullopt;
+    QByteArray samples = file.read(info->dataBytes);
+    if (samples.size() != info->dataBytes)
+        return std::nullopt;
+    return WavSound{*info, std::move(samples)};
 }
 
 } // namespace trouvimo

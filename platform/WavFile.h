@@ -11,6 +11,9 @@ struct WavInfo {
     int channels = 0;
     int sampleRate = 0;
     int bitsPerSample = 0;
+    // 32-bit float samples rather than integers.
+    bool floatSamples = false;
+    qint64 dataOffset = 0;
     qint64 dataBytes = 0;
     [[nodiscard]] double durationSeconds() const;
 };
@@ -21,5 +24,12 @@ struct WavInfo {
 // std::nullopt for anything else: no file, a directory, an empty or truncated file, a header
 // that lies about its sizes, or a file that is no WAV at all.
 [[nodiscard]] std::optional<WavInfo> inspectWav(const QString& path);
+
+// A WAV file that inspectWav() accepts, with its samples read into memory.
+struct WavSound {
+    WavInfo info;
+    QByteArray samples;
+};
+[[nodiscard]] std::optional<WavSound> readWav(const QString& path);
 
 } // namespace trouvimo

@@ -70,6 +70,11 @@ void WavFileTest::acceptsPlayableFiles()
     QCOMPARE(info->sampleRate, static_cast<int>(wav.sampleRate));
     QCOMPARE(info->dataBytes, wav.samples.size());
     QVERIFY(qFuzzyCompare(info->durationSeconds(), duration));
+    QCOMPARE(info->floatSamples, wav.formatTag == 3);
+
+    const std::optional<WavSound> sound = readWav(path);
+    QVERIFY(sound.has_value());
+    QCOMPARE(sound->samples, wav.samples);
 }
 
 void WavFileTest::refusesBrokenFiles_data()
@@ -116,6 +121,7 @@ void WavFileTest::refusesBrokenFiles()
     const QString path = m_dir.filePath(u"broken.wav"_s);
     QVERIFY(WavBuilder::writeFile(path, contents));
     QCOMPARE(inspectWav(path).has_value(), false);
+    QCOMPARE(readWav(path).has_value(), false);
 }
 
 void WavFileTest::refusesWhatIsNoFile()
@@ -139,6 +145,7 @@ void WavFileTest::skipsOtherChunks()
     const std::optional<WavInfo> info = inspectWav(path);
     QVERIFY(info.has_value());
     QCOMPARE(info->dataBytes, wav.samples.size());
+    QCOMPARE(readWav(path)->samples, wav.samples);
 }
 
 QTEST_GUILESS_MAIN(WavFileTest)
