@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <limits>
+#include <vector>
 
 namespace trouvimo {
 
@@ -50,22 +51,6 @@ private:
     qsizetype scanned_ = 0;
 };
 
-// The offset just past the line end of the last line that can be taken, or -1 when the bytes
-// hold fewer line ends than that.
-qsizetype offsetAfterLastTakenLine(QByteArrayView bytes)
-{
-    qsizetype pos = 0;
-    for (qsizetype line = 0; line < kMaxLines; ++line) {
-        const qsizetype cr = bytes.indexOf(kCarriageReturn, pos);
-        if (cr < 0)
-            return -1;
-        pos = cr + 1;
-    }
-    if (pos < bytes.size() && bytes[pos] == kLineFeed)
-        ++pos;
-    return pos;
-}
-
 // How the bytes on hand relate to the file they came from.
 enum class Ending {
     Complete,    // the bytes are the whole file
@@ -78,6 +63,12 @@ bool endsMidLine(QByteArrayView bytes)
         && !bytes.endsWith(QByteArrayView("\r\n"));
 }
 
+// Where one line's text lies in the bytes, its line end excluded.
+struct LineSpan {
+    qsizetype begin = 0;
+    qsizetype end = 0;
+};
+
 ListStatus parse(QByteArrayView bytes, Ending ending, WordTable& table)
 {
     table.NbMots = 0;
@@ -88,46 +79,49 @@ ListStatus parse(QByteArrayView bytes, Ending ending, WordTable& table)
         bytes = bytes.sliced(kUtf8Bom.size());
     }
 
-    // The lines past the cap are never read, so they take no part in choosing the encoding.
-    const qsizetype cap = offsetAfterLastTakenLine(bytes);
-    const bool capped = cap >= 0 && cap < bytes.size();
-    const QByteArrayView taken = capped ? bytes.first(cap) : bytes;
-    if (!utf8)
-        utf8 = looksLikeUtf8(taken);
-    const QString text = utf8 ? decodeUtf8(taken) : decodeWindows1252(taken);
-
-    // Both encodings turn each byte below 0x80 into the one character of the same value and
-    // never produce a CR or LF from other bytes, so the lines can be cut on the decoded text.
-    const QStringView view(text);
-    QList<QString> lines;
+    // Cut on the bytes: in both encodings a CR or LF byte is that character and nothing else.
+    std::vector<LineSpan> lines;
+    bool capped = false;
     qsizetype pos = 0;
-    while (pos < view.size()) {
-        qsizetype cr = view.indexOf(QChar(u'\r'), pos);
-        if (cr < 0)
-            cr = view.size();
-        lines.append(view.sliced(pos, cr - pos).toString());
-        pos = cr + 1;
-        if (pos < view.size() && view[pos] == QChar(u'\n'))
+    while (pos < bytes.size()) {
+        if (std::ssize(lines) == kMaxLines) {
+            capped = true;
+            break;
+        }
+        const qsizetype cr = bytes.indexOf(kCarriageReturn, pos);
+        const qsizetype end = cr < 0 ? bytes.size() : cr;
+        lines.push_back({pos, end});
+        pos = cr < 0 ? end : cr + 1;
+        if (pos < bytes.size() && bytes[pos] == kLineFeed)
             ++pos;
     }
+
+    // The lines past the cap are never read, so they take no part in choosing the encoding.
+    const QByteArrayView taken = bytes.first(pos);
+    if (!utf8)
+        utf8 = looksLikeUtf8(taken);
 
     // A read that fails counts the line it was reading and leaves that entry empty.
     const bool interrupted = ending == Ending::Interrupted && !capped;
     if (interrupted) {
         if (endsMidLine(taken))
-            lines.last().clear();
-        else if (lines.size() < kMaxLines)
-            lines.append(QString());
+            lines.back().end = lines.back().begin;
+        else if (std::ssize(lines) < kMaxLines)
+            lines.push_back({pos, pos});
     }
 
     const ListStatus status = capped || interrupted ? ListStatus::Stopped : ListStatus::Read;
-    if (lines.isEmpty())
+    if (lines.empty())
         return status;
 
     // Entries that survive the resize keep what they held, as in a table grown line by line;
     // the lines then overwrite entries 1..n.
-    table.TabMots.resize(lines.size() + 1);
-    std::move(lines.begin(), lines.end(), table.TabMots.begin() + 1);
+    table.TabMots.resize(std::ssize(lines) + 1);
+    for (qsizetype i = 0; i < std::ssize(lines); ++i) {
+        const LineSpan line = lines[static_cast<std::size_t>(i)];
+        const QByteArrayView text = bytes.sliced(line.begin, line.end - line.begin);
+        table.TabMots[i + 1] = utf8 ? decodeUtf8(text) : decodeWindows1252(text);
+    }
     table.NbMots = static_cast<qint16>(lines.size());
     return status;
 }
