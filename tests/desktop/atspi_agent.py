@@ -51,9 +51,12 @@ def node_of(acc, path, depth):
     }
     if depth < MAX_DEPTH:
         for index in range(acc.childCount):
-            child = acc.getChildAtIndex(index)
-            if child is not None:
-                node['children'].append(node_of(child, path + [index], depth + 1))
+            try:
+                child = acc.getChildAtIndex(index)
+                if child is not None:
+                    node['children'].append(node_of(child, path + [index], depth + 1))
+            except Exception:  # a control destroyed while we walk is simply no longer there
+                continue
     return node
 
 
@@ -84,7 +87,10 @@ def handle(request):
         return {'ok': True, 'apps': [{'name': app.name or '', 'pid': pid} for app, pid in applications()]}
     if op == 'tree':
         app = application(request['pid'])
-        return {'ok': True, 'app': node_of(app, [], 0) if app is not None else None}
+        try:
+            return {'ok': True, 'app': node_of(app, [], 0) if app is not None else None}
+        except Exception:  # the application quit while we walked it
+            return {'ok': True, 'app': None}
     if op == 'action':
         app = application(request['pid'])
         if app is None:

@@ -123,15 +123,19 @@ class KeptScreenTest(StartScreenTest):
                 with desk.recorder() as greeting:
                     started = game.start_game(desk, self.binary, self)
                     greeting.wait_heard(timeout=5)
-                window = self.start_window(started.pid)
-                self.assertEqual(desk.mode(), mode)
-                self.assertEqual(desk.screen_size(), mode)
-                self.assert_centred(window, mode)
+                try:
+                    window = self.start_window(started.pid)
+                    self.assertEqual(desk.mode(), mode)
+                    self.assertEqual(desk.screen_size(), mode)
+                    self.assert_centred(window, mode)
 
-                desk.click_node(game.button(desk, started.pid, game.QUIT))
-                self.assert_ended_normally(started)
-                self.assertEqual(desk.mode(), mode)
-                self.assertEqual(desk.screen_size(), mode)
+                    desk.click_node(game.button(desk, started.pid, game.QUIT))
+                    self.assert_ended_normally(started)
+                    self.assertEqual(desk.mode(), mode)
+                    self.assertEqual(desk.screen_size(), mode)
+                finally:
+                    # The next mode's game must not find this one's window still in its way.
+                    started.stop()
 
 
 if __name__ == '__main__':
