@@ -10,6 +10,7 @@ Requests:
   {"op": "tree", "pid": P}                         -> {"ok": true, "app": node or null}
   {"op": "action", "pid": P, "path": [...], "name": "Press"}
                                                    -> {"ok": true, "done": bool}
+                                                      (an error lists the actions there are)
 A node is {"role", "name", "states": [...], "extents": [x, y, w, h] or null, "path": [...], "children"};
 its path is the list of child indices that leads to it from the application.
 """
@@ -99,10 +100,10 @@ def handle(request):
         for index in request['path']:
             acc = acc.getChildAtIndex(index)
         action = acc.queryAction()
-        for index in range(action.nActions):
-            if action.getName(index) == request['name']:
-                return {'ok': True, 'done': bool(action.doAction(index))}
-        return {'ok': True, 'done': False}
+        names = [action.getName(index) for index in range(action.nActions)]
+        if request['name'] not in names:
+            return {'ok': False, 'error': f'no action {request["name"]!r} among {names}'}
+        return {'ok': True, 'done': bool(action.doAction(names.index(request['name'])))}
     return {'ok': False, 'error': f'unknown op {op!r}'}
 
 
