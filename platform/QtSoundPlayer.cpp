@@ -5,11 +5,10 @@
 #include <QAudioDevice>
 #include <QAudioFormat>
 #include <QLoggingCategory>
-#include <QMediaDevices>
-#include <QSemaphore>
 #include <QAudioSink>
 #include <QBuffer>
-#include <QUrl>
+#include <QMediaDevices>
+#include <QSemaphore>
 
 #include <algorithm>
 #include <atomic>
@@ -95,10 +94,13 @@ bool anyAudioOutputQuietly()
 } // namespace
 
 // Shared between the window thread, which asks, and the player's thread, which answers.
+// Every request carries the next number; a sound is playing while the latest request is not
+// known to be silent (settled: refused, or failed in the sink) and its expected end is ahead.
 struct PlaybackState {
     std::atomic<quint64> requested{0};
     std::atomic<quint64> settled{0};
     std::atomic<qint64> playingUntil{0};
+    // Released once the player's thread has looked for an audio output.
     QSemaphore ready;
     std::atomic<bool> outputFound{false};
 
@@ -243,7 +245,7 @@ QtSoundPlayer::QtSoundPlayer()
 
 QtSoundPlayer::~QtSoundPlayer()
 {
-    // The effects belong to the player's thread and must be destroyed there.
+    // The sinks belong to the player's thread and must be stopped there.
     QMetaObject::invokeMethod(m_worker.get(), &SoundWorker::stopAll,
                               Qt::BlockingQueuedConnection);
     m_thread.quit();
