@@ -1,5 +1,7 @@
 #!/usr/bin/env bash
-# Sets everything up and runs every test: unit, widget, content, fuzz and real-desktop tests.
+# Sets everything up and runs every test: unit, widget, content and real-desktop tests on the
+# ordinary build, the same suite on a build with AddressSanitizer and UndefinedBehaviorSanitizer,
+# and a short run of the word-list reader's fuzzer.
 # The real-desktop tests start their own X server, so they run as root (through sudo if needed).
 set -euo pipefail
 cd "$(dirname "$0")"
@@ -7,4 +9,15 @@ if [[ $(id -u) -ne 0 ]]; then
     exec sudo --preserve-env=CI "$0" "$@"
 fi
 ./setup.sh
+
 ctest --preset default "$@"
+
+echo "== The same tests with the sanitizers"
+cmake --preset asan
+cmake --build --preset asan
+ctest --preset asan "$@"
+
+echo "== A short run of the list reader's fuzzer"
+cmake --preset fuzz
+cmake --build --preset fuzz --target fuzz_wordlist
+ctest --preset fuzz "$@"
