@@ -7,7 +7,6 @@
 #include <deque>
 #include <limits>
 #include <numeric>
-#include <optional>
 #include <random>
 #include <vector>
 
