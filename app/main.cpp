@@ -37,7 +37,7 @@ int main(int argc, char* argv[])
     QPointer<frmChoix> choix = new frmChoix(shared, paths, *display, sound, processEnd);
     QObject::connect(choix, &frmChoix::launchRequested, &app, [&] {
         board = std::make_unique<frmMots>(
-            frmMots::Services { shared, paths, sound, *display, pause, processEnd, loterie });
+            BoardServices { shared, paths, sound, *display, pause, processEnd, loterie });
         board->showCentred();
     });
 

@@ -28,8 +28,10 @@ Control designed(float left, float top, float width, float height, bool visible 
 
 } // namespace
 
-BoardModel::BoardModel(BoardServices services)
+BoardModel::BoardModel(BoardServices services, PictureSource& picture, MessageBox& messages)
     : m_services(services)
+    , m_picture(picture)
+    , m_messages(messages)
 {
     Label2 = designed(120, -240, 420, 1350);
     Label1.push_back(designed(600, 1080, 645, 675, false));
@@ -99,7 +101,7 @@ bool BoardModel::ChargerListe(QStringView relativePath, const QString& fileName)
     const ListStatus status = file ? readWordList(*file, words) : ListStatus::Missing;
     if (status != ListStatus::Missing)
         return true;
-    m_services.messages.showMessage(
+    m_messages.showMessage(
         u"Trouvimo"_s,
         u"Le fichier %1 doit se trouver à la racine du répertoire pour que le jeu fonctionne "
         u"correctement."_s.arg(fileName));
@@ -318,9 +320,9 @@ void BoardModel::showPicture(const QString& answer)
     GifPic.Visible = false;
     // A word of the list that spells a way out of the picture folder never gets opened.
     const auto file = m_services.paths.resolve(path);
-    const auto size = file ? m_services.picture.load(*file) : std::nullopt;
+    const auto size = file ? m_picture.load(*file) : std::nullopt;
     if (!size) {
-        m_services.picture.clear();
+        m_picture.clear();
         return;
     }
     GifPic.Width = static_cast<float>(size->width());

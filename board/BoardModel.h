@@ -64,7 +64,8 @@ struct TimerState {
     void stop() { Enabled = false; }
 };
 
-// Everything the board needs from outside, handed in by whoever builds the board.
+// The services of the platform and the values shared with the start screen, handed to the board
+// by whoever builds it.
 struct BoardServices {
     SharedValues& shared;
     const DataPaths& paths;
@@ -72,8 +73,6 @@ struct BoardServices {
     Display& display;
     Pause& pause;
     ProcessEnd& processEnd;
-    PictureSource& picture;
-    MessageBox& messages;
     Loterie& loterie;
 };
 
@@ -87,7 +86,8 @@ public:
     // word in 16 bits.
     static constexpr int kMaxWords = 32766;
 
-    explicit BoardModel(BoardServices services);
+    // The picture viewer and the message box belong to the window that shows the board.
+    BoardModel(BoardServices services, PictureSource& picture, MessageBox& messages);
 
     // Handlers.
     void Form_Load();
@@ -152,6 +152,8 @@ private:
     [[nodiscard]] bool validTile(int index) const;
 
     BoardServices m_services;
+    PictureSource& m_picture;
+    MessageBox& m_messages;
     bool m_unloaded = false;
     bool m_roundStartPending = false;
 };

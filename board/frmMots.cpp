@@ -2,6 +2,7 @@
 
 #include "ClickableLabel.h"
 #include "GifPic.h"
+#include "GraphicalButton.h"
 #include "Twips.h"
 
 #include <QApplication>
@@ -98,22 +99,9 @@ void fitFontToWidth(QLabel* label)
     label->setFont(font);
 }
 
-QToolButton* makeGraphicalButton(QWidget* parent, const QString& icon, const QColor& background)
-{
-    auto* button = new QToolButton(parent);
-    button->setIcon(QIcon(icon));
-    button->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
-    button->setFocusPolicy(Qt::StrongFocus);
-    button->setStyleSheet(u"QToolButton { background-color: %1; border: 2px outset %2; color: black; }"
-                          u"QToolButton:pressed { border: 2px inset %2; }"
-                          u"QToolButton:disabled { color: #606060; }"_s
-                              .arg(background.name(), background.lighter(140).name()));
-    return button;
-}
-
 } // namespace
 
-frmMots::frmMots(Services services, QWidget* parent)
+frmMots::frmMots(BoardServices services, QWidget* parent)
     : QWidget(parent, Qt::Window | Qt::MSWindowsFixedSizeDialogHint | Qt::CustomizeWindowHint
                           | Qt::WindowTitleHint | Qt::WindowCloseButtonHint)
 {
@@ -122,9 +110,7 @@ frmMots::frmMots(Services services, QWidget* parent)
 
     // The picture viewer must exist before the model, which loads pictures through it.
     m_GifPic = new GifPic(this);
-    m_model = std::make_unique<BoardModel>(BoardServices {
-        services.shared, services.paths, services.sound, services.display, services.pause,
-        services.processEnd, *m_GifPic, *this, services.loterie });
+    m_model = std::make_unique<BoardModel>(services, *m_GifPic, static_cast<MessageBox&>(*this));
 
     const QScreen* screen = QGuiApplication::primaryScreen();
     m_scale = screen ? fittingScale(screen->availableGeometry().size(), {}) : 1.0;

@@ -25,19 +25,8 @@ class frmMots : public QWidget, private MessageBox {
     Q_OBJECT
 
 public:
-    // The services without the picture and the message box, which the window provides itself.
-    struct Services {
-        SharedValues& shared;
-        const DataPaths& paths;
-        SoundPlayer& sound;
-        Display& display;
-        Pause& pause;
-        ProcessEnd& processEnd;
-        Loterie& loterie;
-    };
-
     // Creating the board opens it: the word list is read and the order of the words drawn.
-    explicit frmMots(Services services, QWidget* parent = nullptr);
+    explicit frmMots(BoardServices services, QWidget* parent = nullptr);
     ~frmMots() override;
 
     [[nodiscard]] BoardModel& model() { return *m_model; }

@@ -9,6 +9,7 @@
 #include "ScreenMeasure.h"
 #include "SharedValues.h"
 #include "Sound.h"
+#include "GraphicalButton.h"
 #include "Twips.h"
 
 #include <QButtonGroup>
@@ -29,23 +30,6 @@ constexpr int kClientWidth = 8700;
 constexpr int kClientHeight = 3915;
 constexpr float kSwitchWidth = 800.0F;
 constexpr float kSwitchHeight = 600.0F;
-
-// A graphical button: its picture above its caption on its own background colour, pressed in
-// while it is checked, as the flag buttons show which language is chosen.
-QToolButton* makeGraphicalButton(QWidget* parent, const QString& iconPath, const QColor& background)
-{
-    auto* button = new QToolButton(parent);
-    button->setIcon(QIcon(iconPath));
-    button->setIconSize({32, 32});
-    button->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
-    button->setFocusPolicy(Qt::StrongFocus);
-    button->setStyleSheet(
-        u"QToolButton { background-color: %1; border: 2px outset %2; }"
-        u"QToolButton:pressed, QToolButton:checked { border: 2px inset %2; }"
-        u"QToolButton:focus { outline: 1px dotted black; }"_s
-            .arg(background.name(), background.lighter(140).name()));
-    return button;
-}
 
 QLabel* makeWhiteLabel(QWidget* parent, const QString& caption)
 {

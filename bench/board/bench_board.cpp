@@ -140,8 +140,9 @@ struct Board {
 
     [[nodiscard]] std::unique_ptr<BoardModel> create()
     {
-        return std::make_unique<BoardModel>(trouvimo::BoardServices {
-            shared, paths, sound, display, pause, processEnd, picture, messages, loterie });
+        return std::make_unique<BoardModel>(
+            trouvimo::BoardServices { shared, paths, sound, display, pause, processEnd, loterie },
+            picture, messages);
     }
 
     // The doubles record every call; a long run must not grow them without end.

@@ -89,8 +89,9 @@ struct BoardRig {
         auto source = std::make_unique<ScriptedRandom>();
         random = source.get();
         loterie = std::make_unique<Loterie>(std::move(source), [] { return 0.0; });
-        model = std::make_unique<BoardModel>(BoardServices {
-            shared, *paths, sound, display, pause, processEnd, picture, messages, *loterie });
+        model = std::make_unique<BoardModel>(
+            BoardServices { shared, *paths, sound, display, pause, processEnd, *loterie }, picture,
+            messages);
     }
 
     // Writes a word list the way the stored lists are written: Windows-1252, CR LF.

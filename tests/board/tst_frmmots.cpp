@@ -42,7 +42,7 @@ struct WindowRig : BoardRig {
     {
         writeList(list);
         window = std::make_unique<frmMots>(
-            frmMots::Services { shared, *paths, sound, display, pause, processEnd, *loterie });
+            BoardServices { shared, *paths, sound, display, pause, processEnd, *loterie });
     }
 
     BoardModel& board() const { return window->model(); }
@@ -170,7 +170,7 @@ void TestFrmMots::missingListShowsAMessageBoxBeforeTheBoard()
             boardShown = boardShown || (qobject_cast<frmMots*>(widget) && widget->isVisible());
         box->button(QMessageBox::Ok)->click();
     });
-    frmMots window(frmMots::Services { rig.shared, *rig.paths, rig.sound, rig.display, rig.pause,
+    frmMots window(BoardServices { rig.shared, *rig.paths, rig.sound, rig.display, rig.pause,
                                        rig.processEnd, *rig.loterie });
     QCOMPARE(title, u"Trouvimo"_s);
     QVERIFY(text.startsWith(u"Le fichier ListeMots.txt doit se trouver"_s));
