@@ -12,13 +12,15 @@ is made inside a measured window, since answering one costs the game processor t
 
 The game's processor time is utime + stime of /proc/PID/stat (clock ticks, every thread) and, finer, the
 sum of the threads' on-CPU nanoseconds from schedstat; both are given as percent of one core over:
-  idle      3 s on the opened board before the first round, from 4 s after it was shown (when its
-            opening sound has ended)
+  opening   from the board's showing until its opening sound is over: until the sound player's thread
+            has not run for 0.5 s (at least 1 s, at most 15 s)
+  idle      the 3 s after that, before the first round
   travel    from just before each tile click until 0.2 s later (the tile slides and is placed within
             that time), summed over the round; round 1 has no picture, later rounds travel while the
             previous word's picture animates
   round     the whole spelling of a word, clicks and the pauses between them
-  fanfare   the first 4 s after the word is solved: the picture starts and the fanfare plays
+  fanfare   from the word's solving until its sound is over, as for the opening: the picture starts
+            and the fanfare plays
   picture   the 3 s after that: the picture animates alone
 Each line also splits the schedstat time by thread: the window thread (whose id is the process id), the
 sound player and its sound server client ('sound', 'threaded-ml'), the accessibility bridge's D-Bus thread
@@ -42,12 +44,13 @@ from harness import Desktop, Timeout, wait_for  # noqa: E402
 MODE = (800, 600)
 BUDGET_PERCENT = 5.0
 IDLE_SECONDS = 3.0
-# The opening fanfare plays for 2 s and the sound thread works on for about a second after it.
-SETTLE_SECONDS = 4.0
+# A sound keeps the player's thread working for a few seconds after it was heard; the quiet that
+# follows is what the idle and picture windows must see.
+SOUND_QUIET_SECONDS = 0.5
+SOUND_LONGEST_SECONDS = 15.0
 TRAVEL_SECONDS = 0.2
 # Between two clicks: the click must land after the previous tile was placed, as a child's would.
 CLICK_GAP_SECONDS = 0.35
-FANFARE_SECONDS = 4.0
 PICTURE_SECONDS = 3.0
 TICKS_PER_SECOND = os.sysconf('SC_CLK_TCK')
 THREAD_KINDS = ('window', 'sound', 'accessibility', 'other')
@@ -144,6 +147,20 @@ def measure_for(meter, window, seconds):
     window.add(start, meter.sample())
 
 
+def measure_until_sound_ends(meter, window):
+    """Measures from now, for at least a second, until the sound thread has not run for
+    SOUND_QUIET_SECONDS (at most SOUND_LONGEST_SECONDS)."""
+    start = previous = meter.sample()
+    while True:
+        time.sleep(SOUND_QUIET_SECONDS)
+        now = meter.sample()
+        quiet = now[2]['sound'] == previous[2]['sound']
+        if (quiet and now[0] - start[0] >= 1.0) or now[0] - start[0] >= SOUND_LONGEST_SECONDS:
+            window.add(start, now)
+            return
+        previous = now
+
+
 def showing_labels(desk, pid):
     return [node for node in desk.find(pid, role='label', showing=True) if node.extents is not None]
 
@@ -230,7 +247,7 @@ def play_round(desk, pid, meter, number, previous_hint, windows, play_name):
         sleep_until(start[0] + CLICK_GAP_SECONDS)
     round_window.add(round_start, meter.sample())
 
-    measure_for(meter, windows['fanfare'], FANFARE_SECONDS)
+    measure_until_sound_ends(meter, windows['fanfare'])
     measure_for(meter, windows['picture'], PICTURE_SECONDS)
 
     spelled = slot_word(desk, pid)
@@ -257,14 +274,14 @@ def main():
         parser.error(f'{options.game} is not an executable game')
 
     windows = {name: Window(name) for name in
-               ('idle', 'travel', 'travel with picture', 'round', 'fanfare', 'picture')}
+               ('opening', 'idle', 'travel', 'travel with picture', 'round', 'fanfare', 'picture')}
     with Desktop(mode=MODE) as desk:
         app = desk.launch(options.game, name='trouvimo')
         try:
             desk.wait_for_window(app.pid, game.START_TITLE)
             game.open_board(desk, app, english=options.english)
             meter = CpuMeter(app.pid)
-            time.sleep(SETTLE_SECONDS)
+            measure_until_sound_ends(meter, windows['opening'])
             measure_for(meter, windows['idle'], IDLE_SECONDS)
             hint = None
             for number in range(1, options.rounds + 1):
@@ -278,6 +295,7 @@ def main():
 
     print(f'\nprocessor use of {options.game} at {MODE[0]}x{MODE[1]}, {options.rounds} rounds '
           f'(percent of one core; {TICKS_PER_SECOND} ticks/s):')
+    print(windows['opening'].line())
     print(windows['idle'].line())
     budgeted = ('travel', 'travel with picture', 'picture')
     for name in ('travel', 'travel with picture', 'round', 'fanfare', 'picture'):
