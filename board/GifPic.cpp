@@ -43,6 +43,8 @@ std::optional<QSizeF> GifPic::load(const QString& file)
 
     m_movie = std::move(movie);
     m_file = file;
+    // A screen reader names the picture after its word.
+    setAccessibleName(info.completeBaseName());
     connect(m_movie.get(), &QMovie::frameChanged, this, [this] { update(); });
     if (isVisible())
         m_movie->start();
@@ -54,6 +56,7 @@ void GifPic::clear()
 {
     m_movie.reset();
     m_file.clear();
+    setAccessibleName(QString());
     update();
 }
 
