@@ -20,10 +20,12 @@ bool isAcceptableComponent(QStringView component)
 // differs only in case.
 std::optional<QString> findEntry(const QString& directory, const QString& component)
 {
+    // The game's own data is spelled right nearly always; one look for that spares listing a
+    // folder of hundreds of pictures in the middle of a round.
+    if (QFileInfo::exists(directory + u'/' + component))
+        return component;
     const QStringList entries = QDir(directory).entryList(
         QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDir::Name);
-    if (entries.contains(component))
-        return component;
     for (const QString& entry : entries) {
         if (QString::compare(entry, component, Qt::CaseInsensitive) == 0)
             return entry;
