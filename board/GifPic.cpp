@@ -37,8 +37,10 @@ std::optional<QSizeF> GifPic::load(const QString& file)
     if (!probe.canRead() || !size.isValid() || size.width() > kMaxSide || size.height() > kMaxSide)
         return std::nullopt;
 
+    // The frames are decoded as the picture plays, after the tick that showed it; a file whose
+    // frames turn out to be broken simply shows nothing.
     auto movie = std::make_unique<QMovie>(file);
-    if (!movie->isValid() || !movie->jumpToFrame(0) || movie->currentImage().isNull())
+    if (!movie->isValid())
         return std::nullopt;
 
     m_movie = std::move(movie);
