@@ -1,0 +1,374 @@
+"""What the board tests know about the game board: its design in twips, how a screen reader tells its
+tiles, answer slots, hint and picture apart, how a player solves a word with the mouse, how a window
+manager's close box reaches the window, and how a recording is recognised as one of the game's sounds.
+
+The board is read through AT-SPI only. Tiles and slots are labels named by their letter; they are told
+apart by their size, and the slots also by their place, both taken from the design (twips) at the scale
+at which the window shows it, which follows from the window's width.
+"""
+
+import array
+import ctypes
+import ctypes.util
+import math
+import os
+import wave
+from dataclasses import dataclass
+
+from harness import Timeout, matches, wait_for
+
+TWIPS_PER_PIXEL = 15
+# The part of the design that the background and the controls fill, in twips.
+CONTENT = (12135, 8730)
+TILE_ORIGIN = (600, 1080)
+TILE_SIZE = (645, 675)
+TILE_GAP = 50
+SLOT_COUNT = 12
+SLOT_TOP = 6480
+SLOT_SIZE = (615, 855)
+HINT_ORIGIN = (120, -240)
+PICTURE_FRAME = (120, 5280, 2655, 3015)
+SLOT_FRAME = (2880, 6360, 8775, 1095)
+CREDIT_LINE = (6240, 8520, 5895, 255)
+CREDIT_COLOUR = (192, 255, 255)
+PICTURE_SIZE = (160, 150)  # pixels, every picture of the game
+# A label's box may differ from the design by one pixel: each edge is rounded on its own.
+SLACK = 1
+
+
+@dataclass(frozen=True)
+class Language:
+    english: bool
+    title: str
+    play: str
+    quit: str
+    difficult: str
+    end_message: str
+    list_file: str
+    picture_folder: str
+
+
+FRENCH = Language(english=False, title='TROUVIMO ...', play='Jouer', quit='Quitter',
+                  difficult='Niveau difficile', end_message="C'EST FINI", list_file='ListeMots.txt',
+                  picture_folder='Mots')
+ENGLISH = Language(english=True, title='Trouvimo ...', play='Play', quit='Quit',
+                   difficult='Difficult Level', end_message='THE END', list_file='ListeMotsAnglais.txt',
+                   picture_folder='MotsAnglais')
+
+
+def word_list(words):
+    """A list file as the game reads it: single-byte text, one word a line, CR LF line ends."""
+    return ''.join(word + '\r\n' for word in words).encode('cp1252')
+
+
+def app_with_lists(desk, binary, french=(), english=()):
+    """A copy of the game whose lists hold only the given words, so that a whole game is short."""
+    return desk.copy_app(binary, {FRENCH.list_file: word_list(french),
+                                  ENGLISH.list_file: word_list(english)})
+
+
+def picture_file(binary, language, word):
+    return os.path.join(os.path.dirname(binary), 'Images', language.picture_folder, word.upper() + '.gif')
+
+
+def is_credit_colour(pixel):
+    """A pixel of the credit line's text, drawn in its light cyan, even where smoothing blends it."""
+    red, green, blue = pixel
+    return abs(red - CREDIT_COLOUR[0]) <= 48 and green >= 200 and blue >= 200
+
+
+def close_enough(found, expected, slack=SLACK):
+    return all(abs(a - b) <= slack for a, b in zip(found, expected))
+
+
+class Board:
+    """The board as a screen reader saw it at one moment."""
+
+    def __init__(self, window):
+        self.window = window
+        self.x, self.y, self.width, self.height = window.extents
+        self.scale = self.width * TWIPS_PER_PIXEL / CONTENT[0]
+        self._children = [node for node in window.children if node.showing]
+
+    def px(self, twips):
+        return math.floor(twips / TWIPS_PER_PIXEL * self.scale + 0.5)
+
+    def rect(self, left, top, width, height):
+        """A design rectangle in twips as desktop pixels (x, y, width, height)."""
+        x, y = self.px(left), self.px(top)
+        return self.x + x, self.y + y, self.px(left + width) - x, self.px(top + height) - y
+
+    def _labels(self):
+        return [node for node in self._children if node.role == 'label']
+
+    def tiles(self):
+        """The letter tiles that show, from left to right."""
+        return sorted((node for node in self._labels() if close_enough(node.extents[2:], self.tile_size())),
+                      key=lambda node: node.extents[0])
+
+    def row_top(self):
+        return self.rect(*TILE_ORIGIN, *TILE_SIZE)[1]
+
+    def row(self):
+        """The tiles that stand in the row, not yet sent towards the slots."""
+        return [tile for tile in self.tiles() if abs(tile.extents[1] - self.row_top()) <= SLACK]
+
+    def slot_rect(self, index):
+        return self.rect(3000 + 720 * index, SLOT_TOP, *SLOT_SIZE)
+
+    def slot(self, index):
+        """The answer slot at index when it shows, or None."""
+        found = [node for node in self._labels() if close_enough(node.extents, self.slot_rect(index))]
+        return found[0] if len(found) == 1 else None
+
+    def slots(self):
+        """The caption of each of the twelve answer slots, None for a slot that does not show."""
+        return [node.name if node is not None else None for node in map(self.slot, range(SLOT_COUNT))]
+
+    def hint(self):
+        """The hint's text; empty when the hint label shows nothing."""
+        x, y = self.x + self.px(HINT_ORIGIN[0]), self.y + self.px(HINT_ORIGIN[1])
+        for node in self._labels():
+            if close_enough(node.extents[:2], (x, y)) and not close_enough(node.extents[2:], self.tile_size()):
+                return node.name
+        return ''
+
+    def tile_size(self):
+        return self.rect(*TILE_ORIGIN, *TILE_SIZE)[2:]
+
+    def picture(self):
+        """The picture viewer when it shows: the one plain widget that is neither of the two frames. It
+        is named after its word."""
+        frames = (self.rect(*PICTURE_FRAME), self.rect(*SLOT_FRAME))
+        found = [node for node in self._children
+                 if node.role == 'filler' and not any(close_enough(node.extents, frame) for frame in frames)]
+        return found[0] if len(found) == 1 else None
+
+    def expected_picture_rect(self):
+        """Where a picture of the game's size belongs: centred on its frame's width from the window's
+        left edge (the frame's own left is not added) and on the frame's height from its top."""
+        frame_left, frame_top, frame_width, frame_height = PICTURE_FRAME
+        width, height = (side * TWIPS_PER_PIXEL for side in PICTURE_SIZE)
+        return self.rect(frame_width / 2 - width / 2, frame_height / 2 + frame_top - height / 2, width, height)
+
+    def control(self, role, name):
+        found = [node for node in self._children if matches(node, role=role, name=name)]
+        return found[0] if len(found) == 1 else None
+
+
+def board_window(desk, pid):
+    """The board's accessible window when it shows, or None."""
+    for window in desk.windows(pid):
+        if window.showing and window.name in (FRENCH.title, ENGLISH.title) and window.extents:
+            return window
+    return None
+
+
+def read_board(desk, pid):
+    window = board_window(desk, pid)
+    return Board(window) if window is not None else None
+
+
+def wait_board(desk, pid, condition, what, timeout=5.0):
+    """Reads the board until condition(board) holds and returns that board.
+
+    A reading walks the controls one by one while the game goes on, so it may straddle one of the
+    game's handlers: the condition must hold on two readings in a row, the second of which then shows
+    the state that the handler left whole."""
+    last = []
+
+    def holds(board):
+        last[:] = [board]
+        return board is not None and condition(board)
+
+    def check():
+        if not holds(read_board(desk, pid)):
+            return None
+        board = read_board(desk, pid)
+        return board if holds(board) else None
+    try:
+        return wait_for(check, timeout=timeout, what=what)
+    except Timeout as error:
+        board = last[0] if last else None
+        raise Timeout(f'{error}; the board was:\n'
+                      + (board.window.describe() if board else '(not showing)')) from None
+
+
+def start_round(desk, pid, language, previous_hint=''):
+    """Presses the play button and waits until a new word is laid out; returns the board then."""
+    play = wait_board(desk, pid, lambda board: board.control('push button', language.play),
+                      'the play button').control('push button', language.play)
+    desk.click_node(play)
+    return wait_board(desk, pid, lambda board: board.hint() not in ('', previous_hint) and board.row(),
+                      'the next word to be laid out')
+
+
+def place(desk, pid, letter, position):
+    """Clicks a tile of the row that shows the letter and waits until the letter fills the slot at
+    position (counted from 0); returns the board then."""
+    board = read_board(desk, pid)
+    tiles = [tile for tile in board.row() if tile.name == letter]
+    if not tiles:
+        raise AssertionError(f'no tile {letter!r} in the row:\n{board.window.describe()}')
+    desk.click_node(tiles[0])
+    return wait_board(desk, pid, lambda now: now.slots()[position] == letter,
+                      f'{letter!r} to be placed in slot {position}')
+
+
+def solve(desk, pid, word, placed=0):
+    """Places the word's remaining letters, from the letter at `placed` on, in order."""
+    board = None
+    for position in range(placed, len(word)):
+        board = place(desk, pid, word[position], position)
+    return board
+
+
+def wait_end_message(desk, pid, language):
+    message = language.end_message
+    return wait_board(desk, pid, lambda board: board.slots()[:len(message)] == list(message),
+                      f'the end message {message!r}')
+
+
+# --- what the screen shows -----------------------------------------------------------------------------
+
+def changed_share(before, after, rect):
+    """The share of the pixels of rect (x, y, width, height) that differ between two screenshots."""
+    x, y, width, height = rect
+    changed = sum(1 for row in range(y, y + height) for column in range(x, x + width)
+                  if before.pixel(column, row) != after.pixel(column, row))
+    return changed / (width * height)
+
+
+def changes_around(before, after, rect, gap, width):
+    """How many pixels differ between two screenshots in the band of the given width that surrounds
+    rect at the given gap, clipped to the screen."""
+    x, y, rect_width, rect_height = rect
+    left, top = max(0, x - gap - width), max(0, y - gap - width)
+    right = min(before.width, x + rect_width + gap + width)
+    bottom = min(before.height, y + rect_height + gap + width)
+    inner = (x - gap, y - gap, x + rect_width + gap, y + rect_height + gap)
+    return sum(1 for row in range(top, bottom) for column in range(left, right)
+               if not (inner[0] <= column < inner[2] and inner[1] <= row < inner[3])
+               and before.pixel(column, row) != after.pixel(column, row))
+
+
+# --- a window manager's close box ---------------------------------------------------------------------
+
+_x11 = ctypes.CDLL(ctypes.util.find_library('X11') or 'libX11.so.6')
+_x11.XOpenDisplay.argtypes = [ctypes.c_char_p]
+_x11.XOpenDisplay.restype = ctypes.c_void_p
+_x11.XCloseDisplay.argtypes = [ctypes.c_void_p]
+_x11.XInternAtom.argtypes = [ctypes.c_void_p, ctypes.c_char_p, ctypes.c_int]
+_x11.XInternAtom.restype = ctypes.c_ulong
+_x11.XSendEvent.argtypes = [ctypes.c_void_p, ctypes.c_ulong, ctypes.c_int, ctypes.c_long, ctypes.c_void_p]
+_x11.XSync.argtypes = [ctypes.c_void_p, ctypes.c_int]
+_CLIENT_MESSAGE = 33
+_NO_EVENT_MASK = 0
+_CURRENT_TIME = 0
+
+
+class _ClientMessageEvent(ctypes.Structure):
+    _fields_ = [('type', ctypes.c_int), ('serial', ctypes.c_ulong), ('send_event', ctypes.c_int),
+                ('display', ctypes.c_void_p), ('window', ctypes.c_ulong), ('message_type', ctypes.c_ulong),
+                ('format', ctypes.c_int), ('data', ctypes.c_long * 5)]
+
+
+class _XEvent(ctypes.Union):
+    # Xlib's XEvent is 24 longs whatever the kind of event.
+    _fields_ = [('client', _ClientMessageEvent), ('pad', ctypes.c_long * 24)]
+
+
+def press_close_box(display, window_id):
+    """Sends the window what a window manager sends when its close box is clicked: a WM_DELETE_WINDOW
+    client message of the WM_PROTOCOLS kind (there is no window manager on the test display)."""
+    connection = _x11.XOpenDisplay(display.encode())
+    if not connection:
+        raise OSError(f'cannot open X display {display}')
+    try:
+        event = _XEvent()
+        event.client.type = _CLIENT_MESSAGE
+        event.client.window = window_id
+        event.client.message_type = _x11.XInternAtom(connection, b'WM_PROTOCOLS', 0)
+        event.client.format = 32
+        event.client.data[0] = _x11.XInternAtom(connection, b'WM_DELETE_WINDOW', 0)
+        event.client.data[1] = _CURRENT_TIME
+        if not _x11.XSendEvent(connection, window_id, 0, _NO_EVENT_MASK, ctypes.byref(event)):
+            raise OSError('XSendEvent failed')
+        _x11.XSync(connection, 0)
+    finally:
+        _x11.XCloseDisplay(connection)
+
+
+# --- recognising a sound ------------------------------------------------------------------------------
+
+ENVELOPE_FRAME = 0.01  # seconds
+# A recording holds a sound when some stretch of its loudness curve follows the sound's own this closely
+# (a correlation coefficient).
+SAME_SOUND = 0.95
+
+
+def _envelope(samples, rate, channels):
+    """Loudness (RMS) of the first channel in frames of ENVELOPE_FRAME."""
+    mono = samples[::channels]
+    step = int(rate * ENVELOPE_FRAME)
+    return [math.sqrt(sum(value * value for value in mono[start:start + step]) / step)
+            for start in range(0, len(mono) - step + 1, step)]
+
+
+def sound_envelope(path, seconds=None):
+    with wave.open(path) as sound:
+        if sound.getsampwidth() != 2:
+            raise ValueError(f'{path}: only 16-bit sounds are compared')
+        frames = sound.getnframes() if seconds is None else min(sound.getnframes(),
+                                                                 int(seconds * sound.getframerate()))
+        samples = array.array('h', sound.readframes(frames))
+        return _envelope(samples, sound.getframerate(), sound.getnchannels())
+
+
+def recording_envelope(path, rate=44100, channels=2):
+    """The loudness curve of a recording that parecord may still be writing (16-bit, as the harness
+    records), read from its data chunk whatever the header says of its length."""
+    with open(path, 'rb') as recording:
+        content = recording.read()
+    start = content.find(b'data')
+    if start < 0:
+        return []
+    body = content[start + 8:]
+    body = body[:len(body) // (2 * channels) * 2 * channels]
+    return _envelope(array.array('h', body), rate, channels)
+
+
+def _correlation(first, second):
+    count = len(first)
+    mean_first, mean_second = sum(first) / count, sum(second) / count
+    covariance = sum((a - mean_first) * (b - mean_second) for a, b in zip(first, second))
+    spread = math.sqrt(sum((a - mean_first) ** 2 for a in first) * sum((b - mean_second) ** 2 for b in second))
+    return covariance / spread if spread else 0.0
+
+
+def best_match(envelope, reference):
+    """The highest correlation of the reference curve with any stretch of the envelope (0 when the
+    envelope is shorter than the reference)."""
+    width = len(reference)
+    return max((_correlation(envelope[lag:lag + width], reference)
+                for lag in range(len(envelope) - width + 1)), default=0.0)
+
+
+def wait_for_sound(recorder, reference_path, window=(0.3, 2.0), timeout=5.0):
+    """Waits until the recording holds the stretch `window` (seconds) of the reference sound and returns
+    the likeness found; raises Timeout, with the best likeness seen, otherwise. The first moments of a
+    sound are left out by default: the sink's monitor may drop some of them when one sound cuts off
+    another."""
+    whole = sound_envelope(reference_path)
+    reference = whole[int(window[0] / ENVELOPE_FRAME):int(window[1] / ENVELOPE_FRAME)]
+    best = [0.0]
+
+    def heard():
+        best[0] = best_match(recording_envelope(recorder.path), reference)
+        return best[0] >= SAME_SOUND
+    try:
+        wait_for(heard, timeout=timeout, interval=0.1, what=f'{os.path.basename(reference_path)} on the sink')
+    except Timeout as error:
+        raise Timeout(f'{error} (best likeness {best[0]:.2f})') from None
+    return best[0]
+
