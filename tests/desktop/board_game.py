@@ -29,7 +29,6 @@ SLOT_SIZE = (615, 855)
 HINT_ORIGIN = (120, -240)
 PICTURE_FRAME = (120, 5280, 2655, 3015)
 SLOT_FRAME = (2880, 6360, 8775, 1095)
-CREDIT_LINE = (6240, 8520, 5895, 255)
 CREDIT_COLOUR = (192, 255, 255)
 PICTURE_SIZE = (160, 150)  # pixels, every picture of the game
 # A label's box may differ from the design by one pixel: each edge is rounded on its own.
@@ -45,15 +44,14 @@ class Language:
     difficult: str
     end_message: str
     list_file: str
-    picture_folder: str
 
 
 FRENCH = Language(english=False, title='TROUVIMO ...', play='Jouer', quit='Quitter',
-                  difficult='Niveau difficile', end_message="C'EST FINI", list_file='ListeMots.txt',
-                  picture_folder='Mots')
+                  difficult='Niveau difficile', end_message="C'EST FINI",
+                  list_file='ListeMots.txt')
 ENGLISH = Language(english=True, title='Trouvimo ...', play='Play', quit='Quit',
-                   difficult='Difficult Level', end_message='THE END', list_file='ListeMotsAnglais.txt',
-                   picture_folder='MotsAnglais')
+                   difficult='Difficult Level', end_message='THE END',
+                   list_file='ListeMotsAnglais.txt')
 
 
 def word_list(words):
@@ -65,10 +63,6 @@ def app_with_lists(desk, binary, french=(), english=()):
     """A copy of the game whose lists hold only the given words, so that a whole game is short."""
     return desk.copy_app(binary, {FRENCH.list_file: word_list(french),
                                   ENGLISH.list_file: word_list(english)})
-
-
-def picture_file(binary, language, word):
-    return os.path.join(os.path.dirname(binary), 'Images', language.picture_folder, word.upper() + '.gif')
 
 
 def is_credit_colour(pixel):
@@ -100,6 +94,9 @@ class Board:
 
     def _labels(self):
         return [node for node in self._children if node.role == 'label']
+
+    def tile_size(self):
+        return self.rect(*TILE_ORIGIN, *TILE_SIZE)[2:]
 
     def tiles(self):
         """The letter tiles that show, from left to right."""
@@ -133,9 +130,6 @@ class Board:
                 return node.name
         return ''
 
-    def tile_size(self):
-        return self.rect(*TILE_ORIGIN, *TILE_SIZE)[2:]
-
     def picture(self):
         """The picture viewer when it shows: the one plain widget that is neither of the two frames. It
         is named after its word."""
@@ -147,7 +141,7 @@ class Board:
     def expected_picture_rect(self):
         """Where a picture of the game's size belongs: centred on its frame's width from the window's
         left edge (the frame's own left is not added) and on the frame's height from its top."""
-        frame_left, frame_top, frame_width, frame_height = PICTURE_FRAME
+        _frame_left, frame_top, frame_width, frame_height = PICTURE_FRAME
         width, height = (side * TWIPS_PER_PIXEL for side in PICTURE_SIZE)
         return self.rect(frame_width / 2 - width / 2, frame_height / 2 + frame_top - height / 2, width, height)
 
@@ -215,11 +209,11 @@ def place(desk, pid, letter, position):
                       f'{letter!r} to be placed in slot {position}')
 
 
-def solve(desk, pid, word, placed=0):
-    """Places the word's remaining letters, from the letter at `placed` on, in order."""
+def solve(desk, pid, letters):
+    """Places the letters in the given order into the empty slots; returns the board then."""
     board = None
-    for position in range(placed, len(word)):
-        board = place(desk, pid, word[position], position)
+    for position, letter in enumerate(letters):
+        board = place(desk, pid, letter, position)
     return board
 
 
@@ -315,13 +309,11 @@ def _envelope(samples, rate, channels):
             for start in range(0, len(mono) - step + 1, step)]
 
 
-def sound_envelope(path, seconds=None):
+def sound_envelope(path):
     with wave.open(path) as sound:
         if sound.getsampwidth() != 2:
             raise ValueError(f'{path}: only 16-bit sounds are compared')
-        frames = sound.getnframes() if seconds is None else min(sound.getnframes(),
-                                                                 int(seconds * sound.getframerate()))
-        samples = array.array('h', sound.readframes(frames))
+        samples = array.array('h', sound.readframes(sound.getnframes()))
         return _envelope(samples, sound.getframerate(), sound.getnchannels())
 
 
