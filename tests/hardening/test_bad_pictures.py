@@ -1,0 +1,150 @@
+"""Hostile pictures: a one-word list ("chat") whose picture, Images/Mots/CHAT.gif, is replaced on a copy of
+the game's application directory. The word is spelled by clicking its tiles on the real desktop; the game
+must stay up and answering, with its memory bounded, show no picture that it could not read, and still end
+through its quit button with the display given back.
+"""
+
+import os
+import shutil
+import struct
+import unittest
+
+import hardening as h
+from harness import Desktop
+
+desk = None
+
+WORD = 'chat'
+PICTURE = os.path.join('Images', 'Mots', 'CHAT.gif')
+# Peak resident memory allowed over the game's with its own picture: far below what decoding any of the
+# huge pictures below would take (30000 x 30000 pixels are 3.4 GiB at four bytes a pixel).
+MEMORY_SLACK_KIB = 16 * 1024
+
+
+def setUpModule():
+    global desk
+    desk = Desktop(mode=h.START_MODE)
+    desk.__enter__()
+    h.install_probe(desk)
+
+
+def tearDownModule():
+    desk.__exit__(None, None, None)
+
+
+def gif(screen, frame):
+    """A well-formed one-frame GIF whose logical screen and frame declare the given sizes, while its
+    compressed data holds a single clear code and the end code."""
+    header = b'GIF89a' + struct.pack('<HHBBB', *screen, 0x80, 0, 0) + b'\x00\x00\x00\xff\xff\xff'
+    image = b'\x2c' + struct.pack('<HHHHB', 0, 0, *frame, 0) + b'\x02' + b'\x01\x2c\x00'
+    return header + image + b'\x3b'
+
+
+def own_picture():
+    with open(os.path.join(os.path.dirname(h.game.game_binary()), PICTURE), 'rb') as picture:
+        return picture.read()
+
+
+# name: (what replaces the picture, whether the picture shows once the word is spelled)
+CASES = {
+    'intact': ('keep', True),
+    'missing': ('remove', False),
+    'zero bytes': (b'', False),
+    # Cut inside its colour table: no frame can be drawn.
+    'truncated in its header': ('truncate-header', False),
+    # Cut after its first frames: those may show, as a browser shows them.
+    'truncated after its first frames': ('truncate-frames', None),
+    'not a GIF': (b'This is no picture, only text that ends in .gif\r\n' * 20, False),
+    'declares 30000 x 30000': (gif((30000, 30000), (30000, 30000)), False),
+    'frame of 30000 x 30000 on a small screen': (gif((16, 16), (30000, 30000)), None),
+    'a folder named like the picture': ('folder', False),
+    'a named pipe named like the picture': ('fifo', False),
+}
+
+
+def put_picture(app_dir, content):
+    path = os.path.join(app_dir, PICTURE)
+    if content == 'keep':
+        return
+    whole = own_picture()
+    os.remove(path)
+    if content == 'remove':
+        return
+    if content == 'truncate-header':
+        content = whole[:400]
+    elif content == 'truncate-frames':
+        content = whole[:len(whole) // 3]
+    elif content == 'folder':
+        os.mkdir(path)
+        with open(os.path.join(path, 'CHAT.gif'), 'wb') as inside:
+            inside.write(whole)
+    elif content == 'fifo':
+        os.mkfifo(path)
+    else:
+        with open(path, 'wb') as out:
+            out.write(content)
+
+
+class BadPictureTest(unittest.TestCase):
+    reference = None
+
+    def play_through(self, name):
+        """Plays the one word with the picture of the case; returns (board after spelling, peak KiB)."""
+        content, _shows = CASES[name]
+        binary = desk.copy_app(h.game.game_binary())
+        app_dir = os.path.dirname(binary)
+        with open(os.path.join(app_dir, 'ListeMots.txt'), 'wb') as words:
+            words.write(WORD.encode() + b'\r\n')
+        put_picture(app_dir, content)
+
+        desk.set_mode(*h.START_MODE)
+        with h.started_board(desk, binary) as app:
+            seconds, view = h.press_play(desk, app.pid)
+            self.assertEqual(view.hint, WORD)
+            solved = h.solve(desk, app.pid, WORD.upper())
+            self.assertEqual(solved.answer, WORD.upper())
+            # The picture is loaded on the window thread as the last letter lands: the game must come
+            # back from it and answer the next press at once.
+            self.assertTrue(app.alive(), f'{name}: the game ended when the word was spelled:\n{app.output()}')
+            after = h.look(desk, app.pid)
+            seconds, end = h.press_play(desk, app.pid)
+            self.assertLess(seconds, h.ROUND_PAUSE + h.ANSWER_BUDGET,
+                            f'{name}: the play button was answered after {seconds * 1000:.0f} ms')
+            self.assertEqual(end.answer, h.END_MESSAGES[0])
+            peak = h.memory_kib(app.pid)[1]
+            status = h.quit_board(desk, app)
+            self.assertEqual(status, 0, h.describe_exit(status) + '\n' + app.output())
+        h.wait_display_restored(desk)
+        if os.path.isdir(os.path.join(app_dir, PICTURE)):
+            shutil.rmtree(os.path.join(app_dir, PICTURE))
+        print(f'{name}: next word answered in {seconds * 1000:.0f} ms, peak RSS {peak} KiB')
+        return after, peak
+
+    def check(self, name):
+        _content, shows = CASES[name]
+        if BadPictureTest.reference is None:
+            BadPictureTest.reference = self.play_through('intact')
+        after, peak = BadPictureTest.reference if name == 'intact' else self.play_through(name)
+        reference = BadPictureTest.reference[1]
+        if shows is not None:
+            self.assertEqual(after.picture_shown, shows,
+                             f'{name}: the picture {"does not show" if shows else "shows"}')
+        self.assertLess(peak - reference, MEMORY_SLACK_KIB,
+                        f'{name}: peak resident memory {peak} KiB against {reference} KiB with the intact '
+                        'picture')
+
+
+def make_test(name):
+    def test(self):
+        self.check(name)
+    test.__doc__ = name
+    return test
+
+
+for case in CASES:
+    setattr(BadPictureTest, 'test_' + ''.join(c if c.isalnum() else '_' for c in case.lower()),
+            make_test(case))
+
+
+if __name__ == '__main__':
+    unittest.main()

@@ -1,0 +1,156 @@
+"""Hostile sounds: the "Sons" folder of a copy of the game's application directory taken away or its WAV
+files replaced. Every cue of a game is asked for (greeting, board, play, tile, slot, fanfare, goodbye):
+the game must show no message, print nothing, never stall, and play on to its end as with its own sounds.
+"""
+
+import glob
+import os
+import shutil
+import struct
+import time
+import unittest
+
+import hardening as h
+from harness import Desktop, wait_for
+
+desk = None
+
+WORDS = ('chat', 'lapin')
+# The goodbye chime may hold the exit back for a moment so that it is heard; a sound that cannot be
+# played must not hold it back at all, but this leaves room for a loaded machine.
+QUIT_SECONDS = 1.0
+
+
+def setUpModule():
+    global desk
+    desk = Desktop(mode=h.START_MODE)
+    desk.__enter__()
+    h.install_probe(desk)
+
+
+def tearDownModule():
+    desk.__exit__(None, None, None)
+
+
+def data_chunk(content):
+    """Offset of the size field of the data chunk of a RIFF WAVE file."""
+    position = 12
+    while position + 8 <= len(content):
+        size = struct.unpack_from('<I', content, position + 4)[0]
+        if content[position:position + 4] == b'data':
+            return position + 4
+        position += 8 + size + size % 2
+    raise ValueError('no data chunk')
+
+
+def format_chunk(content):
+    position = 12
+    while position + 8 <= len(content):
+        size = struct.unpack_from('<I', content, position + 4)[0]
+        if content[position:position + 4] == b'fmt ':
+            return position + 8
+        position += 8 + size + size % 2
+    raise ValueError('no format chunk')
+
+
+def oversized_data(content):
+    """The data chunk claims 2 GB while the file holds what it holds."""
+    content = bytearray(content)
+    struct.pack_into('<I', content, data_chunk(content), 0x7FFFFFF0)
+    struct.pack_into('<I', content, 4, 0x7FFFFFF0 + 36)
+    return bytes(content)
+
+
+def contradicting_format(content):
+    """The format chunk claims 65535 channels at 4 billion frames a second, with a frame size and a byte
+    rate that fit neither."""
+    content = bytearray(content)
+    fmt = format_chunk(content)
+    struct.pack_into('<HIIH', content, fmt + 2, 0xFFFF, 0xFFFFFFFF, 3, 7)
+    return bytes(content)
+
+
+# name: what happens to the sounds, given the path of the "Sons" folder
+CASES = {
+    'no Sons folder': lambda folder: shutil.rmtree(folder),
+    'zero-byte WAVs': lambda folder: rewrite(folder, lambda _content: b''),
+    'data chunk longer than the file': lambda folder: rewrite(folder, oversized_data),
+    'contradicting format chunk': lambda folder: rewrite(folder, contradicting_format),
+    'text named .wav': lambda folder: rewrite(folder, lambda _content: b'RIFF? No, only a text file.\n' * 40),
+    'named pipes named .wav': lambda folder: replace_by_pipes(folder),
+}
+
+
+def rewrite(folder, change):
+    for path in glob.glob(os.path.join(folder, '*.wav')):
+        with open(path, 'rb') as sound:
+            content = sound.read()
+        with open(path, 'wb') as sound:
+            sound.write(change(content))
+
+
+def replace_by_pipes(folder):
+    for path in glob.glob(os.path.join(folder, '*.wav')):
+        os.remove(path)
+        os.mkfifo(path)
+
+
+class BadSoundTest(unittest.TestCase):
+    def assert_no_message(self, pid, when):
+        dialogs = [window.name for window in desk.windows(pid) if window.role in ('alert', 'dialog')]
+        self.assertEqual(dialogs, [], f'a message {when}')
+
+    def check(self, name):
+        binary = desk.copy_app(h.game.game_binary())
+        app_dir = os.path.dirname(binary)
+        with open(os.path.join(app_dir, 'ListeMots.txt'), 'wb') as words:
+            words.write(''.join(word + '\r\n' for word in WORDS).encode())
+        CASES[name](os.path.join(app_dir, 'Sons'))
+
+        desk.set_mode(*h.START_MODE)
+        with h.started_board(desk, binary) as app:
+            self.assert_no_message(app.pid, 'when the board opened')
+            seconds, view = h.press_play(desk, app.pid)
+            self.assertLess(seconds, h.ROUND_PAUSE + h.ANSWER_BUDGET,
+                            f'the play button was answered after {seconds * 1000:.0f} ms')
+            word = view.hint.upper()
+            self.assertIn(view.hint, WORDS)
+
+            # One letter placed, then a click on its slot takes it back to the row.
+            h.solve(desk, app.pid, word[0])
+            desk.click_node(h.look(desk, app.pid).slots[0])
+            wait_for(lambda: len(h.look(desk, app.pid).tiles) == len(word) and not h.look(desk, app.pid).slots,
+                     timeout=3, what='the row to come back')
+            self.assert_no_message(app.pid, 'after a tile and a slot were clicked')
+
+            self.assertEqual(h.solve(desk, app.pid, word).answer, word)
+            seconds, view = h.press_play(desk, app.pid)
+            self.assertLess(seconds, h.ROUND_PAUSE + h.ANSWER_BUDGET)
+            self.assertIn(view.hint, WORDS)
+            self.assert_no_message(app.pid, 'after the word was spelled')
+
+            quit_button = h.look(desk, app.pid).button(h.QUIT_NAMES)
+            clicked = time.monotonic()
+            desk.click_node(quit_button)
+            status = app.wait_exit(5)
+            took = time.monotonic() - clicked
+            self.assertEqual(status, 0, h.describe_exit(status))
+            self.assertLess(took, QUIT_SECONDS, f'the game took {took:.2f} s to end after its quit button')
+            self.assertEqual(app.output(), '', 'the game printed something')
+        h.wait_display_restored(desk)
+        print(f'{name}: ended {took * 1000:.0f} ms after the quit button')
+
+
+def make_test(name):
+    def test(self):
+        self.check(name)
+    test.__doc__ = name
+    return test
+
+
+for case in CASES:
+    setattr(BadSoundTest, 'test_' + ''.join(c if c.isalnum() else '_' for c in case.lower()), make_test(case))
+
+
+if __name__ == '__main__':
+    unittest.main()
