@@ -204,6 +204,7 @@ def soak(options):
             idle_ticks = h.cpu_ticks(app.pid) - ticks
             idle_wakeups = (wakeups(app.pid) - woken) / IDLE_SECONDS
             status = h.quit_board(desk, app)
+            report = h.sanitizer_report(app.output())
         h.wait_display_restored(desk)
 
     growth = final - baseline
@@ -227,6 +228,9 @@ def soak(options):
         failed.append('not idle')
     if status != 0:
         failed.append('bad exit')
+    if report:
+        print(report)
+        failed.append('sanitizer report')
     if any(seconds >= h.ROUND_PAUSE + h.ANSWER_BUDGET for seconds in answers):
         failed.append('slow play button')
     print('RESULT: ' + ('ok' if not failed else 'FAILED: ' + ', '.join(failed)))

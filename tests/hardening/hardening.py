@@ -73,6 +73,17 @@ def describe_exit(status):
     return f'killed by signal {-status}' if status < 0 else f'exit status {status}'
 
 
+# What AddressSanitizer, LeakSanitizer and UndefinedBehaviorSanitizer print when they find something, in a
+# game built with the asan preset; a game built without them never prints these.
+SANITIZER_MARKERS = ('ERROR: AddressSanitizer', 'ERROR: LeakSanitizer', 'runtime error:')
+
+
+def sanitizer_report(output):
+    """The sanitizers' report in a program's output, or '' when there is none."""
+    found = [output.find(marker) for marker in SANITIZER_MARKERS if marker in output]
+    return output[min(found):] if found else ''
+
+
 # --- the board, read through the accessibility tree ---------------------------------------------------
 
 def board_window(desk, pid):
@@ -191,6 +202,13 @@ def quit_board(desk, app):
     """Clicks the board's quit button and waits for the game to end; returns its exit status."""
     desk.click_node(look(desk, app.pid).button(QUIT_NAMES))
     return app.wait_exit(5)
+
+
+def assert_clean_end(test, app, status, what=''):
+    """The game ended with status 0 and without a sanitizer's report."""
+    output = app.output()
+    test.assertEqual(status, 0, f'{what}{describe_exit(status)}\n{output}')
+    test.assertEqual(sanitizer_report(output), '', f'{what}a sanitizer found a fault')
 
 
 def wait_display_restored(desk, mode=START_MODE):

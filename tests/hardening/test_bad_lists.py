@@ -177,7 +177,7 @@ class BadListTest(unittest.TestCase):
         self.assertEqual(ok.name, 'OK')
         desk.click_node(ok)
         status = app.wait_exit(5)
-        self.assertEqual(status, 0, h.describe_exit(status) + '\n' + app.output())
+        h.assert_clean_end(self, app, status)
         h.wait_display_restored(desk)
 
     def check_board_plays(self, app, name, expected):
@@ -205,7 +205,7 @@ class BadListTest(unittest.TestCase):
         self.assertTrue(app.alive())
 
         status = h.quit_board(desk, app)
-        self.assertEqual(status, 0, h.describe_exit(status) + '\n' + app.output())
+        h.assert_clean_end(self, app, status)
         h.wait_display_restored(desk)
         print(f'{name}: play answered in {seconds * 1000:.0f} ms, peak RSS {peak} KiB '
               f'({peak - reference:+d} KiB)')

@@ -113,7 +113,7 @@ class BadPictureTest(unittest.TestCase):
             self.assertEqual(end.answer, h.END_MESSAGES[0])
             peak = h.memory_kib(app.pid)[1]
             status = h.quit_board(desk, app)
-            self.assertEqual(status, 0, h.describe_exit(status) + '\n' + app.output())
+            h.assert_clean_end(self, app, status, f'{name}: ')
         h.wait_display_restored(desk)
         if os.path.isdir(os.path.join(app_dir, PICTURE)):
             shutil.rmtree(os.path.join(app_dir, PICTURE))

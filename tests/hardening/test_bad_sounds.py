@@ -134,7 +134,7 @@ class BadSoundTest(unittest.TestCase):
             desk.click_node(quit_button)
             status = app.wait_exit(5)
             took = time.monotonic() - clicked
-            self.assertEqual(status, 0, h.describe_exit(status))
+            h.assert_clean_end(self, app, status)
             self.assertLess(took, QUIT_SECONDS, f'the game took {took:.2f} s to end after its quit button')
             self.assertEqual(app.output(), '', 'the game printed something')
         h.wait_display_restored(desk)

@@ -100,7 +100,7 @@ class SignalTest(unittest.TestCase):
         os.kill(app.pid, SIGNALS[signal_name])
         status = app.wait_exit(5)
         took = time.monotonic() - sent
-        self.assertEqual(status, 0, f'{signal_name} at the {stage}: {h.describe_exit(status)}\n{app.output()}')
+        h.assert_clean_end(self, app, status, f'{signal_name} at the {stage}: ')
         self.assertLess(took, SIGNAL_EXIT_SECONDS, f'{signal_name} at the {stage}: ended after {took:.2f} s')
         h.wait_display_restored(desk, h.START_MODE)
         print(f'{signal_name} at the {stage}: ended after {took * 1000:.0f} ms')
@@ -149,6 +149,7 @@ class XServerGoneTest(unittest.TestCase):
             output = app.output()
         print(f'X server killed: the game ended after {took * 1000:.0f} ms, {h.describe_exit(status)}')
         self.assertGreaterEqual(status, 0, f'the game died of a signal on its way out:\n{output}')
+        self.assertEqual(h.sanitizer_report(output), '', 'a sanitizer found a fault on the way out')
 
 
 @contextlib.contextmanager
@@ -238,7 +239,7 @@ class NoSoundServerTest(unittest.TestCase):
             desk.click_node(quit_button)
             status = app.wait_exit(5)
             took = time.monotonic() - clicked
-            self.assertEqual(status, 0, h.describe_exit(status))
+            h.assert_clean_end(self, app, status)
             self.assertLess(took, SIGNAL_EXIT_SECONDS, f'ended {took:.2f} s after the quit button')
             self.assertEqual(app.output(), '', 'the game printed something')
         h.wait_display_restored(desk)

@@ -98,7 +98,7 @@ class NoWritesTest(unittest.TestCase):
 
         played = self.play_whole_game(pid)
         status = tracer.wait_exit(10)
-        self.assertEqual(status, 0, h.describe_exit(status))
+        h.assert_clean_end(self, tracer, status)
         h.wait_display_restored(desk)
         self.assertEqual(sorted(played), sorted(word for word in WORDS if len(word) <= 12))
 
