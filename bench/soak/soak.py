@@ -79,11 +79,16 @@ class Child:
 
     def act(self):
         view = h.look(self.desk, self.app.pid)
-        actions = [('play', 20), ('spell', 25), ('tile', 20), ('slot', 10), ('difficult', 4),
-                   ('double play', 5), ('anywhere', 16)]
+        # Rounds are drawn rarely enough that 20 minutes do not use up the 500 words: after the last
+        # one the play button is disabled for good.
+        actions = [('play', 10), ('double play', 2), ('spell', 25), ('tile', 25), ('slot', 12),
+                   ('difficult', 4), ('anywhere', 22)]
         name = self.random.choices([a for a, _ in actions], [w for _, w in actions])[0]
         getattr(self, name.replace(' ', '_'))(view)
         self.counts[name] = self.counts.get(name, 0) + 1
+
+    def actions(self):
+        return sum(count for name, count in self.counts.items() if name != 'words spelled')
 
     def play(self, view):
         button = view.button(h.PLAY_NAMES)
@@ -104,7 +109,8 @@ class Child:
         if not view.hint or len(view.tiles) != len(view.hint) or view.slots:
             return
         try:
-            h.solve(self.desk, self.app.pid, view.hint.upper())
+            if h.solve(self.desk, self.app.pid, view.hint.upper()).answer == view.hint.upper():
+                self.counts['words spelled'] = self.counts.get('words spelled', 0) + 1
         except (DesktopError, Timeout):
             # The hint can be emptied by the difficult level while we spell; a miss is a child's miss.
             pass
@@ -182,7 +188,7 @@ def soak(options):
                     samples.append((elapsed, rss))
                     if baseline is None and elapsed >= options.warm_up:
                         baseline = rss
-                    print(f'{elapsed:7.1f} s  RSS {rss / 1024:7.2f} MiB  actions {sum(child.counts.values()):5d}'
+                    print(f'{elapsed:7.1f} s  RSS {rss / 1024:7.2f} MiB  actions {child.actions():5d}'
                           f'  plays {len(child.play_answers):4d}', flush=True)
                     next_sample += SAMPLE_EVERY
                 try:
@@ -209,7 +215,7 @@ def soak(options):
 
     growth = final - baseline
     answers = sorted(child.play_answers)
-    print(f'\nactions: ' + ', '.join(f'{name} {count}' for name, count in sorted(child.counts.items())))
+    print('\nactions: ' + ', '.join(f'{name} {count}' for name, count in sorted(child.counts.items())))
     if answers:
         print(f'play button answered in: median {statistics.median(answers) * 1000:.0f} ms, '
               f'max {answers[-1] * 1000:.0f} ms over {len(answers)} presses (0.5 s of it is the designed pause)')

@@ -12,7 +12,7 @@ import time
 import unittest
 
 import hardening as h
-from harness import Desktop, wait_for
+from harness import Desktop
 from xclient import MapWatch
 
 desk = None
