@@ -26,7 +26,7 @@ int main(int argc, char* argv[])
     SharedValues shared;
     const DataPaths paths(QCoreApplication::applicationDirPath());
     const std::unique_ptr<trouvimo::Display> display = makeDisplay();
-    QtSoundPlayer sound;
+    QtSoundPlayer sound(QtSoundPlayer::moduleIn(paths.applicationDirectory()));
     SystemClock clock;
     EventLoopPause pause(clock);
     ImmediateExit processEnd(sound);

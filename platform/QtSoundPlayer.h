@@ -8,7 +8,7 @@
 
 namespace trouvimo {
 
-class SoundWorker;
+class SoundHost;
 struct PlaybackState;
 
 // Plays WAV files through a Qt Multimedia audio sink, on a thread of its own.
@@ -18,27 +18,40 @@ struct PlaybackState;
 // window, and a sound goes on playing while the window thread is busy or about to end the
 // process. A new sound cuts off the one still playing. The samples of the last few files stay
 // in memory so that a repeated cue starts at once. Files that are not playable WAVs are refused
-// before Qt sees them, and without any audio output the player stays silent for good; neither
-// prints a word.
+// before Qt sees them, and without any audio output (or without the sound module) the player
+// stays silent for good; neither prints a word.
+//
+// The audio output itself is the sound module (trouvimo_sound), which the player's thread loads
+// when it starts: the game then starts without Qt Multimedia and the sound server's libraries.
+// The thread starts from the event loop, that is once the first window has been shown; sounds
+// asked for before that wait for it and play then.
 class QtSoundPlayer final : public SoundPlayer {
 public:
-    QtSoundPlayer();
+    // module: the sound module's file, as moduleIn() names it for the game.
+    explicit QtSoundPlayer(const QString& module);
     ~QtSoundPlayer() override;
 
     QtSoundPlayer(const QtSoundPlayer&) = delete;
     QtSoundPlayer& operator=(const QtSoundPlayer&) = delete;
 
+    // The sound module in a directory: the game keeps it beside its executable.
+    [[nodiscard]] static QString moduleIn(const QString& directory);
+
     void play(const QString& file) override;
     [[nodiscard]] bool isPlaying() const override;
 
-    // Waits until the player has looked for an audio output (it does so as soon as it starts)
-    // and says whether it found one. Meant for measurements and tests; play() never waits.
-    [[nodiscard]] bool waitUntilReady() const;
+    // Starts the player's thread if the event loop has not yet done so, waits until it has looked
+    // for an audio output and says whether it found one. Meant for measurements and tests;
+    // play() never waits.
+    [[nodiscard]] bool waitUntilReady();
 
 private:
+    void startThread();
+
     std::shared_ptr<PlaybackState> m_state;
     QThread m_thread;
-    std::unique_ptr<SoundWorker> m_worker;
+    std::unique_ptr<SoundHost> m_host;
+    bool m_started = false;
 };
 
 } // namespace trouvimo

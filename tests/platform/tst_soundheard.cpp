@@ -109,7 +109,7 @@ void SoundHeardTest::initTestCase()
     QVERIFY(QDir(m_dir.path()).mkpath(u"folder.wav"_s));
 
     m_previousHandler = qInstallMessageHandler(captureMessage);
-    m_player = std::make_unique<QtSoundPlayer>();
+    m_player = std::make_unique<QtSoundPlayer>(QStringLiteral(TROUVIMO_SOUND_MODULE));
     QVERIFY(m_player->waitUntilReady());
 }
 

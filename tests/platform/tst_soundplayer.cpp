@@ -65,7 +65,7 @@ void SoundPlayerTest::initTestCase()
     QVERIFY(QDir(m_dir.path()).mkpath(u"folder.wav"_s));
 
     m_previousHandler = qInstallMessageHandler(captureMessage);
-    m_player = std::make_unique<QtSoundPlayer>();
+    m_player = std::make_unique<QtSoundPlayer>(QStringLiteral(TROUVIMO_SOUND_MODULE));
 }
 
 void SoundPlayerTest::cleanupTestCase()
@@ -114,7 +114,7 @@ void SoundPlayerTest::playReturnsAtOnce()
 
 void SoundPlayerTest::destroyedWhileRequestsArePending()
 {
-    auto player = std::make_unique<QtSoundPlayer>();
+    auto player = std::make_unique<QtSoundPlayer>(QStringLiteral(TROUVIMO_SOUND_MODULE));
     for (int i = 0; i < 20; ++i)
         player->play(m_dir.filePath(u"good.wav"_s));
     player.reset();

@@ -1,0 +1,217 @@
+// The sound module: plays WAV files through a Qt Multimedia audio sink. Only the sound player's
+// thread loads it (see QtSoundPlayer), so the game starts without Qt Multimedia, Qt Network and
+// the sound server's libraries, and loads them while its first window is already on the screen.
+
+#include "SoundOutput.h"
+#include "WavFile.h"
+
+#include <QAudioDevice>
+#include <QAudioFormat>
+#include <QAudioSink>
+#include <QBuffer>
+#include <QLoggingCategory>
+#include <QMediaDevices>
+#include <QObject>
+#include <QThread>
+
+#include <algorithm>
+#include <mutex>
+#include <optional>
+#include <utility>
+#include <vector>
+
+namespace trouvimo {
+
+namespace {
+
+constexpr std::size_t cachedClips = 8;
+// A short buffer keeps PulseAudio's pre-buffer (what it waits for before it starts a stream)
+// shorter still, and Qt lowers the pre-buffer to the whole sound when the sound is shorter: every
+// cue starts at once, with nothing appended to it.
+constexpr qint64 sinkBufferUs = 100'000;
+// A requested sound counts as playing until its natural end, worked out from its length, not
+// until the sink reports the end. The tail covers the server's buffer.
+constexpr auto audibleTail = std::chrono::milliseconds(200);
+
+// Qt Multimedia reports a missing sound server or device with warnings of its own. A game that
+// may run without sound must not print those, so its categories are switched off...
+QLoggingCategory::CategoryFilter previousCategoryFilter = nullptr;
+
+void silenceMultimediaCategories(QLoggingCategory* category)
+{
+    if (previousCategoryFilter != nullptr)
+        previousCategoryFilter(category);
+    if (qstrncmp(category->categoryName(), "qt.multimedia", 13) == 0) {
+        for (const QtMsgType type : {QtDebugMsg, QtInfoMsg, QtWarningMsg, QtCriticalMsg})
+            category->setEnabled(type, false);
+    }
+}
+
+void installCategoryFilter()
+{
+    static std::once_flag installed;
+    std::call_once(installed, [] {
+        previousCategoryFilter = QLoggingCategory::installFilter(silenceMultimediaCategories);
+    });
+}
+
+// ...and since the sound server's connection failure is written to the default category, the
+// player's thread is also kept quiet while it first asks for the audio outputs. Messages of
+// every other thread still go to the handler that was installed before.
+std::atomic<QThread*> quietThread{nullptr};
+std::atomic<QtMessageHandler> forwardedHandler{nullptr};
+
+void dropMessagesOfQuietThread(QtMsgType type, const QMessageLogContext& context,
+                               const QString& message)
+{
+    if (QThread::currentThread() == quietThread.load())
+        return;
+    if (const QtMessageHandler handler = forwardedHandler.load())
+        handler(type, context, message);
+}
+
+bool anyAudioOutputQuietly()
+{
+    static std::mutex serialised;
+    const std::lock_guard lock(serialised);
+    quietThread = QThread::currentThread();
+    forwardedHandler = qInstallMessageHandler(dropMessagesOfQuietThread);
+    const bool found = !QMediaDevices::audioOutputs().isEmpty();
+    const QtMessageHandler replaced = qInstallMessageHandler(forwardedHandler.load());
+    // Whoever installed a handler meanwhile keeps it.
+    if (replaced != dropMessagesOfQuietThread)
+        qInstallMessageHandler(replaced);
+    quietThread = nullptr;
+    return found;
+}
+
+} // namespace
+
+// A sound ready to hand to an audio sink: its format and its samples.
+struct Clip {
+    QAudioFormat format;
+    QByteArray samples;
+    SteadyClock::duration duration{};
+};
+
+std::optional<Clip> loadClip(const QString& file)
+{
+    std::optional<WavSound> wav = readWav(file);
+    if (!wav)
+        return std::nullopt;
+    Clip clip;
+    clip.format.setChannelCount(wav->info.channels);
+    clip.format.setSampleRate(wav->info.sampleRate);
+    clip.format.setSampleFormat(wav->info.floatSamples         ? QAudioFormat::Float
+                                : wav->info.bitsPerSample == 8  ? QAudioFormat::UInt8
+                                : wav->info.bitsPerSample == 16 ? QAudioFormat::Int16
+                                                                : QAudioFormat::Int32);
+    clip.duration = std::chrono::duration_cast<SteadyClock::duration>(
+        std::chrono::duration<double>(wav->info.durationSeconds()));
+    clip.samples = std::move(wav->samples);
+    return clip;
+}
+
+class QtAudioOutput final : public QObject, public SoundOutput {
+public:
+    explicit QtAudioOutput(std::shared_ptr<PlaybackState> state)
+        : m_state(std::move(state))
+    {
+    }
+
+    bool findOutput() override
+    {
+        m_outputFound = anyAudioOutputQuietly();
+        return m_outputFound;
+    }
+
+    void play(const QString& file, quint64 generation) override
+    {
+        stopCurrent();
+        const Clip* clip = m_outputFound && !m_stopped ? clipFor(file) : nullptr;
+        if (clip == nullptr || generation != m_state->requested.load()) {
+            m_state->settle(generation);
+            return;
+        }
+        const QAudioDevice device = QMediaDevices::defaultAudioOutput();
+        if (device.isNull() || !device.isFormatSupported(clip->format)) {
+            m_state->settle(generation);
+            return;
+        }
+
+        m_sink = new QAudioSink(device, clip->format, this);
+        m_sink->setBufferSize(static_cast<qsizetype>(clip->format.bytesForDuration(sinkBufferUs)));
+        auto* source = new QBuffer(m_sink);
+        source->setData(clip->samples);
+        source->open(QIODevice::ReadOnly);
+        connect(m_sink, &QAudioSink::stateChanged, this,
+                [this, sink = m_sink, generation](QAudio::State state) {
+                    if (sink == m_sink && state == QAudio::StoppedState
+                        && sink->error() != QAudio::NoError)
+                        m_state->settle(generation);
+                });
+        m_state->playingUntil = steadyNanoseconds(SteadyClock::now() + clip->duration + audibleTail);
+        m_sink->start(source);
+    }
+
+    void stopAll() override
+    {
+        m_stopped = true;
+        stopCurrent();
+        m_clips.clear();
+    }
+
+private:
+    // Stopping the sink silences it at once. It is deleted later because the destructor of Qt's
+    // PulseAudio sink processes events, which could run another play() nested in this one.
+    void stopCurrent()
+    {
+        if (m_sink == nullptr)
+            return;
+        m_sink->stop();
+        m_sink->deleteLater();
+        m_sink = nullptr;
+    }
+
+    // The clip of a file, read once and kept while it is among the most recently played.
+    const Clip* clipFor(const QString& file)
+    {
+        const auto cached = std::find_if(m_clips.begin(), m_clips.end(),
+                                         [&file](const auto& entry) { return entry.first == file; });
+        if (cached != m_clips.end()) {
+            std::rotate(m_clips.begin(), cached, cached + 1);
+            return &m_clips.front().second;
+        }
+        std::optional<Clip> clip = loadClip(file);
+        if (!clip)
+            return nullptr;
+        if (m_clips.size() == cachedClips)
+            m_clips.pop_back();
+        m_clips.emplace(m_clips.begin(), file, std::move(*clip));
+        return &m_clips.front().second;
+    }
+
+    std::shared_ptr<PlaybackState> m_state;
+    bool m_outputFound = false;
+    bool m_stopped = false;
+    std::vector<std::pair<QString, Clip>> m_clips;
+    // Owned through Qt: a child of this output until deleteLater() takes it.
+    QAudioSink* m_sink = nullptr;
+};
+
+class QtAudioOutputFactory final : public QObject, public SoundOutputFactory {
+    Q_OBJECT
+    Q_PLUGIN_METADATA(IID TrouvimoSoundOutputFactory_iid)
+    Q_INTERFACES(trouvimo::SoundOutputFactory)
+
+public:
+    std::unique_ptr<SoundOutput> create(std::shared_ptr<PlaybackState> state) override
+    {
+        installCategoryFilter();
+        return std::make_unique<QtAudioOutput>(std::move(state));
+    }
+};
+
+} // namespace trouvimo
+
+#include "QtAudioOutput.moc"
