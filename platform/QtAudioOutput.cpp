@@ -13,6 +13,7 @@
 #include <QMediaDevices>
 #include <QObject>
 #include <QThread>
+#include <QTimer>
 
 #include <algorithm>
 #include <mutex>
@@ -32,6 +33,9 @@ constexpr qint64 sinkBufferUs = 100'000;
 // A requested sound counts as playing until its natural end, worked out from its length, not
 // until the sink reports the end. The tail covers the server's buffer.
 constexpr auto audibleTail = std::chrono::milliseconds(200);
+// Once the sink has taken the last sample, the server still holds up to a buffer's worth of the
+// sound; the stream is closed only after that has been heard, with this much to spare.
+constexpr int drainMarginMs = 150;
 
 // Qt Multimedia reports a missing sound server or device with warnings of its own. A game that
 // may run without sound must not print those, so its categories are switched off...
@@ -117,6 +121,11 @@ public:
     explicit QtAudioOutput(std::shared_ptr<PlaybackState> state)
         : m_state(std::move(state))
     {
+        m_closing.setSingleShot(true);
+        connect(&m_closing, &QTimer::timeout, this, [this] {
+            if (m_sink != nullptr && m_sink->state() == QAudio::IdleState)
+                stopCurrent();
+        });
     }
 
     bool findOutput() override
@@ -144,11 +153,21 @@ public:
         auto* source = new QBuffer(m_sink);
         source->setData(clip->samples);
         source->open(QIODevice::ReadOnly);
+        // The sink goes idle once it has handed the server the last sample, and also for a
+        // moment when the server ran dry in the middle (it then reports an underrun and goes
+        // back to active). An open stream keeps the player's thread and the sound server's
+        // client thread waking, so it is closed once the end has been heard.
         connect(m_sink, &QAudioSink::stateChanged, this,
-                [this, sink = m_sink, generation](QAudio::State state) {
-                    if (sink == m_sink && state == QAudio::StoppedState
-                        && sink->error() != QAudio::NoError)
+                [this, sink = m_sink, generation](QAudio::State) {
+                    if (sink != m_sink)
+                        return;
+                    const QAudio::State now = sink->state();
+                    if (now == QAudio::StoppedState && sink->error() != QAudio::NoError)
                         m_state->settle(generation);
+                    else if (now == QAudio::IdleState && sink->error() == QAudio::NoError)
+                        m_closing.start(drainMilliseconds(*sink));
+                    else if (now == QAudio::ActiveState)
+                        m_closing.stop();
                 });
         m_state->playingUntil = steadyNanoseconds(SteadyClock::now() + clip->duration + audibleTail);
         m_sink->start(source);
@@ -162,10 +181,17 @@ public:
     }
 
 private:
+    static int drainMilliseconds(const QAudioSink& sink)
+    {
+        const qint64 bufferedUs = sink.format().durationForBytes(static_cast<qint32>(sink.bufferSize()));
+        return static_cast<int>(std::max<qint64>(bufferedUs, 0) / 1000) + drainMarginMs;
+    }
+
     // Stopping the sink silences it at once. It is deleted later because the destructor of Qt's
     // PulseAudio sink processes events, which could run another play() nested in this one.
     void stopCurrent()
     {
+        m_closing.stop();
         if (m_sink == nullptr)
             return;
         m_sink->stop();
@@ -195,6 +221,7 @@ private:
     bool m_outputFound = false;
     bool m_stopped = false;
     std::vector<std::pair<QString, Clip>> m_clips;
+    QTimer m_closing;
     // Owned through Qt: a child of this output until deleteLater() takes it.
     QAudioSink* m_sink = nullptr;
 };

@@ -19,7 +19,8 @@ struct PlaybackState;
 // process. A new sound cuts off the one still playing. The samples of the last few files stay
 // in memory so that a repeated cue starts at once. Files that are not playable WAVs are refused
 // before Qt sees them, and without any audio output (or without the sound module) the player
-// stays silent for good; neither prints a word.
+// stays silent for good; neither prints a word. Once a sound has been heard its stream is
+// closed, so that a game waiting for the child uses no processor at all.
 //
 // The audio output itself is the sound module (trouvimo_sound), which the player's thread loads
 // when it starts: the game then starts without Qt Multimedia and the sound server's libraries.

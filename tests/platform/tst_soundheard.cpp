@@ -59,8 +59,10 @@ private slots:
     void brokenFilesAreSilent_data();
     void brokenFilesAreSilent();
     void aNewSoundCutsOffTheOne_playing();
+    void aHeardSoundClosesItsStream();
 
 private:
+    int playbackStreams();
     QString record(const QString& name, const std::function<void()>& whileRecording);
     double maxAmplitude(const QString& recording, double lastSeconds = 0.0);
 
@@ -206,6 +208,32 @@ void SoundHeardTest::aNewSoundCutsOffTheOne_playing()
     const double end = maxAmplitude(recording, 2.0);
     QVERIFY2(whole > 0.15, qPrintable(u"amplitude %1"_s.arg(whole)));
     QVERIFY2(end >= 0.0 && end < 0.01, qPrintable(u"amplitude at the end %1"_s.arg(end)));
+}
+
+int SoundHeardTest::playbackStreams()
+{
+    QProcess pactl;
+    pactl.start(u"pactl"_s, {u"list"_s, u"short"_s, u"sink-inputs"_s});
+    if (!pactl.waitForFinished(10000) || pactl.exitCode() != 0)
+        return -1;
+    return static_cast<int>(pactl.readAllStandardOutput().count('\n'));
+}
+
+void SoundHeardTest::aHeardSoundClosesItsStream()
+{
+    // An open stream keeps the player's thread and the sound server's client thread waking up
+    // while the game waits for the child: once a sound has been heard its stream must go, and
+    // the next sound must still be heard.
+    m_player->play(m_dir.filePath(u"tone.wav"_s));
+    QTRY_COMPARE_WITH_TIMEOUT(playbackStreams(), 1, 3000);
+    QTRY_COMPARE_WITH_TIMEOUT(playbackStreams(), 0, 6000);
+    const QString recording = record(u"after-close.wav"_s, [this] {
+        m_player->play(m_dir.filePath(u"blip.wav"_s));
+        QTRY_COMPARE_WITH_TIMEOUT(playbackStreams(), 0, 6000);
+        QTest::qWait(1500);
+    });
+    const double amplitude = maxAmplitude(recording);
+    QVERIFY2(amplitude > 0.15 && amplitude < 0.25, qPrintable(u"amplitude %1"_s.arg(amplitude)));
 }
 
 QTEST_GUILESS_MAIN(SoundHeardTest)
