@@ -5,6 +5,7 @@
 #include "JouerSon.h"
 #include "Display.h"
 #include "ProcessEnd.h"
+#include "ResourcePng.h"
 #include "Resolution.h"
 #include "ScreenMeasure.h"
 #include "SharedValues.h"
@@ -51,7 +52,7 @@ frmChoix::frmChoix(SharedValues& shared, const DataPaths& paths, Display& displa
     , m_display(display)
     , m_sound(sound)
     , m_processEnd(processEnd)
-    , m_background(u":/startup/start-background.png"_s)
+    , m_background(QPixmap::fromImage(readPng(u":/startup/start-background.png"_s)))
 {
     // The start screen goes for good when the board is launched.
     setAttribute(Qt::WA_DeleteOnClose);
