@@ -183,7 +183,8 @@ public:
 private:
     static int drainMilliseconds(const QAudioSink& sink)
     {
-        const qint64 bufferedUs = sink.format().durationForBytes(static_cast<qint32>(sink.bufferSize()));
+        const qint64 bufferedUs
+            = sink.format().durationForBytes(static_cast<qint32>(sink.bufferSize()));
         return static_cast<int>(std::max<qint64>(bufferedUs, 0) / 1000) + drainMarginMs;
     }
 

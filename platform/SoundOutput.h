@@ -58,7 +58,8 @@ public:
 class SoundOutputFactory {
 public:
     virtual ~SoundOutputFactory() = default;
-    [[nodiscard]] virtual std::unique_ptr<SoundOutput> create(std::shared_ptr<PlaybackState> state) = 0;
+    [[nodiscard]] virtual std::unique_ptr<SoundOutput>
+    create(std::shared_ptr<PlaybackState> state) = 0;
 };
 
 } // namespace trouvimo
