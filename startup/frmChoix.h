@@ -1,9 +1,11 @@
 #pragma once
 
+#include <QImage>
 #include <QPixmap>
 #include <QWidget>
 
 #include <array>
+#include <future>
 
 class QLabel;
 class QToolButton;
@@ -61,6 +63,9 @@ private:
     qint16 m_HauteurEcran = 0;
     bool m_switched = false;
 
+    // The picture takes longer to decode than the rest of the window takes to build and show, so
+    // it is decoded on a thread of its own meanwhile and taken at the first paint.
+    std::future<QImage> m_decodingBackground;
     QPixmap m_background;
     std::array<QToolButton*, 2> m_Command1 {};
     QToolButton* m_Option1 = nullptr;
