@@ -21,7 +21,7 @@ WORD = 'chat'
 # From the signal to the end of the process, the goodbye chime's short grace included.
 SIGNAL_EXIT_SECONDS = 1.0
 X_GONE_EXIT_SECONDS = 5.0
-STARTS_PER_SETTING = 11
+STARTS_PER_SETTING = 15
 START_SPREAD = 0.10
 
 
