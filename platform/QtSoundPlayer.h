@@ -24,8 +24,9 @@ struct PlaybackState;
 //
 // The audio output itself is the sound module (trouvimo_sound), which the player's thread loads
 // when it starts: the game then starts without Qt Multimedia and the sound server's libraries.
-// The thread starts from the event loop, that is once the first window has been shown; sounds
-// asked for before that wait for it and play then.
+// The thread is started by the first event loop that runs, in the game once the start screen has
+// been built (and the display switched), so that loading the module takes nothing from building
+// the window; sounds asked for before that wait for it and play then.
 class QtSoundPlayer final : public SoundPlayer {
 public:
     // module: the sound module's file, as moduleIn() names it for the game.
