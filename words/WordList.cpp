@@ -20,6 +20,9 @@ constexpr char kLineFeed = '\n';
 constexpr qsizetype kMaxLines = std::numeric_limits<qint16>::max();
 
 constexpr qint64 kFirstRead = qint64{4} * 1024 * 1024;
+// No word list comes near this; a file that does (a huge sparse file, a line that never ends) is
+// read this far and then treated as a read that failed.
+constexpr qsizetype kMaxBytes = qsizetype{64} * 1024 * 1024;
 constexpr qsizetype kReadChunk = qsizetype{256} * 1024;
 
 // Finds the end of the last line that can be taken while the bytes come in, so that reading can
@@ -136,8 +139,13 @@ ListStatus parseWordList(QByteArrayView bytes, WordTable& table)
 ListStatus readWordList(const QString& path, WordTable& table)
 {
     table.NbMots = 0;
-    if (!QFileInfo::exists(path))
+    const QFileInfo info(path);
+    if (!info.exists())
         return ListStatus::Missing;
+    // A pipe would wait for a writer for ever and a device may never end: only a plain file is
+    // read.
+    if (!info.isFile())
+        return ListStatus::Stopped;
 
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly | QIODevice::Unbuffered))
@@ -166,6 +174,10 @@ ListStatus readWordList(const QString& path, WordTable& table)
         }
         if (got == 0 || cap.reachedIn(bytes))
             break;
+        if (bytes.size() >= kMaxBytes) {
+            ending = Ending::Interrupted;
+            break;
+        }
     }
     return parse(bytes, ending, table);
 }

@@ -6,6 +6,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <sys/stat.h>
 #include <unistd.h>
 
 using namespace Qt::StringLiterals;
@@ -306,10 +307,25 @@ private slots:
         QCOMPARE(table.TabMots, (QList<QString>{QString(), u"kept"_s}));
     }
 
-    void directoryIsStopped()
+    // Only a plain file is read: a pipe would wait for a writer for ever, a device never ends.
+    void notAPlainFileIsStopped_data()
     {
-        const QString path = dir_.filePath(u"ListeMots.txt"_s);
-        QVERIFY(QDir(dir_.path()).mkdir(u"ListeMots.txt"_s));
+        QTest::addColumn<QString>("kind");
+        QTest::newRow("directory") << u"directory"_s;
+        QTest::newRow("named pipe") << u"pipe"_s;
+        QTest::newRow("link to an endless device") << u"device"_s;
+    }
+
+    void notAPlainFileIsStopped()
+    {
+        QFETCH(QString, kind);
+        const QString path = dir_.filePath(u"ListeMots-%1.txt"_s.arg(kind));
+        if (kind == u"directory")
+            QVERIFY(QDir(dir_.path()).mkdir(QFileInfo(path).fileName()));
+        else if (kind == u"pipe")
+            QCOMPARE(::mkfifo(QFile::encodeName(path).constData(), 0600), 0);
+        else
+            QVERIFY(QFile::link(u"/dev/zero"_s, path));
         WordTable table{{QString(), u"kept"_s}, 1};
         QCOMPARE(trouvimo::readWordList(path, table), ListStatus::Stopped);
         QCOMPARE(table.NbMots, 0);
