@@ -22,7 +22,7 @@ constexpr qsizetype kMaxLines = std::numeric_limits<qint16>::max();
 constexpr qint64 kFirstRead = qint64{4} * 1024 * 1024;
 // No word list comes near this; a file that does (a huge sparse file, a line that never ends) is
 // read this far and then treated as a read that failed.
-constexpr qsizetype kMaxBytes = qsizetype{64} * 1024 * 1024;
+constexpr qsizetype kMaxBytes = qsizetype{16} * 1024 * 1024;
 constexpr qsizetype kReadChunk = qsizetype{256} * 1024;
 
 // Finds the end of the last line that can be taken while the bytes come in, so that reading can
