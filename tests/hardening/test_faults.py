@@ -22,7 +22,12 @@ WORD = 'chat'
 SIGNAL_EXIT_SECONDS = 1.0
 X_GONE_EXIT_SECONDS = 5.0
 STARTS_PER_SETTING = 15
+# Without a sound server the start must not be slower than with one by more than this share, or by more
+# than the floor when that is larger: the window shows some 50 ms after exec, and on a busy two-core
+# machine the medians of the same program wander by several milliseconds, while waiting for a sound
+# server would cost hundreds.
 START_SPREAD = 0.10
+START_NOISE_FLOOR = 0.02
 
 
 def setUpModule():
@@ -220,10 +225,11 @@ class NoSoundServerTest(unittest.TestCase):
               f'{STARTS_PER_SETTING}: ' + ', '.join(f'{name} {value * 1000:.0f} ms '
                                                     f'[{min(times[name]) * 1000:.0f}-{max(times[name]) * 1000:.0f}]'
                                                     for name, value in medians.items()))
+        base = medians['sound server']
         for name in ('no sound server', 'silent sound server'):
-            self.assertLess(medians[name], medians['sound server'] * (1 + START_SPREAD),
-                            f'{name}: start-up {medians[name] * 1000:.0f} ms against '
-                            f'{medians["sound server"] * 1000:.0f} ms with a sound server')
+            self.assertLess(medians[name] - base, max(base * START_SPREAD, START_NOISE_FLOOR),
+                            f'{name}: start-up {medians[name] * 1000:.0f} ms against {base * 1000:.0f} ms '
+                            'with a sound server')
 
     def play_whole_game(self, env):
         desk.set_mode(*h.START_MODE)
