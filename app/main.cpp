@@ -53,6 +53,11 @@ int main(int argc, char* argv[])
         processEnd.endProcess();
     });
 
+    // What the game does in the background (the sound module and the sound server) starts once
+    // the start screen is on the screen, after its first frame has gone to the display.
+    QObject::connect(choix, &frmChoix::onScreen, &app, [&sound] { sound.start(); },
+                     Qt::QueuedConnection);
+
     choix->centreOnScreen();
     choix->show();
     return QApplication::exec();

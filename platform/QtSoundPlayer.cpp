@@ -68,9 +68,6 @@ QtSoundPlayer::QtSoundPlayer(const QString& module)
     m_host->moveToThread(&m_thread);
     // Queued before any sound, so that the thread looks for the output before it plays.
     QMetaObject::invokeMethod(m_host.get(), &SoundHost::start, Qt::QueuedConnection);
-    // Loading the module and connecting to the sound server would compete with the first
-    // window for the processor and the dynamic loader; they wait for the event loop.
-    QMetaObject::invokeMethod(&m_thread, [this] { startThread(); }, Qt::QueuedConnection);
 }
 
 QtSoundPlayer::~QtSoundPlayer()
@@ -88,7 +85,7 @@ QString QtSoundPlayer::moduleIn(const QString& directory)
     return directory + u'/' + QStringLiteral(TROUVIMO_SOUND_MODULE_NAME);
 }
 
-void QtSoundPlayer::startThread()
+void QtSoundPlayer::start()
 {
     if (m_started)
         return;
@@ -113,7 +110,7 @@ bool QtSoundPlayer::isPlaying() const
 
 bool QtSoundPlayer::waitUntilReady()
 {
-    startThread();
+    start();
     m_state->ready.acquire();
     m_state->ready.release();
     return m_state->outputFound;

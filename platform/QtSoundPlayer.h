@@ -24,9 +24,7 @@ struct PlaybackState;
 //
 // The audio output itself is the sound module (trouvimo_sound), which the player's thread loads
 // when it starts: the game then starts without Qt Multimedia and the sound server's libraries.
-// The thread is started by the first event loop that runs, in the game once the start screen has
-// been built (and the display switched), so that loading the module takes nothing from building
-// the window; sounds asked for before that wait for it and play then.
+// Sounds asked for before start() wait for the thread and play then.
 class QtSoundPlayer final : public SoundPlayer {
 public:
     // module: the sound module's file, as moduleIn() names it for the game.
@@ -39,16 +37,19 @@ public:
     // The sound module in a directory: the game keeps it beside its executable.
     [[nodiscard]] static QString moduleIn(const QString& directory);
 
+    // Starts the player's thread, which loads the module, looks for an audio output and plays
+    // what was asked for meanwhile. The game starts it once its first window is on the screen,
+    // so that none of this competes with putting the window there. Later calls do nothing.
+    void start();
+
     void play(const QString& file) override;
     [[nodiscard]] bool isPlaying() const override;
 
-    // Starts the player's thread if the event loop has not yet done so, waits until it has looked
-    // for an audio output and says whether it found one. Meant for measurements and tests;
-    // play() never waits.
+    // Starts the player if need be, waits until its thread has looked for an audio output and
+    // says whether it found one. Meant for measurements and tests; play() never waits.
     [[nodiscard]] bool waitUntilReady();
 
 private:
-    void startThread();
 
     std::shared_ptr<PlaybackState> m_state;
     QThread m_thread;

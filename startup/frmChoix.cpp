@@ -181,6 +181,10 @@ void frmChoix::paintEvent(QPaintEvent* /*event*/)
         m_background = QPixmap::fromImage(m_decodingBackground.get());
     QPainter painter(this);
     painter.drawPixmap(0, 0, m_background);
+    if (!m_painted) {
+        m_painted = true;
+        emit onScreen();
+    }
 }
 
 } // namespace trouvimo

@@ -46,6 +46,8 @@ public:
 signals:
     // The start screen has gone; the board takes over from here.
     void launchRequested();
+    // The start screen has painted its first frame: it is on the screen.
+    void onScreen();
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -67,6 +69,7 @@ private:
     // it is decoded on a thread of its own meanwhile and taken at the first paint.
     std::future<QImage> m_decodingBackground;
     QPixmap m_background;
+    bool m_painted = false;
     std::array<QToolButton*, 2> m_Command1 {};
     QToolButton* m_Option1 = nullptr;
     QToolButton* m_Option2 = nullptr;

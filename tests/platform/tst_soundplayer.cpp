@@ -66,6 +66,7 @@ void SoundPlayerTest::initTestCase()
 
     m_previousHandler = qInstallMessageHandler(captureMessage);
     m_player = std::make_unique<QtSoundPlayer>(QStringLiteral(TROUVIMO_SOUND_MODULE));
+    m_player->start();
 }
 
 void SoundPlayerTest::cleanupTestCase()
@@ -115,6 +116,7 @@ void SoundPlayerTest::playReturnsAtOnce()
 void SoundPlayerTest::destroyedWhileRequestsArePending()
 {
     auto player = std::make_unique<QtSoundPlayer>(QStringLiteral(TROUVIMO_SOUND_MODULE));
+    player->start();
     for (int i = 0; i < 20; ++i)
         player->play(m_dir.filePath(u"good.wav"_s));
     player.reset();
