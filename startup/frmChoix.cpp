@@ -52,8 +52,6 @@ frmChoix::frmChoix(SharedValues& shared, const DataPaths& paths, Display& displa
     , m_display(display)
     , m_sound(sound)
     , m_processEnd(processEnd)
-    , m_decodingBackground(std::async(std::launch::async,
-                                      [] { return readPng(u":/startup/start-background.png"_s); }))
 {
     // The start screen goes for good when the board is launched.
     setAttribute(Qt::WA_DeleteOnClose);
@@ -177,10 +175,10 @@ void frmChoix::paintEvent(QPaintEvent* /*event*/)
 {
     // The picture is a little larger than the window and is drawn from the top left, so its
     // right and bottom edges fall outside.
-    if (m_decodingBackground.valid())
-        m_background = QPixmap::fromImage(m_decodingBackground.get());
+    if (!m_background)
+        m_background = QPixmap::fromImage(readPng(u":/startup/start-background.png"_s));
     QPainter painter(this);
-    painter.drawPixmap(0, 0, m_background);
+    painter.drawPixmap(0, 0, *m_background);
     if (!m_painted) {
         m_painted = true;
         emit onScreen();

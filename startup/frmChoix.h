@@ -1,11 +1,10 @@
 #pragma once
 
-#include <QImage>
 #include <QPixmap>
 #include <QWidget>
 
 #include <array>
-#include <future>
+#include <optional>
 
 class QLabel;
 class QToolButton;
@@ -65,10 +64,9 @@ private:
     qint16 m_HauteurEcran = 0;
     bool m_switched = false;
 
-    // The picture takes longer to decode than the rest of the window takes to build and show, so
-    // it is decoded on a thread of its own meanwhile and taken at the first paint.
-    std::future<QImage> m_decodingBackground;
-    QPixmap m_background;
+    // Decoding the picture takes as long as building the rest of the window, so it waits for the
+    // first paint, when the window has already gone to the display.
+    std::optional<QPixmap> m_background;
     bool m_painted = false;
     std::array<QToolButton*, 2> m_Command1 {};
     QToolButton* m_Option1 = nullptr;
