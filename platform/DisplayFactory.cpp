@@ -3,7 +3,6 @@
 #include "QtScreenDisplay.h"
 #include "X11Display.h"
 
-#include <QDeadlineTimer>
 #include <QEventLoop>
 #include <QGuiApplication>
 #include <QScreen>
@@ -12,10 +11,6 @@
 namespace trouvimo {
 
 namespace {
-
-// Qt may replace the primary screen object itself when the mode changes, so the loop polls
-// rather than following the signals of one QScreen.
-constexpr int pollIntervalMs = 10;
 
 bool primaryScreenHasSize(QSize size)
 {
@@ -36,14 +31,26 @@ bool waitForScreenSize(QSize size, int timeoutMs)
 {
     if (primaryScreenHasSize(size))
         return true;
-    const QDeadlineTimer deadline(timeoutMs);
+    // The loop looks again whenever Qt tells of a change of any screen, of a new screen or of a
+    // new primary one (Qt may replace the primary screen object itself when the mode changes), so
+    // that it ends as soon as Qt knows the new size: the start screen waits here before it shows.
     QEventLoop loop;
-    QTimer poll;
-    QObject::connect(&poll, &QTimer::timeout, &loop, [&] {
-        if (primaryScreenHasSize(size) || deadline.hasExpired())
+    const auto check = [&loop, size] {
+        if (primaryScreenHasSize(size))
             loop.quit();
-    });
-    poll.start(pollIntervalMs);
+    };
+    const auto watch = [&loop, check](QScreen* screen) {
+        QObject::connect(screen, &QScreen::geometryChanged, &loop, check);
+    };
+    for (QScreen* screen : QGuiApplication::screens())
+        watch(screen);
+    QObject::connect(qGuiApp, &QGuiApplication::screenAdded, &loop,
+                     [watch, check](QScreen* screen) {
+                         watch(screen);
+                         check();
+                     });
+    QObject::connect(qGuiApp, &QGuiApplication::primaryScreenChanged, &loop, check);
+    QTimer::singleShot(timeoutMs, &loop, &QEventLoop::quit);
     loop.exec();
     return primaryScreenHasSize(size);
 }
