@@ -60,6 +60,7 @@ private slots:
     void brokenFilesAreSilent();
     void aNewSoundCutsOffTheOne_playing();
     void aHeardSoundClosesItsStream();
+    void withoutTheModuleNothingIsHeard();
 
 private:
     int playbackStreams();
@@ -234,6 +235,22 @@ void SoundHeardTest::aHeardSoundClosesItsStream()
     });
     const double amplitude = maxAmplitude(recording);
     QVERIFY2(amplitude > 0.15 && amplitude < 0.25, qPrintable(u"amplitude %1"_s.arg(amplitude)));
+}
+
+void SoundHeardTest::withoutTheModuleNothingIsHeard()
+{
+    // A game directory without its sound module still runs, silently and quietly, even with a
+    // sound server to play on.
+    QtSoundPlayer player(QtSoundPlayer::moduleIn(m_dir.filePath(u"no-such-folder"_s)));
+    QCOMPARE(player.waitUntilReady(), false);
+    const QString recording = record(u"no-module.wav"_s, [this, &player] {
+        player.play(m_dir.filePath(u"tone.wav"_s));
+        QTRY_VERIFY_WITH_TIMEOUT(!player.isPlaying(), 1000);
+        QTest::qWait(1500);
+    });
+    const double amplitude = maxAmplitude(recording);
+    QVERIFY2(amplitude >= 0.0 && amplitude < 0.01, qPrintable(u"amplitude %1"_s.arg(amplitude)));
+    QCOMPARE(capturedMessages(), QStringList());
 }
 
 QTEST_GUILESS_MAIN(SoundHeardTest)
