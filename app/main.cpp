@@ -1,4 +1,5 @@
 #include "DataPaths.h"
+#include "DisplayConnection.h"
 #include "DisplayFactory.h"
 #include "EventLoopPause.h"
 #include "ImmediateExit.h"
@@ -22,6 +23,7 @@ int main(int argc, char* argv[])
 {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Trouvimo"));
+    endAtOnceWhenTheDisplayConnectionBreaks();
 
     SharedValues shared;
     const DataPaths paths(QCoreApplication::applicationDirPath());
