@@ -7,11 +7,13 @@ doing weighs on both alike. For each run:
   memory    PSS, RSS and private dirty pages from smaps_rollup at the end (PSS and RSS move with whatever
             else maps the same libraries at the time; the dirty pages are the program's own)
   CPU       utime + stime (clock ticks, as /proc/PID/stat counts them) and the on-CPU time of all threads
-            (schedstat, nanoseconds) in the 3 s after the window was mapped, and in the 3 s after those,
-            once the game's greeting (1.9 s) has finished playing
+            (schedstat, nanoseconds) in the 3 s after the window was mapped, and in a quiet window of 3 s
+            that begins once the greeting (1.9 s) is over: 3 s after the map, or later if the program still
+            has a stream on the sound server then. The null sink plays about a second behind what it is
+            given, so the greeting's stream closes 2.8-3.8 s after the map; until then it is still heard.
 The budget: the game starts in at most 1.3 times the minimal program's median time, and once its
 greeting is over it uses no processor at all while it waits for the child (neither a tick nor a
-nanosecond on the processor in the second window).
+nanosecond on the processor in the quiet window).
 
     /usr/bin/python3 bench/startup/startup_bench.py --game build/app/trouvimo \\
         --minimal build/bench/startup/trouvimo_minimal [--runs 15] [--modes 800x600,1024x768]
@@ -30,6 +32,7 @@ from xclient import MapWatch  # noqa: E402
 
 START_BUDGET = 1.3
 WINDOW_SECONDS = 3.0
+STREAM_TIMEOUT_SECONDS = 10.0
 TICKS_PER_SECOND = os.sysconf('SC_CLK_TCK')
 
 
@@ -62,6 +65,18 @@ def memory_kib(pid):
     return values['Pss'], values['Rss'], values['Private_Dirty']
 
 
+def silent_since(desk, timeout):
+    """The moment no program has a stream on the sound server any more (the bench's programs are the only
+    clients that play). Polled from here, so it costs the program under measure nothing."""
+    deadline = time.monotonic() + timeout
+    while time.monotonic() < deadline:
+        streams = desk.run(['pactl', 'list', 'short', 'sink-inputs'], check=False).stdout
+        if not streams.strip():
+            break
+        time.sleep(0.05)
+    return time.monotonic()
+
+
 def sleep_until(moment):
     remaining = moment - time.monotonic()
     if remaining > 0:
@@ -79,9 +94,14 @@ def measure(desk, watch, binary, mode):
             raise RuntimeError(f'{binary} showed no window within 20 s:\n{program.output()}')
         shown = mapped[0]
         samples = []
-        for window in range(3):
-            sleep_until(shown + window * WINDOW_SECONDS)
-            samples.append((cpu_ticks(program.pid), cpu_nanoseconds(program.pid)))
+        sleep_until(shown)
+        samples.append((cpu_ticks(program.pid), cpu_nanoseconds(program.pid)))
+        sleep_until(shown + WINDOW_SECONDS)
+        samples.append((cpu_ticks(program.pid), cpu_nanoseconds(program.pid)))
+        quiet_from = max(time.monotonic(), silent_since(desk, timeout=STREAM_TIMEOUT_SECONDS))
+        samples.append((cpu_ticks(program.pid), cpu_nanoseconds(program.pid)))
+        sleep_until(quiet_from + WINDOW_SECONDS)
+        samples.append((cpu_ticks(program.pid), cpu_nanoseconds(program.pid)))
         pss, rss, dirty = memory_kib(program.pid)
         return {
             'start_ms': (shown - began) * 1000,
@@ -90,8 +110,9 @@ def measure(desk, watch, binary, mode):
             'dirty_mib': dirty / 1024,
             'ticks': samples[1][0] - samples[0][0],
             'cpu_ms': (samples[1][1] - samples[0][1]) / 1e6,
-            'quiet_ticks': samples[2][0] - samples[1][0],
-            'quiet_cpu_ms': (samples[2][1] - samples[1][1]) / 1e6,
+            'quiet_after_s': quiet_from - shown,
+            'quiet_ticks': samples[3][0] - samples[2][0],
+            'quiet_cpu_ms': (samples[3][1] - samples[2][1]) / 1e6,
         }
     finally:
         program.stop()
@@ -110,7 +131,7 @@ def summary(runs, key):
 def report(mode, results, runs):
     print(f'\n=== screen {mode[0]}x{mode[1]} at start, {runs} runs each (median [min-max]) ===')
     print(f'{"program":<9}{"start-up ms":>23}{"PSS MiB":>21}{"RSS MiB":>9}{"dirty MiB":>11}'
-          f'{"ticks 0-3s":>12}{"CPU ms 0-3s":>13}{"ticks 3-6s":>12}{"CPU ms 3-6s (max)":>19}')
+          f'{"ticks 0-3s":>12}{"CPU ms 0-3s":>13}{"quiet from s":>14}{"ticks quiet":>13}{"CPU ms quiet (max)":>20}')
     for name in ('game', 'minimal'):
         rows = results[name]
         start, pss = summary(rows, 'start_ms'), summary(rows, 'pss_mib')
@@ -119,14 +140,15 @@ def report(mode, results, runs):
               f'{pss[0]:>7.1f} [{pss[1]:5.1f}-{pss[2]:5.1f}]'
               f'{summary(rows, "rss_mib")[0]:>9.1f}{summary(rows, "dirty_mib")[0]:>11.1f}'
               f'{summary(rows, "ticks")[0]:>12.0f}{summary(rows, "cpu_ms")[0]:>13.2f}'
-              f'{summary(rows, "quiet_ticks")[0]:>12.0f}{quiet[0]:>11.3f} ({quiet[2]:.3f})')
+              f'{summary(rows, "quiet_after_s")[0]:>14.2f}'
+              f'{summary(rows, "quiet_ticks")[0]:>13.0f}{quiet[0]:>12.3f} ({quiet[2]:.3f})')
     ratio = summary(results['game'], 'start_ms')[0] / summary(results['minimal'], 'start_ms')[0]
     pss_ratio = summary(results['game'], 'pss_mib')[0] / summary(results['minimal'], 'pss_mib')[0]
     dirty_ratio = summary(results['game'], 'dirty_mib')[0] / summary(results['minimal'], 'dirty_mib')[0]
     busy_runs = sum(1 for run in results['game'] if run['quiet_ticks'] > 0 or run['quiet_cpu_ms'] > 0)
     print(f'game/minimal: start-up {ratio:.2f}x (budget {START_BUDGET}x: '
           f'{"within" if ratio <= START_BUDGET else "OVER"}), PSS {pss_ratio:.2f}x, dirty {dirty_ratio:.2f}x; '
-          f'game runs that used the processor 3-6 s after showing: {busy_runs}/{runs} '
+          f'game runs that used the processor in the quiet window: {busy_runs}/{runs} '
           f'({"idle" if busy_runs == 0 else "NOT IDLE"})')
     return ratio <= START_BUDGET and busy_runs == 0
 
