@@ -1,10 +1,9 @@
 #pragma once
 
-#include <QPixmap>
+#include <QImage>
 #include <QWidget>
 
 #include <array>
-#include <optional>
 
 class QLabel;
 class QToolButton;
@@ -64,9 +63,8 @@ private:
     qint16 m_HauteurEcran = 0;
     bool m_switched = false;
 
-    // Decoding the picture takes as long as building the rest of the window, so it waits for the
-    // first paint, when the window has already gone to the display.
-    std::optional<QPixmap> m_background;
+    // The packed picture is drawn from where it lies in the program: nothing to decode.
+    QImage m_background;
     bool m_painted = false;
     std::array<QToolButton*, 2> m_Command1 {};
     QToolButton* m_Option1 = nullptr;
