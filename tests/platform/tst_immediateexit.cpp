@@ -1,15 +1,19 @@
 #include "ImmediateExit.h"
 
+#include "DisplayConnection.h"
+
 #include "FakeSoundPlayer.h"
 
 #include <QElapsedTimer>
 #include <QTest>
 
 #include <cstdio>
+#include <functional>
 
 #include <sys/wait.h>
 #include <unistd.h>
 
+using namespace Qt::StringLiterals;
 using namespace trouvimo;
 
 namespace {
@@ -21,9 +25,10 @@ struct ChildOutcome {
     qint64 milliseconds = 0;
 };
 
-// Runs endProcess() in a child process whose standard output is a pipe, after writing a line
-// that stays in the stdio buffer (a pipe is fully buffered), and reports how the child ended.
-ChildOutcome endChildProcess(bool soundPlaying, std::chrono::milliseconds grace)
+// Runs `body` in a child process whose standard output is a pipe, after writing a line that
+// stays in the stdio buffer (a pipe is fully buffered), and reports how the child ended. A child
+// that comes back from `body` writes " and more" and ends with code 3.
+ChildOutcome runInChild(const std::function<void()>& body)
 {
     ChildOutcome outcome;
     int pipeEnds[2];
@@ -37,9 +42,7 @@ ChildOutcome endChildProcess(bool soundPlaying, std::chrono::milliseconds grace)
         ::close(pipeEnds[0]);
         ::close(pipeEnds[1]);
         std::printf("goodbye");
-        FakeSoundPlayer player;
-        player.playing = soundPlaying;
-        ImmediateExit(player, grace).endProcess();
+        body();
         std::printf(" and more");
         std::fflush(stdout);
         ::_exit(3);
@@ -58,6 +61,15 @@ ChildOutcome endChildProcess(bool soundPlaying, std::chrono::milliseconds grace)
     return outcome;
 }
 
+ChildOutcome endChildProcess(bool soundPlaying, std::chrono::milliseconds grace)
+{
+    return runInChild([soundPlaying, grace] {
+        FakeSoundPlayer player;
+        player.playing = soundPlaying;
+        ImmediateExit(player, grace).endProcess();
+    });
+}
+
 } // namespace
 
 class ImmediateExitTest : public QObject {
@@ -67,6 +79,8 @@ private slots:
     void endsWithCodeZeroAfterFlushing_data();
     void endsWithCodeZeroAfterFlushing();
     void givesAPlayingSoundItsGrace();
+    void endsAtOnceWhenTheDisplayConnectionBreaks_data();
+    void endsAtOnceWhenTheDisplayConnectionBreaks();
 };
 
 void ImmediateExitTest::endsWithCodeZeroAfterFlushing_data()
@@ -93,6 +107,39 @@ void ImmediateExitTest::givesAPlayingSoundItsGrace()
     QVERIFY(playing.milliseconds >= 400);
     const ChildOutcome silent = endChildProcess(false, std::chrono::milliseconds(5000));
     QVERIFY2(silent.milliseconds < 5000, "a silent exit waited for a sound");
+}
+
+void ImmediateExitTest::endsAtOnceWhenTheDisplayConnectionBreaks_data()
+{
+    QTest::addColumn<QString>("message");
+    QTest::addColumn<int>("exitCode");
+    QTest::addColumn<QByteArray>("output");
+    // Qt's report of a broken X connection ends the process at once, with what was written
+    // flushed; every other message leaves the process to go on.
+    QTest::newRow("connection broke")
+        << u"The X11 connection broke (error 1). Did the X11 server die?"_s << 1
+        << QByteArray("goodbye");
+    QTest::newRow("another warning")
+        << u"QXcbConnection: XCB error: 3 (BadWindow)"_s << 3
+        << QByteArray("goodbye and more");
+    QTest::newRow("the words later in a message")
+        << u"Reported: The X11 connection broke"_s << 3 << QByteArray("goodbye and more");
+}
+
+void ImmediateExitTest::endsAtOnceWhenTheDisplayConnectionBreaks()
+{
+    QFETCH(QString, message);
+    QFETCH(int, exitCode);
+    QFETCH(QByteArray, output);
+    const ChildOutcome outcome = runInChild([&message] {
+        // Qt's own handler, which writes to stderr, instead of the test's, which writes to stdout.
+        qInstallMessageHandler(nullptr);
+        endAtOnceWhenTheDisplayConnectionBreaks();
+        qWarning("%s", qPrintable(message));
+    });
+    QVERIFY(outcome.exitedNormally);
+    QCOMPARE(outcome.exitCode, exitCode);
+    QCOMPARE(outcome.output, output);
 }
 
 QTEST_GUILESS_MAIN(ImmediateExitTest)
