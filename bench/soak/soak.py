@@ -33,7 +33,7 @@ ROOT = os.path.normpath(os.path.join(HERE, '..', '..'))
 sys.path.insert(0, os.path.join(ROOT, 'tests', 'hardening'))
 
 import hardening as h  # noqa: E402
-from harness import Desktop, DesktopError, Timeout, wait_for  # noqa: E402
+from harness import DesktopError, Timeout, wait_for  # noqa: E402
 
 WORD_COUNT = 500
 GROWTH_BUDGET_KIB = 2 * 1024
@@ -167,8 +167,7 @@ def quiet_rss(pid):
 
 def soak(options):
     generator = random.Random(options.seed)
-    with Desktop(mode=h.START_MODE) as desk:
-        h.install_probe(desk)
+    with h.probed_desktop() as desk:
         binary = desk.copy_app(options.game)
         words, unpictured = soak_words(os.path.join(os.path.dirname(binary), 'ListeMots.txt'), options.seed)
         with open(os.path.join(os.path.dirname(binary), 'ListeMots.txt'), 'wb') as out:
@@ -210,7 +209,7 @@ def soak(options):
             time.sleep(IDLE_SECONDS)
             idle_ticks = h.cpu_ticks(app.pid) - ticks
             idle_wakeups = (wakeups(app.pid) - woken) / IDLE_SECONDS
-            status = h.quit_board(desk, app)
+            status, _seconds = h.quit_board(desk, app)
             report = h.sanitizer_report(app.output())
         h.wait_display_restored(desk)
 

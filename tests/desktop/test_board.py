@@ -27,12 +27,7 @@ desk = None
 
 def setUpModule():
     global desk
-    desk = Desktop()
-    desk.__enter__()
-
-
-def tearDownModule():
-    desk.__exit__(None, None, None)
+    desk = unittest.enterModuleContext(Desktop())
 
 
 def list_words(binary, language):

@@ -25,12 +25,7 @@ desk = None
 
 def setUpModule():
     global desk
-    desk = Desktop()
-    desk.__enter__()
-
-
-def tearDownModule():
-    desk.__exit__(None, None, None)
+    desk = unittest.enterModuleContext(Desktop())
 
 
 class PlayTest(unittest.TestCase):

@@ -16,7 +16,7 @@ sys.path.insert(0, os.path.join(HERE, '..', 'desktop'))
 
 import game  # noqa: E402
 import harness  # noqa: E402
-from harness import DesktopError, Timeout, wait_for  # noqa: E402
+from harness import Desktop, DesktopError, Timeout, wait_for  # noqa: E402
 
 PROBE_AGENT = os.path.join(HERE, 'board_probe_agent.py')
 
@@ -47,6 +47,28 @@ def install_probe(desk):
             desk._agent.close()
         desk._agent = ProbeAgent(desk)
     return desk._agent
+
+
+@contextlib.contextmanager
+def probed_desktop(mode=START_MODE):
+    """A private desktop that asks its accessibility questions through the probe agent; a test module
+    enters it once (unittest.enterModuleContext) and shares it between its cases."""
+    with Desktop(mode=mode) as desk:
+        install_probe(desk)
+        yield desk
+
+
+def add_case_tests(test_class, cases):
+    """One test method per named case, test_<name>, each calling test_class.check(name)."""
+    def make_test(name):
+        def test(self):
+            self.check(name)
+        test.__doc__ = name
+        return test
+
+    for name in cases:
+        method = 'test_' + ''.join(c if c.isalnum() else '_' for c in name.lower())
+        setattr(test_class, method, make_test(name))
 
 
 # --- what the kernel knows of the game ---------------------------------------------------------------
@@ -212,9 +234,13 @@ def solve(desk, pid, word):
 
 
 def quit_board(desk, app):
-    """Clicks the board's quit button and waits for the game to end; returns its exit status."""
-    desk.click_node(look(desk, app.pid).button(QUIT_NAMES))
-    return app.wait_exit(5)
+    """Clicks the board's quit button and waits for the game to end; returns its exit status and the
+    seconds from the click to the end."""
+    quit_button = look(desk, app.pid).button(QUIT_NAMES)
+    clicked = time.monotonic()
+    desk.click_node(quit_button)
+    status = app.wait_exit(5)
+    return status, time.monotonic() - clicked
 
 
 def assert_clean_end(test, app, status, what=''):

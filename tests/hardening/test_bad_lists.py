@@ -11,7 +11,7 @@ import random
 import unittest
 
 import hardening as h
-from harness import Desktop, wait_for
+from harness import wait_for
 
 desk = None
 reference = None
@@ -32,14 +32,8 @@ ENDLESS_ADDRESS_SPACE = 4 * 1024 ** 3
 
 def setUpModule():
     global desk, reference
-    desk = Desktop(mode=h.START_MODE)
-    desk.__enter__()
-    h.install_probe(desk)
+    desk = unittest.enterModuleContext(h.probed_desktop())
     reference = peak_with_own_list()
-
-
-def tearDownModule():
-    desk.__exit__(None, None, None)
 
 
 def peak_with_own_list():
@@ -199,22 +193,14 @@ class BadListTest(unittest.TestCase):
                         f'{name}: peak resident memory {peak} KiB against {reference} KiB with the own list')
         self.assertTrue(app.alive())
 
-        status = h.quit_board(desk, app)
+        status, _seconds = h.quit_board(desk, app)
         h.assert_clean_end(self, app, status)
         h.wait_display_restored(desk)
         print(f'{name}: play answered in {seconds * 1000:.0f} ms, peak RSS {peak} KiB '
               f'({peak - reference:+d} KiB)')
 
 
-def make_test(name):
-    def test(self):
-        self.check(name)
-    test.__doc__ = name
-    return test
-
-
-for case in CASES:
-    setattr(BadListTest, 'test_' + ''.join(c if c.isalnum() else '_' for c in case.lower()), make_test(case))
+h.add_case_tests(BadListTest, CASES)
 
 
 if __name__ == '__main__':

@@ -10,7 +10,6 @@ import struct
 import unittest
 
 import hardening as h
-from harness import Desktop
 
 desk = None
 
@@ -23,13 +22,7 @@ MEMORY_SLACK_KIB = 16 * 1024
 
 def setUpModule():
     global desk
-    desk = Desktop(mode=h.START_MODE)
-    desk.__enter__()
-    h.install_probe(desk)
-
-
-def tearDownModule():
-    desk.__exit__(None, None, None)
+    desk = unittest.enterModuleContext(h.probed_desktop())
 
 
 def gif(screen, frame):
@@ -112,7 +105,7 @@ class BadPictureTest(unittest.TestCase):
                             f'{name}: the play button was answered after {seconds * 1000:.0f} ms')
             self.assertEqual(end.answer, h.END_MESSAGES[0])
             peak = h.memory_kib(app.pid)[1]
-            status = h.quit_board(desk, app)
+            status, _seconds = h.quit_board(desk, app)
             h.assert_clean_end(self, app, status, f'{name}: ')
         h.wait_display_restored(desk)
         if os.path.isdir(os.path.join(app_dir, PICTURE)):
@@ -134,16 +127,7 @@ class BadPictureTest(unittest.TestCase):
                         'picture')
 
 
-def make_test(name):
-    def test(self):
-        self.check(name)
-    test.__doc__ = name
-    return test
-
-
-for case in CASES:
-    setattr(BadPictureTest, 'test_' + ''.join(c if c.isalnum() else '_' for c in case.lower()),
-            make_test(case))
+h.add_case_tests(BadPictureTest, CASES)
 
 
 if __name__ == '__main__':

@@ -7,11 +7,10 @@ import glob
 import os
 import shutil
 import struct
-import time
 import unittest
 
 import hardening as h
-from harness import Desktop, wait_for
+from harness import wait_for
 
 desk = None
 
@@ -23,40 +22,24 @@ QUIT_SECONDS = 1.0
 
 def setUpModule():
     global desk
-    desk = Desktop(mode=h.START_MODE)
-    desk.__enter__()
-    h.install_probe(desk)
+    desk = unittest.enterModuleContext(h.probed_desktop())
 
 
-def tearDownModule():
-    desk.__exit__(None, None, None)
-
-
-def data_chunk(content):
-    """Offset of the size field of the data chunk of a RIFF WAVE file."""
+def chunk(content, name):
+    """Offset of the header (its name, then its size) of a chunk of a RIFF WAVE file."""
     position = 12
     while position + 8 <= len(content):
         size = struct.unpack_from('<I', content, position + 4)[0]
-        if content[position:position + 4] == b'data':
-            return position + 4
+        if content[position:position + 4] == name:
+            return position
         position += 8 + size + size % 2
-    raise ValueError('no data chunk')
-
-
-def format_chunk(content):
-    position = 12
-    while position + 8 <= len(content):
-        size = struct.unpack_from('<I', content, position + 4)[0]
-        if content[position:position + 4] == b'fmt ':
-            return position + 8
-        position += 8 + size + size % 2
-    raise ValueError('no format chunk')
+    raise ValueError(f'no {name!r} chunk')
 
 
 def oversized_data(content):
     """The data chunk claims 2 GB while the file holds what it holds."""
     content = bytearray(content)
-    struct.pack_into('<I', content, data_chunk(content), 0x7FFFFFF0)
+    struct.pack_into('<I', content, chunk(content, b'data') + 4, 0x7FFFFFF0)
     struct.pack_into('<I', content, 4, 0x7FFFFFF0 + 36)
     return bytes(content)
 
@@ -65,7 +48,7 @@ def contradicting_format(content):
     """The format chunk claims 65535 channels at 4 billion frames a second, with a frame size and a byte
     rate that fit neither."""
     content = bytearray(content)
-    fmt = format_chunk(content)
+    fmt = chunk(content, b'fmt ') + 8
     struct.pack_into('<HIIH', content, fmt + 2, 0xFFFF, 0xFFFFFFFF, 3, 7)
     return bytes(content)
 
@@ -129,11 +112,7 @@ class BadSoundTest(unittest.TestCase):
             self.assertIn(view.hint, WORDS)
             self.assert_no_message(app.pid, 'after the word was spelled')
 
-            quit_button = h.look(desk, app.pid).button(h.QUIT_NAMES)
-            clicked = time.monotonic()
-            desk.click_node(quit_button)
-            status = app.wait_exit(5)
-            took = time.monotonic() - clicked
+            status, took = h.quit_board(desk, app)
             h.assert_clean_end(self, app, status)
             self.assertLess(took, QUIT_SECONDS, f'the game took {took:.2f} s to end after its quit button')
             self.assertEqual(app.output(), '', 'the game printed something')
@@ -141,15 +120,7 @@ class BadSoundTest(unittest.TestCase):
         print(f'{name}: ended {took * 1000:.0f} ms after the quit button')
 
 
-def make_test(name):
-    def test(self):
-        self.check(name)
-    test.__doc__ = name
-    return test
-
-
-for case in CASES:
-    setattr(BadSoundTest, 'test_' + ''.join(c if c.isalnum() else '_' for c in case.lower()), make_test(case))
+h.add_case_tests(BadSoundTest, CASES)
 
 
 if __name__ == '__main__':

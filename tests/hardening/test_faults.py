@@ -12,7 +12,6 @@ import time
 import unittest
 
 import hardening as h
-from harness import Desktop
 from xclient import MapWatch
 
 desk = None
@@ -32,13 +31,7 @@ START_NOISE_FLOOR = 0.02
 
 def setUpModule():
     global desk
-    desk = Desktop(mode=h.START_MODE)
-    desk.__enter__()
-    h.install_probe(desk)
-
-
-def tearDownModule():
-    desk.__exit__(None, None, None)
+    desk = unittest.enterModuleContext(h.probed_desktop())
 
 
 def one_word_copy(desktop):
@@ -128,8 +121,7 @@ class XServerGoneTest(unittest.TestCase):
     """The X server dies under the game: the game must end on its own, without hanging."""
 
     def test_game_ends_when_the_x_server_is_killed(self):
-        with Desktop(mode=h.START_MODE) as own:
-            h.install_probe(own)
+        with h.probed_desktop() as own:
             app = own.launch(one_word_copy(own), name='trouvimo')
             self.addCleanup(app.stop)
             own.wait_for_window(app.pid, h.game.START_TITLE)
@@ -240,11 +232,7 @@ class NoSoundServerTest(unittest.TestCase):
             seconds, view = h.press_play(desk, app.pid)
             self.assertLess(seconds, h.ROUND_PAUSE + h.ANSWER_BUDGET)
             self.assertEqual(view.answer, h.END_MESSAGES[0])
-            quit_button = h.look(desk, app.pid).button(h.QUIT_NAMES)
-            clicked = time.monotonic()
-            desk.click_node(quit_button)
-            status = app.wait_exit(5)
-            took = time.monotonic() - clicked
+            status, took = h.quit_board(desk, app)
             h.assert_clean_end(self, app, status)
             self.assertLess(took, SIGNAL_EXIT_SECONDS, f'ended {took:.2f} s after the quit button')
             self.assertEqual(app.output(), '', 'the game printed something')

@@ -15,7 +15,7 @@ import shutil
 import unittest
 
 import hardening as h
-from harness import Desktop, wait_for
+from harness import wait_for
 
 desk = None
 
@@ -39,13 +39,7 @@ STRING = re.compile(r'"((?:[^"\\]|\\.)*)"')
 
 def setUpModule():
     global desk
-    desk = Desktop(mode=h.START_MODE)
-    desk.__enter__()
-    h.install_probe(desk)
-
-
-def tearDownModule():
-    desk.__exit__(None, None, None)
+    desk = unittest.enterModuleContext(h.probed_desktop())
 
 
 def toolkit_caches():
