@@ -5,6 +5,7 @@
 #include <QColor>
 #include <QIcon>
 #include <QPainter>
+#include <QPen>
 #include <QPixmap>
 #include <QPolygonF>
 #include <QStyleOptionToolButton>
@@ -15,7 +16,8 @@ namespace trouvimo {
 
 // A button in the game's graphical style: its 32 x 32 picture above its caption on a flat
 // background colour inside a 2-pixel bevel, raised, or sunk in while it is pressed or, for the
-// flag buttons, while it is chosen; a disabled caption is grey.
+// flag buttons, while it is chosen; a disabled caption is grey, and the button that has the
+// keyboard's focus shows a dotted frame.
 //
 // The button paints the bevel itself rather than through a style sheet: Qt's style-sheet style
 // would parse the sheet and work out its rules for every button before the window could first
@@ -71,10 +73,23 @@ protected:
                                 isEnabled() ? QColor(Qt::black) : QColor(0x60, 0x60, 0x60));
         option.palette.setColor(QPalette::Button, m_background);
         painter.drawControl(QStyle::CE_ToolButtonLabel, option);
+
+        // A frame of black and white dots inside the bevel shows which button the keyboard would
+        // press; the two colours keep it visible on every button's background.
+        if (option.state & QStyle::State_HasFocus) {
+            const QRect frame = rect().adjusted(kFocusInset, kFocusInset, -kFocusInset - 1,
+                                                -kFocusInset - 1);
+            painter.setBrush(Qt::NoBrush);
+            painter.setPen(QPen(Qt::white, 1));
+            painter.drawRect(frame);
+            painter.setPen(QPen(Qt::black, 1, Qt::DotLine));
+            painter.drawRect(frame);
+        }
     }
 
 private:
     static constexpr int kBevel = 2;
+    static constexpr int kFocusInset = kBevel + 2;
 
     QColor m_background;
     QColor m_bevel;

@@ -65,6 +65,7 @@ private slots:
     void quitRestoresTheDisplayThenEnds();
     void accessKeys_data();
     void accessKeys();
+    void focusedButtonShowsIt();
 };
 
 void TestStartup::measuresAndSwitches_data()
@@ -228,6 +229,26 @@ void TestStartup::accessKeys()
     QCOMPARE(launched.count(), launches ? 1 : 0);
     QCOMPARE(rig.processEnd.calls, launches ? 0 : 1);
     delete window.data();
+}
+
+void TestStartup::focusedButtonShowsIt()
+{
+    // A keyboard user must see which button Enter or Space would press: the focused button is
+    // drawn differently, and the focus moves with Tab through the buttons.
+    StartRig rig(800, 600);
+    const auto window = rig.open();
+    window->show();
+    QVERIFY(QTest::qWaitForWindowActive(window.get()));
+    QToolButton* launch = buttonNamed(*window, u"Lancer"_s);
+    QToolButton* quit = buttonNamed(*window, u"Quitter"_s);
+    launch->setFocus(Qt::TabFocusReason);
+    QTRY_VERIFY(launch->hasFocus());
+    const QImage launchFocused = launch->grab().toImage();
+    const QImage quitUnfocused = quit->grab().toImage();
+    QTest::keyClick(window.get(), Qt::Key_Tab);
+    QTRY_VERIFY(quit->hasFocus());
+    QVERIFY(launch->grab().toImage() != launchFocused);
+    QVERIFY(quit->grab().toImage() != quitUnfocused);
 }
 
 QTEST_MAIN(TestStartup)
