@@ -393,7 +393,7 @@ class Desktop:
         for _ in range(3):
             if self.display is not None:
                 break
-            # Someone took the display number between our look and the server's start: try another.
+            # Two servers starting together may still race for one number: the loser tries again.
             self.display = self._await_display(*self._start_xorg())
         if self.display is None:
             raise DesktopError('Xorg did not start: ' + self._xorg_log())
@@ -418,22 +418,15 @@ class Desktop:
         self._agent = _Agent(self)
 
     def _start_xorg(self):
+        # Xorg picks a free display number itself and writes it to the pipe: a number chosen here from
+        # the lock files could be taken by a server whose lock file we cannot see (another mount
+        # namespace), and that server would refuse ours as "already running".
         read_end, write_end = os.pipe()
-        number = self._free_display_number()
-        process = self._spawn(['Xorg', f':{number}', '-config', XORG_CONF, '-noreset', '-nolisten', 'tcp',
+        process = self._spawn(['Xorg', '-config', XORG_CONF, '-noreset', '-nolisten', 'tcp',
                                '-logfile', os.path.join(self.dir, 'xorg.log'), '-displayfd', str(write_end)],
                               log='xorg', pass_fds=(write_end,), die_with_parent=True)
         os.close(write_end)
         return process, read_end
-
-    @staticmethod
-    def _free_display_number():
-        # Start from a number that depends on our pid so that helpers starting together rarely meet.
-        first = 20 + os.getpid() % 200
-        for number in list(range(first, 400)) + list(range(20, first)):
-            if not (os.path.exists(f'/tmp/.X{number}-lock') or os.path.exists(f'/tmp/.X11-unix/X{number}')):
-                return number
-        raise DesktopError('no free X display number')
 
     def _await_display(self, xorg, read_end):
         """The display that Xorg serves, or None if it ended before it was ready."""
@@ -534,9 +527,10 @@ class Desktop:
                 return handle.read()[-4000:]
         return ''
 
-    def run(self, argv, check=True, timeout=10):
+    def run(self, argv, check=True, timeout=10, input=None):
         """Runs a short command in the desktop's environment and waits for it."""
-        result = subprocess.run(argv, env=self.env, capture_output=True, text=True, timeout=timeout)
+        result = subprocess.run(argv, env=self.env, capture_output=True, text=True, timeout=timeout,
+                                input=input)
         if check and result.returncode != 0:
             raise DesktopError(f'{" ".join(argv)} failed ({result.returncode}): {result.stderr.strip()}')
         return result
@@ -599,6 +593,87 @@ class Desktop:
         return wait_for(lambda: self.mode() == (width, height) and self.screen_size() == (width, height),
                         timeout=timeout, what=f'the display at {width}x{height} (now {self.mode()})')
 
+    def layout(self):
+        """All that switching the display may change, from one look: ({output: (width, height, x, y), or
+        None while it is off}, (screen width, screen height))."""
+        out = self.run(['xrandr', '--current']).stdout
+        outputs = {}
+        # An output of the dummy driver that shows a picture may still call itself disconnected.
+        for name, geometry in re.findall(r'^(\S+) (?:dis)?connected (?:primary )?(?:(\d+x\d+\+\d+\+\d+))?',
+                                         out, re.MULTILINE):
+            outputs[name] = tuple(int(n) for n in re.split(r'[x+]', geometry)) if geometry else None
+        screen = re.search(r'current (\d+) x (\d+)', out)
+        return outputs, (int(screen.group(1)), int(screen.group(2)))
+
+    def wait_for_layout(self, expected, timeout=5.0):
+        """Waits until layout() is the expected one; the Timeout tells what the display shows instead."""
+        try:
+            return wait_for(lambda: self.layout() == expected, timeout=timeout, what='the layout')
+        except Timeout:
+            raise Timeout(f'after {timeout:.1f} s the display shows {_lit(self.layout())}, '
+                          f'not {_lit(expected)}') from None
+
+    @contextlib.contextmanager
+    def second_monitor(self, output='DUMMY1', mode=(1024, 768)):
+        """A second monitor right of the first for the block; after it, the first one alone at the
+        desktop's start mode again."""
+        size = f'{mode[0]}x{mode[1]}'
+        # Adding a mode a second time fails harmlessly: it stays added once the first test has run.
+        self.run(['xrandr', '--addmode', output, size], check=False)
+        try:
+            self.run(['xrandr', '--output', output, '--mode', size, '--right-of', OUTPUT])
+            yield output
+        finally:
+            self.run(['xrandr', '--output', output, '--off', '--output', OUTPUT, '--primary', '--pos', '0x0',
+                      '--mode', '{}x{}'.format(*self.start_mode)])
+
+    @contextlib.contextmanager
+    def window_manager(self):
+        """xfwm4 manages the windows for the block: it frames and places them within the work area and
+        turns Alt+F4 into a close."""
+        before = self.x_property('-root', '_NET_SUPPORTING_WM_CHECK')
+        wm = self._spawn(['xfwm4', '--compositor=off'], log='xfwm4')
+        try:
+            # A window manager that has taken the screen names its check window on the root (a new one:
+            # one that ended leaves the old name behind).
+            wait_for(lambda: wm.poll() is not None
+                     or self.x_property('-root', '_NET_SUPPORTING_WM_CHECK') not in (None, before),
+                     timeout=10, what='xfwm4 to manage the screen')
+            if wm.poll() is not None:
+                raise DesktopError('xfwm4 ended at once: ' + self.log_text('xfwm4'))
+            yield
+        finally:
+            _stop_pid(wm)
+            self._forget(wm)
+
+    def dock(self, height=40):
+        """A taskbar reserving the bottom strip of the screen; a context manager that removes it."""
+        return xclient.Dock(self.display, height)
+
+    def work_area(self):
+        """The part of the screen that the window manager leaves to windows: (x, y, width, height)."""
+        return tuple(int(n) for n in self.x_property('-root', '_NET_WORKAREA').split(',')[:4])
+
+    @contextlib.contextmanager
+    def scaled(self, dpi=192):
+        """A desktop scaled as a high-resolution laptop's is, for the programs started in the block."""
+        self.run(['xrdb', '-merge'], input=f'Xft.dpi: {dpi}\n')
+        try:
+            yield
+        finally:
+            self.run(['xrdb', '-remove'])
+
+    def frame(self, window_id):
+        """The window's place with the window manager's frame around it, (x, y, width, height), in
+        device pixels; None until a window manager has framed it."""
+        extents = self.x_property(window_id, '_NET_FRAME_EXTENTS')
+        info = self.run(['xwininfo', '-id', str(window_id)], check=False)
+        if extents is None or info.returncode != 0:
+            return None
+        left, right, top, bottom = (int(n) for n in extents.split(','))
+        window = _parse_xwininfo(window_id, info.stdout)
+        return window.x - left, window.y - top, window.width + left + right, window.height + top + bottom
+
     def screenshot(self, path=None):
         """The whole screen as an xclient.Image; saved as PNG when a path is given."""
         image = self._x.screenshot()
@@ -621,8 +696,10 @@ class Desktop:
         return windows
 
     def x_property(self, window_id, name):
-        """A window property as xprop prints it (the text after '=' or ':'), or None when unset."""
-        out = self.run(['xprop', '-id', str(window_id), name], check=False).stdout.strip()
+        """A window property as xprop prints it (the text after '=' or ':'), or None when unset; window_id
+        '-root' reads the root window's."""
+        where = ['-root'] if window_id == '-root' else ['-id', str(window_id)]
+        out = self.run(['xprop', *where, name], check=False).stdout.strip()
         if 'not found' in out or 'no such atom' in out or not out:
             return None
         return re.split(r'\s[=:]\s', out, maxsplit=1)[-1]
@@ -712,6 +789,24 @@ def _process_states():
         except (OSError, IndexError):
             continue
         yield int(entry), int(fields[1]), fields[0].decode()
+
+
+def running_executable(path):
+    """Pids of the live processes that run the executable at path (also after it was rebuilt)."""
+    wanted = os.path.realpath(path)
+    found = []
+    for pid, _parent, state in _process_states():
+        with contextlib.suppress(OSError):
+            if state != 'Z' and os.readlink(f'/proc/{pid}/exe').removesuffix(' (deleted)') == wanted:
+                found.append(pid)
+    return found
+
+
+def _lit(layout):
+    outputs, screen = layout
+    shown = ', '.join(f'{name} ' + ('{}x{}+{}+{}'.format(*place) if place else 'off')
+                      for name, place in outputs.items() if place or name == OUTPUT)
+    return f'[{shown}; screen {screen[0]}x{screen[1]}]'
 
 
 def _marked_processes(tag):

@@ -1,7 +1,9 @@
-"""A small X client in ctypes: screenshots of the root window and a watch on top-level windows being mapped.
+"""A small X client in ctypes: screenshots of the root window, a watch on top-level windows being mapped,
+and a taskbar.
 
-Both need a direct X connection: a screenshot must read the pixels without ImageMagick, and the moment
-a window is mapped must be taken when the server reports it, not when a polling command next looks.
+All need a direct X connection: a screenshot must read the pixels without ImageMagick, the moment a
+window is mapped must be taken when the server reports it, not when a polling command next looks, and a
+taskbar is a window of its own that some client must own for as long as it stands.
 """
 
 import ctypes
@@ -43,8 +45,18 @@ _x11.XGetImage.argtypes = [_Display_p, _Window, ctypes.c_int, ctypes.c_int, ctyp
 _x11.XGetImage.restype = ctypes.c_void_p
 _x11.XDestroyImage.argtypes = [ctypes.c_void_p]
 _x11.XSetErrorHandler.restype = ctypes.c_void_p
+_x11.XCreateSimpleWindow.argtypes = [_Display_p, _Window, ctypes.c_int, ctypes.c_int, ctypes.c_uint,
+                                     ctypes.c_uint, ctypes.c_uint, ctypes.c_ulong, ctypes.c_ulong]
+_x11.XCreateSimpleWindow.restype = _Window
+_x11.XChangeProperty.argtypes = [_Display_p, _Window, _Atom, _Atom, ctypes.c_int, ctypes.c_int,
+                                 ctypes.c_void_p, ctypes.c_int]
+_x11.XMoveResizeWindow.argtypes = [_Display_p, _Window, ctypes.c_int, ctypes.c_int, ctypes.c_uint,
+                                   ctypes.c_uint]
+_x11.XMapWindow.argtypes = [_Display_p, _Window]
+_x11.XDestroyWindow.argtypes = [_Display_p, _Window]
 
 _SUBSTRUCTURE_NOTIFY_MASK = 1 << 19
+_PROP_MODE_REPLACE = 0
 _MAP_NOTIFY = 19
 _Z_PIXMAP = 2
 _ALL_PLANES = 0xFFFFFFFFFFFFFFFF
@@ -226,6 +238,66 @@ class MapWatch:
     def close(self):
         self._running = False
         self._thread.join()
+        self._connection.close()
+
+    def __enter__(self):
+        return self
+
+    def __exit__(self, *exc):
+        self.close()
+
+
+class Dock:
+    """A taskbar along the bottom of the screen, as a desktop panel is: a dock window that reserves a
+    strip through _NET_WM_STRUT_PARTIAL. Like a real panel it follows the screen when its size changes,
+    from a thread that owns the connection until close()."""
+
+    def __init__(self, display, height=40):
+        self.height = height
+        self._connection = XConnection(display)
+        handle = self._connection.handle
+        self.window = _x11.XCreateSimpleWindow(handle, self._connection.root, 0, 0, 1, height, 0, 0, 0x303030)
+        self._set(b'_NET_WM_WINDOW_TYPE', b'ATOM', [_x11.XInternAtom(handle, b'_NET_WM_WINDOW_TYPE_DOCK', 0)])
+        self._size = None
+        self._follow()
+        _x11.XMapWindow(handle, self.window)
+        _x11.XSync(handle, 0)
+        self._running = True
+        self._thread = threading.Thread(target=self._run, name='Dock', daemon=True)
+        self._thread.start()
+
+    def _set(self, name, kind, values):
+        handle = self._connection.handle
+        data = (ctypes.c_long * len(values))(*values)
+        _x11.XChangeProperty(handle, self.window, _x11.XInternAtom(handle, name, 0),
+                             _x11.XInternAtom(handle, kind, 0), 32, _PROP_MODE_REPLACE, data, len(values))
+
+    def _follow(self):
+        size = self._connection.screen_size()
+        if size == self._size:
+            return
+        self._size = width, screen_height = size
+        # Struts count from the screen's edges: the bottom one stays valid whatever the size, but its
+        # horizontal extent and the window's place must follow the new width and height. xfwm4 drops
+        # the strut of a window that lies off the screen when it resizes, and counts it again only when
+        # the strut is stated anew: the window moves first.
+        _x11.XMoveResizeWindow(self._connection.handle, self.window, 0, screen_height - self.height, width,
+                               self.height)
+        _x11.XSync(self._connection.handle, 0)
+        self._set(b'_NET_WM_STRUT_PARTIAL', b'CARDINAL', [0, 0, 0, self.height] + [0] * 7 + [width - 1])
+        self._set(b'_NET_WM_STRUT', b'CARDINAL', [0, 0, 0, self.height])
+        _x11.XSync(self._connection.handle, 0)
+
+    def _run(self):
+        while self._running:
+            self._follow()
+            time.sleep(0.02)
+
+    def close(self):
+        self._running = False
+        self._thread.join()
+        _x11.XDestroyWindow(self._connection.handle, self.window)
+        _x11.XSync(self._connection.handle, 0)
         self._connection.close()
 
     def __enter__(self):
