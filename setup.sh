@@ -11,10 +11,11 @@ packages=(
     # run: the X11 platform plugin, GIF support, sound, fonts
     qt6-qpa-plugins qt6-image-formats-plugins libqt6multimedia6 gstreamer1.0-plugins-base
     fonts-comic-neue fonts-dejavu-core
-    # real-desktop tests: an X server whose modes switch, a sound server, a screen reader's view
+    # real-desktop tests: an X server whose modes switch, a sound server, a screen reader's view,
+    # a window manager
     xserver-xorg-core xserver-xorg-video-dummy x11-xserver-utils x11-utils xdotool
     pulseaudio pulseaudio-utils sox dbus dbus-x11 at-spi2-core python3 python3-pyatspi
-    gir1.2-atspi-2.0 imagemagick strace
+    gir1.2-atspi-2.0 imagemagick strace xfwm4
 )
 
 missing=()

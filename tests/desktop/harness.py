@@ -599,7 +599,7 @@ class Desktop:
         out = self.run(['xrandr', '--current']).stdout
         outputs = {}
         # An output of the dummy driver that shows a picture may still call itself disconnected.
-        for name, geometry in re.findall(r'^(\S+) (?:dis)?connected (?:primary )?(?:(\d+x\d+\+\d+\+\d+))?',
+        for name, geometry in re.findall(r'^(\S+) (?:dis)?connected(?: primary)?(?: (\d+x\d+\+\d+\+\d+))?',
                                          out, re.MULTILINE):
             outputs[name] = tuple(int(n) for n in re.split(r'[x+]', geometry)) if geometry else None
         screen = re.search(r'current (\d+) x (\d+)', out)
@@ -631,14 +631,15 @@ class Desktop:
     def window_manager(self):
         """xfwm4 manages the windows for the block: it frames and places them within the work area and
         turns Alt+F4 into a close."""
-        before = self.x_property('-root', '_NET_SUPPORTING_WM_CHECK')
         wm = self._spawn(['xfwm4', '--compositor=off'], log='xfwm4')
+
+        def managing():
+            # A window manager that has taken the screen names a check window of its own on the root; one
+            # that ended leaves the name of a window that is gone.
+            check = self.x_property('-root', '_NET_SUPPORTING_WM_CHECK')
+            return check is not None and self.x_property(check.split()[-1], '_NET_WM_NAME') is not None
         try:
-            # A window manager that has taken the screen names its check window on the root (a new one:
-            # one that ended leaves the old name behind).
-            wait_for(lambda: wm.poll() is not None
-                     or self.x_property('-root', '_NET_SUPPORTING_WM_CHECK') not in (None, before),
-                     timeout=10, what='xfwm4 to manage the screen')
+            wait_for(lambda: wm.poll() is not None or managing(), timeout=10, what='xfwm4 to manage the screen')
             if wm.poll() is not None:
                 raise DesktopError('xfwm4 ended at once: ' + self.log_text('xfwm4'))
             yield

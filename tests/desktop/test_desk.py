@@ -1,0 +1,197 @@
+"""The game on the desks families have: two monitors, a window manager with a taskbar, a desktop scaled
+2x. On each, the game switches only its own monitor, its windows lie whole where the player can see them,
+and the display is left exactly as it was found whichever way the game ends, also when it is killed."""
+
+import contextlib
+import os
+import signal
+import time
+import unittest
+
+import game
+import harness
+from harness import Desktop, wait_for
+
+START_MODE = (1024, 768)
+GAME_MONITOR = harness.OUTPUT  # the primary output, the one Qt calls the primary screen
+SWITCHED = (*game.SWITCHED_MODE, 0, 0)
+GUARD = 'trouvimo-display-guard'
+# The display must be back within a second of the game's end; polling the X server adds its own slack.
+RESTORED_WITHIN = 2.0
+
+desk = None
+
+
+def setUpModule():
+    global desk
+    desk = unittest.enterModuleContext(Desktop())
+
+
+def layout_with(found, screen, **outputs):
+    """The layout found with some outputs showing something else, and the screen at the given size."""
+    return dict(found[0], **outputs), screen
+
+
+def settled(read, good, timeout=3.0):
+    """What read() gives once good() holds of it, or what it gives after the timeout: for what a window
+    manager may still be changing when we first look."""
+    with contextlib.suppress(harness.Timeout):
+        wait_for(lambda: good(read()), timeout=timeout)
+    return read()
+
+
+def inside(rect, area):
+    x, y, width, height = rect
+    left, top, area_width, area_height = area
+    return left <= x and x + width <= left + area_width and top <= y and y + height <= top + area_height
+
+
+class DeskTest(unittest.TestCase):
+    def setUp(self):
+        self.binary = game.game_binary()
+        self.guard = os.path.join(os.path.dirname(self.binary), GUARD)
+        desk.set_mode(*START_MODE)
+        # Runs last, after the game has been stopped and every context of the test left.
+        self.addCleanup(desk.set_mode, *START_MODE)
+
+    def start(self):
+        return game.start_game(desk, self.binary, self)
+
+    def only_window(self, pid, title=None):
+        def single():
+            windows = desk.x_windows(pid)
+            return windows[0] if len(windows) == 1 and title in (None, windows[0].title) else None
+        return wait_for(single, what=f'one window {title or ""} of the game')
+
+    def end(self, started, act, what):
+        """Ends the game by act() and checks that its windows go, that it ends by itself, and that the
+        display is back as found; prints how long each took."""
+        found = self.found
+        clicked = time.monotonic()
+        act()
+        gone = wait_for(lambda: not desk.x_windows(started.pid) and time.monotonic(), timeout=5,
+                        what='the windows to disappear')
+        status = started.wait_exit(5)
+        ended = time.monotonic()
+        self.assertGreaterEqual(status, 0, f'the game died of signal {-status}:\n{started.output()}')
+        desk.wait_for_layout(found, timeout=RESTORED_WITHIN)
+        restored = time.monotonic()
+        print(f'\n{what}: windows gone after {gone - clicked:.3f} s, game ended after {ended - clicked:.3f} s, '
+              f'display as found after {restored - clicked:.3f} s')
+        self.assertLess(gone - clicked, 1.0, 'the windows must disappear at once, before the goodbye chime')
+        wait_for(lambda: not harness.running_executable(self.guard), timeout=RESTORED_WITHIN,
+                 what=f'{GUARD} to end with the game')
+
+
+class SwitchAndRestoreTest(DeskTest):
+    """DUMMY0 (primary) alone or with DUMMY1 right of it, both at 1024 x 768: the game switches DUMMY0
+    only, and every way out leaves both as found."""
+
+    @contextlib.contextmanager
+    def switched_game(self, monitors):
+        """A game started on a fresh desk of one or two monitors, which the block finds switched; the
+        game is stopped and the desk put back after the block, so that a failed row spoils no other."""
+        with desk.second_monitor() if monitors == 2 else contextlib.nullcontext():
+            self.found = desk.layout()
+            self.assertEqual(self.found, layout_with(
+                self.found, (1024 * monitors, 768), DUMMY0=(1024, 768, 0, 0),
+                DUMMY1=(1024, 768, 1024, 0) if monitors == 2 else None))
+            started = game.start_game(desk, self.binary)
+            try:
+                # Its monitor at 800 x 600 in the same place; any other one as it was, and so the screen.
+                desk.wait_for_layout(layout_with(self.found, (2048, 768) if monitors == 2 else (800, 600),
+                                                 **{GAME_MONITOR: SWITCHED}))
+                yield started
+            finally:
+                started.stop()
+
+    def test_only_the_game_monitor_switches_and_quitting_restores_every_output(self):
+        for where in ('start screen', 'board'):
+            with self.subTest(quit_from=where), self.switched_game(monitors=2) as started:
+                window = self.only_window(started.pid, game.START_TITLE)
+                width, height = game.START_SIZE
+                self.assertAlmostEqual(window.x, (800 - width) / 2, delta=1, msg=f'{window} not centred')
+                self.assertAlmostEqual(window.y, (600 - height) / 2, delta=1, msg=f'{window} not centred')
+                if where == 'board':
+                    game.open_board(desk, started)
+                    window = self.only_window(started.pid)
+                    self.assertTrue(inside((window.x, window.y, window.width, window.height), (0, 0, 800, 600)),
+                                    f'the board {window} is not whole on {GAME_MONITOR}')
+                # The board's quit button has the start screen's name.
+                quit_button = game.button(desk, started.pid, game.QUIT)
+                self.end(started, lambda: desk.click_node(quit_button), f'Quitter on the {where}')
+
+    def test_a_signal_ending_the_game_leaves_the_display_as_found(self):
+        for number, monitors in ((signal.SIGINT, 1), (signal.SIGTERM, 1), (signal.SIGHUP, 1),
+                                 (signal.SIGKILL, 1), (signal.SIGKILL, 2)):
+            with self.subTest(signal=number.name, monitors=monitors), self.switched_game(monitors) as started:
+                guards = harness.running_executable(self.guard)
+                sent = time.monotonic()
+                os.kill(started.pid, number)
+                started.wait_exit(5)
+                ended = time.monotonic()
+                desk.wait_for_layout(self.found, timeout=RESTORED_WITHIN)
+                restored = time.monotonic()
+                print(f'\n{number.name} on {monitors} monitor(s): game ended after {ended - sent:.3f} s, '
+                      f'display as found {restored - ended:.3f} s after its end')
+                wait_for(lambda: not harness.running_executable(self.guard), timeout=RESTORED_WITHIN,
+                         what=f'{GUARD} to end after the game')
+                if number == signal.SIGKILL:
+                    self.assertTrue(guards, f'no {GUARD} was watching the switched game')
+
+
+class WindowManagerTest(DeskTest):
+    """xfwm4 frames and places the windows, with a taskbar along the bottom in the second test."""
+
+    def setUp(self):
+        super().setUp()
+        self.enterContext(desk.window_manager())
+        self.found = desk.layout()
+
+    def test_closing_the_start_screen_through_the_window_manager_restores_the_display(self):
+        started = self.start()
+        desk.wait_for_layout(layout_with(self.found, game.SWITCHED_MODE, **{GAME_MONITOR: SWITCHED}))
+        window = self.only_window(started.pid, game.START_TITLE)
+        wait_for(lambda: desk.frame(window.id), what='xfwm4 to manage the start window')
+        self.end(started, lambda: desk.key('alt+F4', window.id), 'Alt+F4 on the start screen')
+
+    def test_the_board_frame_lies_whole_above_the_taskbar(self):
+        dock = self.enterContext(desk.dock())
+        self.assertEqual(settled(desk.work_area, lambda area: area[3] == 768 - dock.height),
+                         (0, 0, 1024, 768 - dock.height), 'the taskbar reserves no strip')
+        started = self.start()
+        game.open_board(desk, started)
+        desk.wait_for_layout(layout_with(self.found, game.SWITCHED_MODE, **{GAME_MONITOR: SWITCHED}))
+        work_area = settled(desk.work_area, lambda area: area[3] == 600 - dock.height)
+        self.assertEqual(work_area, (0, 0, 800, 600 - dock.height), 'the taskbar did not follow the switch')
+        window = self.only_window(started.pid)
+        frame = settled(lambda: desk.frame(window.id), lambda frame: frame and inside(frame, work_area))
+        print(f'\nboard frame {frame}, work area {work_area}')
+        self.assertTrue(frame and inside(frame, work_area),
+                        f'the board frame {frame} is not whole in the work area {work_area}')
+
+
+class ScaledDesktopTest(DeskTest):
+    """A desktop scaled 2x: the game still switches its monitor to 800 x 600 device pixels."""
+
+    def test_both_windows_lie_whole_on_the_switched_monitor(self):
+        self.enterContext(desk.scaled())
+        found = desk.layout()
+        started = self.start()
+        desk.wait_for_layout(layout_with(found, game.SWITCHED_MODE, **{GAME_MONITOR: SWITCHED}))
+        monitor = (0, 0, *game.SWITCHED_MODE)
+        start_window = self.only_window(started.pid, game.START_TITLE)
+        # AT-SPI gives logical places and xdotool clicks device pixels: press the button as a screen
+        # reader does instead.
+        self.assertTrue(desk.press(game.button(desk, started.pid, game.LAUNCH), started.pid))
+        board = wait_for(lambda: [window for window in desk.x_windows(started.pid)
+                                  if window.title.lower().startswith(game.BOARD_TITLE_START)],
+                         what='the board')[0]
+        for name, window in (('start window', start_window), ('board', board)):
+            with self.subTest(window=name):
+                self.assertTrue(inside((window.x, window.y, window.width, window.height), monitor),
+                                f'the {name} {window} is not whole on the {monitor[2]}x{monitor[3]} monitor')
+
+
+if __name__ == '__main__':
+    unittest.main()
