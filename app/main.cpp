@@ -5,7 +5,6 @@
 #include "ImmediateExit.h"
 #include "Loterie.h"
 #include "QtSoundPlayer.h"
-#include "Resolution.h"
 #include "SharedValues.h"
 #include "SignalWatcher.h"
 #include "SystemClock.h"
@@ -21,17 +20,19 @@ using namespace trouvimo;
 
 int main(int argc, char* argv[])
 {
+    drawInDevicePixels();
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Trouvimo"));
     endAtOnceWhenTheDisplayConnectionBreaks();
 
     SharedValues shared;
     const DataPaths paths(QCoreApplication::applicationDirPath());
-    const std::unique_ptr<trouvimo::Display> display = makeDisplay();
+    const std::unique_ptr<trouvimo::Display> display
+        = makeDisplay(paths.applicationDirectory() + u'/' + displayGuardFileName());
     QtSoundPlayer sound(QtSoundPlayer::moduleIn(paths.applicationDirectory()));
     SystemClock clock;
     EventLoopPause pause(clock);
-    ImmediateExit processEnd(sound);
+    ImmediateExit processEnd(sound, *display);
     Loterie loterie;
     std::unique_ptr<frmMots> board;
 
@@ -39,19 +40,18 @@ int main(int argc, char* argv[])
     QPointer<frmChoix> choix = new frmChoix(shared, paths, *display, sound, processEnd);
     QObject::connect(choix, &frmChoix::launchRequested, &app, [&] {
         board = std::make_unique<frmMots>(
-            BoardServices { shared, paths, sound, *display, pause, processEnd, loterie });
+            BoardServices { shared, paths, sound, pause, processEnd, loterie });
         board->showCentred();
     });
 
     // A signal ends the game the way the child would: through the board's closing when it is
-    // open, otherwise straight away; either way the display goes back to its measured size.
+    // open, otherwise straight away; either way the display goes back to what was found.
     SignalWatcher signalWatcher;
     QObject::connect(&signalWatcher, &SignalWatcher::terminationRequested, &app, [&] {
         if (board) {
             board->close();
             return;
         }
-        ChangerResolution(*display, shared.LargeurOrigine, shared.HauteurOrigine);
         processEnd.endProcess();
     });
 

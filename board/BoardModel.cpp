@@ -4,7 +4,6 @@
 #include "JouerSon.h"
 #include "Pause.h"
 #include "ProcessEnd.h"
-#include "Resolution.h"
 #include "SharedValues.h"
 #include "Sound.h"
 
@@ -52,12 +51,6 @@ void BoardModel::JouerSon(QStringView relativePath)
 {
     m_services.shared.CheminSon = m_services.paths.join(relativePath);
     trouvimo::JouerSon(m_services.shared, m_services.paths, m_services.sound);
-}
-
-void BoardModel::RestaurerResolution()
-{
-    ChangerResolution(m_services.display, m_services.shared.LargeurOrigine,
-                      m_services.shared.HauteurOrigine);
 }
 
 void BoardModel::Form_Load()
@@ -134,7 +127,7 @@ void BoardModel::Form_Unload()
     Timer2.stop();
     Timer3.stop();
     JouerSon(u"\\Sons\\Chimes.wav");
-    RestaurerResolution();
+    // The end of the game puts the display back as it was found.
     m_services.processEnd.endProcess();
 }
 

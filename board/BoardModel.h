@@ -14,7 +14,6 @@
 namespace trouvimo {
 
 class DataPaths;
-class Display;
 class Pause;
 class ProcessEnd;
 class SoundPlayer;
@@ -70,7 +69,6 @@ struct BoardServices {
     SharedValues& shared;
     const DataPaths& paths;
     SoundPlayer& sound;
-    Display& display;
     Pause& pause;
     ProcessEnd& processEnd;
     Loterie& loterie;
@@ -139,7 +137,6 @@ public:
 
 private:
     void JouerSon(QStringView relativePath);
-    void RestaurerResolution();
     bool ChargerListe(QStringView relativePath, const QString& fileName);
     void buildPlayingList();
     void showEndMessage();

@@ -20,11 +20,28 @@ bool primaryScreenHasSize(QSize size)
 
 } // namespace
 
-std::unique_ptr<Display> makeDisplay()
+std::unique_ptr<Display> makeDisplay(const QString& guardProgram)
 {
     if (QGuiApplication::platformName() == u"xcb")
-        return std::make_unique<X11Display>();
+        return std::make_unique<X11Display>(guardProgram);
     return std::make_unique<QtScreenDisplay>();
+}
+
+QString displayGuardFileName()
+{
+    return QStringLiteral(TROUVIMO_DISPLAY_GUARD_NAME);
+}
+
+void drawInDevicePixels()
+{
+    for (const char* variable : {"QT_SCALE_FACTOR", "QT_SCREEN_SCALE_FACTORS", "QT_ENABLE_HIGHDPI_SCALING"}) {
+        if (qEnvironmentVariableIsSet(variable))
+            return;
+    }
+    qputenv("QT_ENABLE_HIGHDPI_SCALING", "0");
+    // Text then follows the design's 96 dots per inch too, as the board's already does.
+    if (!qEnvironmentVariableIsSet("QT_FONT_DPI"))
+        qputenv("QT_FONT_DPI", "96");
 }
 
 bool waitForScreenSize(QSize size, int timeoutMs)

@@ -3,14 +3,24 @@
 #include "Display.h"
 
 #include <QSize>
+#include <QString>
 
 #include <memory>
 
 namespace trouvimo {
 
-// The display backend for the platform Qt runs on: X11Display under X ("xcb"), elsewhere a
-// display that is measured but never switched.
-[[nodiscard]] std::unique_ptr<Display> makeDisplay();
+// The display backend for the platform Qt runs on: X11Display under X ("xcb"), guarded by the
+// program guardProgram, elsewhere a display that is measured but never switched.
+[[nodiscard]] std::unique_ptr<Display> makeDisplay(const QString& guardProgram = {});
+
+// The file name of the guardian program, which lies beside the game's executable.
+[[nodiscard]] QString displayGuardFileName();
+
+// Makes Qt draw one design pixel to one device pixel; call it before the application object
+// exists. The windows are designed for the 800 x 600 mode the game switches to: a desktop scale
+// (a high-resolution laptop's 2x) would draw them twice too large for that mode. A scale or a
+// font resolution set for the game alone, in its environment, is kept.
+void drawInDevicePixels();
 
 // Runs the Qt event loop until the primary screen has the given size in pixels or the time
 // runs out; true if it has. Qt learns of a mode switch from the server some moments after the

@@ -1,6 +1,10 @@
 #include "ImmediateExit.h"
 
+#include "Display.h"
 #include "Sound.h"
+
+#include <QGuiApplication>
+#include <QWindow>
 
 #include <cstdio>
 #include <iostream>
@@ -10,14 +14,23 @@
 
 namespace trouvimo {
 
-ImmediateExit::ImmediateExit(const SoundPlayer& player, std::chrono::milliseconds soundGrace)
+ImmediateExit::ImmediateExit(const SoundPlayer& player, Display& display,
+                             std::chrono::milliseconds soundGrace)
     : m_player(player)
+    , m_display(display)
     , m_soundGrace(soundGrace)
 {
 }
 
 void ImmediateExit::endProcess()
 {
+    // The child sees the game end the moment it asks; only the chime may go on a little.
+    if (qGuiApp != nullptr) {
+        for (QWindow* window : QGuiApplication::topLevelWindows())
+            window->hide();
+    }
+    m_display.restore();
+
     std::cout.flush();
     std::cerr.flush();
     std::fflush(nullptr);

@@ -6,10 +6,12 @@
 
 namespace trouvimo {
 
+class Display;
 class SoundPlayer;
 
-// Ends the process with _exit(0): no destructor, no pending event, no timer tick and no
-// close handler of any window runs afterwards.
+// Ends the game: its windows go at once, the display returns to what the game found, and the
+// process ends with _exit(0): no destructor, no pending event, no timer tick and no close
+// handler of any window runs afterwards.
 //
 // The game ends straight from inside a handler, possibly nested in a pause, with its timers
 // still running; an orderly shutdown would run more of its handlers on the way out, which is
@@ -19,12 +21,13 @@ class SoundPlayer;
 // game runs during it; the player plays on its own thread and needs no help from this one.
 class ImmediateExit final : public ProcessEnd {
 public:
-    explicit ImmediateExit(const SoundPlayer& player,
-                           std::chrono::milliseconds soundGrace = std::chrono::milliseconds(600));
+    ImmediateExit(const SoundPlayer& player, Display& display,
+                  std::chrono::milliseconds soundGrace = std::chrono::milliseconds(600));
     void endProcess() override;
 
 private:
     const SoundPlayer& m_player;
+    Display& m_display;
     std::chrono::milliseconds m_soundGrace;
 };
 

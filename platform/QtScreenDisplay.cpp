@@ -3,45 +3,28 @@
 #include <QGuiApplication>
 #include <QScreen>
 
+#include <cmath>
+
 namespace trouvimo {
 
-namespace {
-
-constexpr double twipsPerInch = 1440.0;
-constexpr double fallbackDotsPerInch = 96.0;
-
-double twipsPerPixel(double dotsPerInch)
-{
-    return twipsPerInch / (dotsPerInch > 0.0 ? dotsPerInch : fallbackDotsPerInch);
-}
-
-} // namespace
-
-double twipsPerPixelX()
+QSize QtScreenDisplay::monitorSize() const
 {
     const QScreen* screen = QGuiApplication::primaryScreen();
-    return twipsPerPixel(screen != nullptr ? screen->logicalDotsPerInchX() : fallbackDotsPerInch);
+    if (screen == nullptr)
+        return {};
+    // Qt counts in device-independent pixels; a mode is counted in the monitor's own.
+    const QSize logical = screen->geometry().size();
+    const double ratio = screen->devicePixelRatio();
+    return {static_cast<int>(std::lround(logical.width() * ratio)),
+            static_cast<int>(std::lround(logical.height() * ratio))};
 }
 
-double twipsPerPixelY()
+bool QtScreenDisplay::switchTo(QSize /*size*/)
 {
-    const QScreen* screen = QGuiApplication::primaryScreen();
-    return twipsPerPixel(screen != nullptr ? screen->logicalDotsPerInchY() : fallbackDotsPerInch);
+    return false;
 }
 
-ScreenMetrics QtScreenDisplay::metrics() const
-{
-    ScreenMetrics metrics;
-    metrics.twipsPerPixelX = twipsPerPixelX();
-    metrics.twipsPerPixelY = twipsPerPixelY();
-    if (const QScreen* screen = QGuiApplication::primaryScreen()) {
-        metrics.widthTwips = screen->geometry().width() * metrics.twipsPerPixelX;
-        metrics.heightTwips = screen->geometry().height() * metrics.twipsPerPixelY;
-    }
-    return metrics;
-}
-
-void QtScreenDisplay::setMode(int /*width*/, int /*height*/)
+void QtScreenDisplay::restore()
 {
 }
 

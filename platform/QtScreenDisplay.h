@@ -5,16 +5,13 @@
 namespace trouvimo {
 
 // The display as Qt sees it, for platforms where the game cannot switch modes (Wayland, the
-// offscreen platform, an X server without RandR): metrics() measures the primary screen and
-// setMode() leaves it as it is.
+// offscreen platform, an X server without RandR): it measures the primary screen and switches
+// nothing.
 class QtScreenDisplay final : public Display {
 public:
-    [[nodiscard]] ScreenMetrics metrics() const override;
-    void setMode(int width, int height) override;
+    [[nodiscard]] QSize monitorSize() const override;
+    bool switchTo(QSize size) override;
+    void restore() override;
 };
-
-// Twips in one pixel at the primary screen's logical resolution (15 at 96 dots per inch).
-[[nodiscard]] double twipsPerPixelX();
-[[nodiscard]] double twipsPerPixelY();
 
 } // namespace trouvimo

@@ -12,9 +12,6 @@ struct SharedValues {
     // Full path of the next sound to play: the application directory followed by a relative
     // path written with backslashes, as the game has always written it.
     QString CheminSon;
-    // The display size measured when the start screen opened, to which every way out returns.
-    float LargeurOrigine = 0.0F;
-    float HauteurOrigine = 0.0F;
 };
 
 } // namespace trouvimo

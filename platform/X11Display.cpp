@@ -2,6 +2,8 @@
 
 #include "QtScreenDisplay.h"
 
+#include "randr/IgnoredXErrors.h"
+
 // Xlib's macros (None, Bool, Status...) clash with Qt's names, so its headers come last.
 #include <X11/Xlib.h>
 #include <X11/extensions/Xrandr.h>
@@ -12,34 +14,13 @@ namespace trouvimo {
 
 namespace {
 
-// Xlib's default error handler ends the process; a refused switch must only leave the screen
-// as it was.
-int ignoreError(::Display* /*connection*/, XErrorEvent* /*event*/)
-{
-    return 0;
-}
-
-// Installs ignoreError for as long as it lives, then puts the previous handler back.
-class IgnoredErrors {
-public:
-    IgnoredErrors()
-        : m_previous(XSetErrorHandler(ignoreError))
-    {
-    }
-    ~IgnoredErrors() { XSetErrorHandler(m_previous); }
-    IgnoredErrors(const IgnoredErrors&) = delete;
-    IgnoredErrors& operator=(const IgnoredErrors&) = delete;
-
-private:
-    XErrorHandler m_previous;
-};
-
 struct FreeScreenConfiguration {
     void operator()(XRRScreenConfiguration* configuration) const
     {
         XRRFreeScreenConfigInfo(configuration);
     }
 };
+using ScreenConfiguration = std::unique_ptr<XRRScreenConfiguration, FreeScreenConfiguration>;
 
 } // namespace
 
@@ -48,75 +29,116 @@ void X11Display::CloseConnection::operator()(_XDisplay* connection) const
     XCloseDisplay(connection);
 }
 
-X11Display::X11Display()
+X11Display::X11Display(const QString& guardProgram)
     : m_connection(XOpenDisplay(nullptr))
+    , m_guard(guardProgram)
 {
     if (m_connection) {
         int eventBase = 0;
         int errorBase = 0;
         m_hasRandr = XRRQueryExtension(m_connection.get(), &eventBase, &errorBase) != 0;
+        if (m_hasRandr)
+            m_monitors.emplace(m_connection.get());
     }
 }
 
-X11Display::~X11Display() = default;
-
-ScreenMetrics X11Display::metrics() const
+X11Display::~X11Display()
 {
-    if (!m_connection)
-        return QtScreenDisplay().metrics();
-
-    ::Display* connection = m_connection.get();
-    Window root = 0;
-    int x = 0;
-    int y = 0;
-    unsigned int width = 0;
-    unsigned int height = 0;
-    unsigned int border = 0;
-    unsigned int depth = 0;
-    XGetGeometry(connection, XDefaultRootWindow(connection), &root, &x, &y, &width, &height,
-                 &border, &depth);
-
-    ScreenMetrics metrics;
-    metrics.twipsPerPixelX = twipsPerPixelX();
-    metrics.twipsPerPixelY = twipsPerPixelY();
-    metrics.widthTwips = width * metrics.twipsPerPixelX;
-    metrics.heightTwips = height * metrics.twipsPerPixelY;
-    return metrics;
+    restore();
 }
 
-void X11Display::setMode(int width, int height)
+QSize X11Display::monitorSize() const
 {
-    if (!canSwitch())
-        return;
+    if (!m_connection)
+        return QtScreenDisplay().monitorSize();
+    if (switchesOneMonitor()) {
+        if (const auto crtc = m_monitors->primaryCrtc()) {
+            if (const auto found = m_monitors->read(*crtc))
+                return {found->crtc.width, found->crtc.height};
+        }
+    }
+    ::Display* connection = m_connection.get();
+    return {XDisplayWidth(connection, XDefaultScreen(connection)),
+            XDisplayHeight(connection, XDefaultScreen(connection))};
+}
 
+bool X11Display::switchTo(QSize size)
+{
+    if (!canSwitch() || size.isEmpty())
+        return false;
+    if (!switchesOneMonitor())
+        return switchWholeScreen(size);
+
+    if (!m_savedMonitor) {
+        const auto crtc = m_monitors->primaryCrtc();
+        if (!crtc)
+            return false;
+        m_savedMonitor = m_monitors->read(*crtc);
+        if (!m_savedMonitor)
+            return false;
+        // Without its guardian the game still switches: every way out it has of its own puts
+        // the display back, and only a hard kill would leave it switched.
+        m_guard.start(QString::fromLocal8Bit(XDisplayString(m_connection.get())), *crtc);
+    }
+    if (m_monitors->switchMode(*m_savedMonitor, size.width(), size.height()))
+        return true;
+    m_guard.dismiss();
+    m_savedMonitor.reset();
+    return false;
+}
+
+void X11Display::restore()
+{
+    if (m_savedMonitor) {
+        m_monitors->restore(*m_savedMonitor);
+        m_savedMonitor.reset();
+        m_guard.dismiss();
+    }
+    if (m_savedScreen) {
+        restoreWholeScreen(*m_savedScreen);
+        m_savedScreen.reset();
+    }
+}
+
+bool X11Display::switchWholeScreen(QSize size)
+{
     ::Display* connection = m_connection.get();
     const Window root = XDefaultRootWindow(connection);
-    const IgnoredErrors ignoredErrors;
-    const std::unique_ptr<XRRScreenConfiguration, FreeScreenConfiguration> configuration(
-        XRRGetScreenInfo(connection, root));
+    const randr::IgnoredXErrors ignoredErrors;
+    const ScreenConfiguration configuration(XRRGetScreenInfo(connection, root));
     if (!configuration)
-        return;
+        return false;
 
     int sizeCount = 0;
     const XRRScreenSize* sizes = XRRConfigSizes(configuration.get(), &sizeCount);
     Rotation rotation = 0;
     const SizeID current = XRRConfigCurrentConfiguration(configuration.get(), &rotation);
     const auto* end = sizes + std::max(sizeCount, 0);
-    const auto* wanted = std::find_if(sizes, end, [width, height](const XRRScreenSize& size) {
-        return size.width == width && size.height == height;
+    const auto* wanted = std::find_if(sizes, end, [size](const XRRScreenSize& offered) {
+        return offered.width == size.width() && offered.height == size.height();
     });
-    if (wanted == end || wanted - sizes == current)
-        return;
-
+    if (wanted == end)
+        return false;
+    if (!m_savedScreen)
+        m_savedScreen = WholeScreenConfiguration {current, rotation, XRRConfigCurrentRate(configuration.get())};
+    if (wanted - sizes == current)
+        return true;
     const auto target = static_cast<SizeID>(wanted - sizes);
-    const short rate = XRRConfigCurrentRate(configuration.get());
-    int rateCount = 0;
-    const short* rates = XRRConfigRates(configuration.get(), target, &rateCount);
-    if (std::find(rates, rates + std::max(rateCount, 0), rate) != rates + std::max(rateCount, 0))
-        XRRSetScreenConfigAndRate(connection, configuration.get(), root, target, rotation, rate,
-                                  CurrentTime);
-    else
-        XRRSetScreenConfig(connection, configuration.get(), root, target, rotation, CurrentTime);
+    XRRSetScreenConfig(connection, configuration.get(), root, target, rotation, CurrentTime);
+    XSync(connection, False);
+    return true;
+}
+
+void X11Display::restoreWholeScreen(const WholeScreenConfiguration& saved)
+{
+    ::Display* connection = m_connection.get();
+    const Window root = XDefaultRootWindow(connection);
+    const randr::IgnoredXErrors ignoredErrors;
+    const ScreenConfiguration configuration(XRRGetScreenInfo(connection, root));
+    if (!configuration)
+        return;
+    XRRSetScreenConfigAndRate(connection, configuration.get(), root, static_cast<SizeID>(saved.sizeIndex),
+                              saved.rotation, saved.rate, CurrentTime);
     XSync(connection, False);
 }
 

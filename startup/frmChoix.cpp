@@ -6,7 +6,6 @@
 #include "Display.h"
 #include "ProcessEnd.h"
 #include "PackedImage.h"
-#include "Resolution.h"
 #include "ScreenMeasure.h"
 #include "SharedValues.h"
 #include "Sound.h"
@@ -14,6 +13,7 @@
 #include "Twips.h"
 
 #include <QButtonGroup>
+#include <QCloseEvent>
 #include <QGuiApplication>
 #include <QLabel>
 #include <QPainter>
@@ -29,8 +29,7 @@ namespace {
 // The design, in twips.
 constexpr int kClientWidth = 8700;
 constexpr int kClientHeight = 3915;
-constexpr float kSwitchWidth = 800.0F;
-constexpr float kSwitchHeight = 600.0F;
+constexpr QSize kSwitchedSize(800, 600);
 
 QLabel* makeWhiteLabel(QWidget* parent, const QString& caption)
 {
@@ -110,24 +109,9 @@ void frmChoix::Form_Load()
 {
     m_shared.Francais = true;
 
-    const ScreenMetrics screen = m_display.metrics();
-    const auto width = measurePixels(screen.widthTwips, screen.twipsPerPixelX);
-    const auto height = measurePixels(screen.heightTwips, screen.twipsPerPixelY);
-    // A display too large to count in 16 bits is left exactly as it is; the board's closing
-    // then asks for the size it already has.
-    if (width && height) {
-        m_LargeurEcran = *width;
-        m_HauteurEcran = *height;
-        m_shared.LargeurOrigine = m_LargeurEcran;
-        m_shared.HauteurOrigine = m_HauteurEcran;
-        if (needsModeSwitch(m_LargeurEcran, m_HauteurEcran)) {
-            ChangerResolution(m_display, kSwitchWidth, kSwitchHeight);
-            m_switched = true;
-        }
-    } else {
-        m_shared.LargeurOrigine = static_cast<float>(std::round(screen.widthTwips / screen.twipsPerPixelX));
-        m_shared.HauteurOrigine = static_cast<float>(std::round(screen.heightTwips / screen.twipsPerPixelY));
-    }
+    m_measuredSize = m_display.monitorSize();
+    if (needsModeSwitch(m_measuredSize))
+        m_switched = m_display.switchTo(kSwitchedSize);
 
     m_shared.CheminSon = m_paths.join(u"\\sons\\Logoff.wav");
     JouerSon(m_shared, m_paths, m_sound);
@@ -147,12 +131,12 @@ void frmChoix::Command1_Click(int Index)
 {
     switch (Index) {
     case 0:
+        m_launching = true;
         close();
         emit launchRequested();
         break;
     case 1:
-        // Quitting here must not leave the child's computer at 800 x 600.
-        ChangerResolution(m_display, m_shared.LargeurOrigine, m_shared.HauteurOrigine);
+        // The end of the game puts the display back as it was found.
         m_processEnd.endProcess();
         break;
     default:
@@ -163,13 +147,22 @@ void frmChoix::Command1_Click(int Index)
 void frmChoix::centreOnScreen()
 {
     if (m_switched)
-        waitForScreenSize(QSize(static_cast<int>(kSwitchWidth), static_cast<int>(kSwitchHeight)), 2000);
+        waitForScreenSize(kSwitchedSize, 2000);
     const QScreen* screen = QGuiApplication::primaryScreen();
     if (screen == nullptr)
         return;
     QRect frame(QPoint(), size());
     frame.moveCenter(screen->geometry().center());
     move(frame.topLeft());
+}
+
+void frmChoix::closeEvent(QCloseEvent* event)
+{
+    // A close asked by the window manager (Alt+F4, a taskbar) is a quit: the start screen only
+    // ever closes by itself to hand over to the board.
+    event->accept();
+    if (!m_launching)
+        Command1_Click(1);
 }
 
 void frmChoix::paintEvent(QPaintEvent* /*event*/)

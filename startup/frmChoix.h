@@ -36,9 +36,8 @@ public:
     // Form_Load may have asked for.
     void centreOnScreen();
 
-    // The display size measured at load, in pixels.
-    [[nodiscard]] qint16 largeurEcran() const { return m_LargeurEcran; }
-    [[nodiscard]] qint16 hauteurEcran() const { return m_HauteurEcran; }
+    // The primary monitor's size measured at load, in device pixels.
+    [[nodiscard]] QSize measuredSize() const { return m_measuredSize; }
     [[nodiscard]] bool switchedDisplay() const { return m_switched; }
 
 signals:
@@ -48,6 +47,7 @@ signals:
     void onScreen();
 
 protected:
+    void closeEvent(QCloseEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
 
 private:
@@ -59,9 +59,9 @@ private:
     SoundPlayer& m_sound;
     ProcessEnd& m_processEnd;
 
-    qint16 m_LargeurEcran = 0;
-    qint16 m_HauteurEcran = 0;
+    QSize m_measuredSize;
     bool m_switched = false;
+    bool m_launching = false;
 
     // The packed picture is drawn from where it lies in the program: nothing to decode.
     QImage m_background;

@@ -132,8 +132,6 @@ struct Board {
     explicit Board(bool francais)
     {
         shared.Francais = francais;
-        shared.LargeurOrigine = 800;
-        shared.HauteurOrigine = 600;
         picture.sizes[kPictureWord + u".gif"_s] = kPictureSize;
         model = create();
     }
@@ -141,7 +139,7 @@ struct Board {
     [[nodiscard]] std::unique_ptr<BoardModel> create()
     {
         return std::make_unique<BoardModel>(
-            trouvimo::BoardServices { shared, paths, sound, display, pause, processEnd, loterie },
+            trouvimo::BoardServices { shared, paths, sound, pause, processEnd, loterie },
             picture, messages);
     }
 
@@ -156,7 +154,6 @@ struct Board {
     trouvimo::SharedValues shared;
     trouvimo::DataPaths paths { appDirectory().path() };
     trouvimo::FakeSoundPlayer sound;
-    trouvimo::FakeDisplay display { 800, 600 };
     trouvimo::FakePause pause;
     trouvimo::FakeProcessEnd processEnd;
     trouvimo::FakePicture picture;

@@ -2,7 +2,6 @@
 
 #include "BoardModel.h"
 #include "DataPaths.h"
-#include "FakeDisplay.h"
 #include "FakePause.h"
 #include "FakeProcessEnd.h"
 #include "FakeSoundPlayer.h"
@@ -71,7 +70,6 @@ struct BoardRig {
     SharedValues shared;
     std::unique_ptr<DataPaths> paths;
     FakeSoundPlayer sound;
-    FakeDisplay display { 800, 600 };
     FakePause pause;
     FakeProcessEnd processEnd;
     FakePicture picture;
@@ -83,14 +81,12 @@ struct BoardRig {
     explicit BoardRig(bool francais = true)
     {
         shared.Francais = francais;
-        shared.LargeurOrigine = 1024;
-        shared.HauteurOrigine = 768;
         paths = std::make_unique<DataPaths>(directory.path());
         auto source = std::make_unique<ScriptedRandom>();
         random = source.get();
         loterie = std::make_unique<Loterie>(std::move(source), [] { return 0.0; });
         model = std::make_unique<BoardModel>(
-            BoardServices { shared, *paths, sound, display, pause, processEnd, *loterie }, picture,
+            BoardServices { shared, *paths, sound, pause, processEnd, *loterie }, picture,
             messages);
     }
 

@@ -42,8 +42,7 @@ private slots:
     void secondPressDuringThePauseIsIgnored();
     void roundStartStopsTheMovementTimers();
     void closingDuringThePauseLaysOutNothing();
-    void closingPathsRestoreTheDisplay_data();
-    void closingPathsRestoreTheDisplay();
+    void closingChimesThenEndsOnce();
 
     // Travel, placement, answer
     void tileTravelTickCounts();
@@ -135,7 +134,6 @@ void TestBoardModel::missingListShowsTheMessageThenCloses()
     QFETCH(QString, text);
     QCOMPARE(rig.messages.texts, QStringList {text});
     QCOMPARE(rig.playedName(), u"Chimes.wav"_s);
-    QCOMPARE(rig.display.modesSet, (std::vector<QSize> {QSize(1024, 768)}));
     QCOMPARE(rig.processEnd.calls, 1);
     QVERIFY(rig.model->unloaded());
     // Nothing of the board runs after the end.
@@ -364,28 +362,14 @@ void TestBoardModel::closingDuringThePauseLaysOutNothing()
     QCOMPARE(rig.model->Label1[0].Left, left);
 }
 
-void TestBoardModel::closingPathsRestoreTheDisplay_data()
+void TestBoardModel::closingChimesThenEndsOnce()
 {
-    QTest::addColumn<int>("origin");
-    QTest::newRow("switched from 1024x768") << 1024;
-    QTest::newRow("never switched, 800x600") << 800;
-}
-
-void TestBoardModel::closingPathsRestoreTheDisplay()
-{
-    QFETCH(int, origin);
     BoardRig rig;
-    rig.shared.LargeurOrigine = static_cast<float>(origin);
-    rig.shared.HauteurOrigine = origin == 800 ? 600.0F : 768.0F;
     rig.open({u"chat"_s, u"chien"_s, u"lapin"_s});
     QStringList steps;
-    rig.processEnd.onEnd = [&] {
-        steps << rig.playedName() << u"%1x%2"_s.arg(rig.display.modesSet.back().width())
-                                                .arg(rig.display.modesSet.back().height());
-    };
+    rig.processEnd.onEnd = [&] { steps << rig.playedName() << u"end"_s; };
     rig.model->Form_Unload();
-    QCOMPARE(steps, (QStringList {u"Chimes.wav"_s,
-                                  u"%1x%2"_s.arg(origin).arg(origin == 800 ? 600 : 768)}));
+    QCOMPARE(steps, (QStringList {u"Chimes.wav"_s, u"end"_s}));
     rig.model->Form_Unload();
     QCOMPARE(rig.processEnd.calls, 1);
 }

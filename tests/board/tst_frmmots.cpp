@@ -42,7 +42,7 @@ struct WindowRig : BoardRig {
     {
         writeList(list);
         window = std::make_unique<frmMots>(
-            BoardServices { shared, *paths, sound, display, pause, processEnd, *loterie });
+            BoardServices { shared, *paths, sound, pause, processEnd, *loterie });
     }
 
     BoardModel& board() const { return window->model(); }
@@ -170,14 +170,13 @@ void TestFrmMots::missingListShowsAMessageBoxBeforeTheBoard()
             boardShown = boardShown || (qobject_cast<frmMots*>(widget) && widget->isVisible());
         box->button(QMessageBox::Ok)->click();
     });
-    frmMots window(BoardServices { rig.shared, *rig.paths, rig.sound, rig.display, rig.pause,
-                                       rig.processEnd, *rig.loterie });
+    frmMots window(BoardServices { rig.shared, *rig.paths, rig.sound, rig.pause, rig.processEnd,
+                                   *rig.loterie });
     QCOMPARE(title, u"Trouvimo"_s);
     QVERIFY(text.startsWith(u"Le fichier ListeMots.txt doit se trouver"_s));
     QCOMPARE(buttons, 1);
     QVERIFY(!boardShown);
     QCOMPARE(rig.processEnd.calls, 1);
-    QCOMPARE(rig.display.modesSet.back(), QSize(1024, 768));
 }
 
 void TestFrmMots::playLaysOutTileWidgets()

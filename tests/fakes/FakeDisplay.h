@@ -4,42 +4,44 @@
 
 #include <QSize>
 
+#include <optional>
 #include <vector>
 
 namespace trouvimo {
 
-// A screen whose metrics a test sets, recording every mode asked for. With switchesModes set it
-// behaves like a screen that accepts every mode: the metrics follow the last switch.
+// A monitor whose size a test sets, recording every switch asked for. It accepts every size and
+// keeps the one it was found at, as a real monitor with every mode would.
 class FakeDisplay final : public Display {
 public:
     FakeDisplay() = default;
-    FakeDisplay(int widthPixels, int heightPixels, double twipsPerPixel = 15.0)
+    explicit FakeDisplay(QSize size)
+        : current(size)
     {
-        setPixels(widthPixels, heightPixels, twipsPerPixel);
     }
 
-    [[nodiscard]] ScreenMetrics metrics() const override { return screen; }
+    [[nodiscard]] QSize monitorSize() const override { return current; }
 
-    void setMode(int width, int height) override
+    bool switchTo(QSize size) override
     {
-        modesSet.emplace_back(width, height);
-        if (switchesModes) {
-            screen.widthTwips = width * screen.twipsPerPixelX;
-            screen.heightTwips = height * screen.twipsPerPixelY;
-        }
+        switches.push_back(size);
+        if (!found)
+            found = current;
+        current = size;
+        return true;
     }
 
-    void setPixels(int widthPixels, int heightPixels, double twipsPerPixel = 15.0)
+    void restore() override
     {
-        screen.twipsPerPixelX = twipsPerPixel;
-        screen.twipsPerPixelY = twipsPerPixel;
-        screen.widthTwips = widthPixels * twipsPerPixel;
-        screen.heightTwips = heightPixels * twipsPerPixel;
+        ++restores;
+        if (found)
+            current = *found;
+        found.reset();
     }
 
-    ScreenMetrics screen;
-    std::vector<QSize> modesSet;
-    bool switchesModes = false;
+    QSize current;
+    std::optional<QSize> found;
+    std::vector<QSize> switches;
+    int restores = 0;
 };
 
 } // namespace trouvimo

@@ -1,5 +1,6 @@
 #include "ImmediateExit.h"
 
+#include "Display.h"
 #include "DisplayConnection.h"
 
 #include "FakeSoundPlayer.h"
@@ -61,12 +62,22 @@ ChildOutcome runInChild(const std::function<void()>& body)
     return outcome;
 }
 
+// A display that says on standard output when it is put back, so that the parent sees whether
+// that happened before the end.
+class ReportingDisplay final : public trouvimo::Display {
+public:
+    [[nodiscard]] QSize monitorSize() const override { return {800, 600}; }
+    bool switchTo(QSize /*size*/) override { return true; }
+    void restore() override { std::printf(", restored"); }
+};
+
 ChildOutcome endChildProcess(bool soundPlaying, std::chrono::milliseconds grace)
 {
     return runInChild([soundPlaying, grace] {
         FakeSoundPlayer player;
         player.playing = soundPlaying;
-        ImmediateExit(player, grace).endProcess();
+        ReportingDisplay display;
+        ImmediateExit(player, display, grace).endProcess();
     });
 }
 
@@ -76,27 +87,27 @@ class ImmediateExitTest : public QObject {
     Q_OBJECT
 
 private slots:
-    void endsWithCodeZeroAfterFlushing_data();
-    void endsWithCodeZeroAfterFlushing();
+    void restoresTheDisplayThenEndsWithCodeZero_data();
+    void restoresTheDisplayThenEndsWithCodeZero();
     void givesAPlayingSoundItsGrace();
     void endsAtOnceWhenTheDisplayConnectionBreaks_data();
     void endsAtOnceWhenTheDisplayConnectionBreaks();
 };
 
-void ImmediateExitTest::endsWithCodeZeroAfterFlushing_data()
+void ImmediateExitTest::restoresTheDisplayThenEndsWithCodeZero_data()
 {
     QTest::addColumn<bool>("soundPlaying");
     QTest::newRow("silent") << false;
     QTest::newRow("sound still playing") << true;
 }
 
-void ImmediateExitTest::endsWithCodeZeroAfterFlushing()
+void ImmediateExitTest::restoresTheDisplayThenEndsWithCodeZero()
 {
     QFETCH(bool, soundPlaying);
     const ChildOutcome outcome = endChildProcess(soundPlaying, std::chrono::milliseconds(100));
     QVERIFY(outcome.exitedNormally);
     QCOMPARE(outcome.exitCode, 0);
-    QCOMPARE(outcome.output, QByteArray("goodbye"));
+    QCOMPARE(outcome.output, QByteArray("goodbye, restored"));
 }
 
 void ImmediateExitTest::givesAPlayingSoundItsGrace()

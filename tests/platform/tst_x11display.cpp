@@ -1,17 +1,22 @@
 #include "DisplayFactory.h"
-#include "Resolution.h"
 #include "X11Display.h"
 
 #include <QCoreApplication>
 #include <QEvent>
 #include <QGuiApplication>
+#include <QProcess>
 #include <QScreen>
 #include <QTest>
 
+// Xlib's macros clash with Qt's names, so its header comes last.
+#include <X11/Xlib.h>
+
+using namespace Qt::StringLiterals;
 using namespace trouvimo;
 
-// Runs on an Xorg server with the dummy driver started by with-xorg-dummy.sh, at 1024x768; the
-// server offers 800x600, 1280x600 and 800x480 among other common sizes, but not 1000x700.
+// Runs on an Xorg server with the dummy driver started by with-xorg-dummy.sh, its DUMMY0 at
+// 1024x768; the outputs offer 800x600, 1280x600 and 800x480 among other common sizes, but not
+// 1000x700. Whatever a test does, the display must come back to what `xrandr` showed before.
 class X11DisplayTest : public QObject {
     Q_OBJECT
 
@@ -19,39 +24,45 @@ private slots:
     void initTestCase();
     void cleanup();
     void factoryPicksX11();
-    void measuresTheScreenInTwips();
-    void switchesToEveryOfferedSize_data();
-    void switchesToEveryOfferedSize();
+    void switchesThenRestoresExactly_data();
+    void switchesThenRestoresExactly();
     void leavesTheScreenForASizeItDoesNotOffer_data();
     void leavesTheScreenForASizeItDoesNotOffer();
-    void changerResolutionRoundsThenSwitches();
+    void switchesOnlyItsOwnMonitor();
+    void guardianRestoresOnlyWhenTheGameDies_data();
+    void guardianRestoresOnlyWhenTheGameDies();
     void runsNoEventWhileSwitching();
 
 private:
-    [[nodiscard]] QSize measuredPixels() const;
+    static QString xrandr(const QStringList& arguments = {u"--current"_s});
 
-    std::unique_ptr<X11Display> m_display;
+    QString m_found;
 };
 
-QSize X11DisplayTest::measuredPixels() const
+QString X11DisplayTest::xrandr(const QStringList& arguments)
 {
-    const ScreenMetrics metrics = m_display->metrics();
-    return {qRound(metrics.widthTwips / metrics.twipsPerPixelX),
-            qRound(metrics.heightTwips / metrics.twipsPerPixelY)};
+    QProcess process;
+    process.start(u"xrandr"_s, arguments);
+    process.waitForFinished(10000);
+    return QString::fromLocal8Bit(process.readAllStandardOutput());
 }
 
 void X11DisplayTest::initTestCase()
 {
-    QCOMPARE(QGuiApplication::platformName(), QStringLiteral("xcb"));
-    m_display = std::make_unique<X11Display>();
-    QVERIFY(m_display->canSwitch());
-    QCOMPARE(measuredPixels(), QSize(1024, 768));
+    QCOMPARE(QGuiApplication::platformName(), u"xcb"_s);
+    m_found = xrandr();
+    X11Display display;
+    QVERIFY(display.switchesOneMonitor());
+    QCOMPARE(display.monitorSize(), QSize(1024, 768));
 }
 
 void X11DisplayTest::cleanup()
 {
-    m_display->setMode(1024, 768);
-    QVERIFY(waitForScreenSize(QSize(1024, 768), 5000));
+    xrandr({u"--output"_s, u"DUMMY1"_s, u"--off"_s});
+    xrandr({u"--delmode"_s, u"DUMMY1"_s, u"1024x768"_s});
+    xrandr({u"--fb"_s, u"1024x768"_s, u"--output"_s, u"DUMMY0"_s, u"--mode"_s, u"1024x768"_s,
+            u"--pos"_s, u"0x0"_s});
+    QCOMPARE(xrandr(), m_found);
 }
 
 void X11DisplayTest::factoryPicksX11()
@@ -60,32 +71,27 @@ void X11DisplayTest::factoryPicksX11()
     QVERIFY(dynamic_cast<X11Display*>(display.get()) != nullptr);
 }
 
-void X11DisplayTest::measuresTheScreenInTwips()
-{
-    const QScreen* screen = QGuiApplication::primaryScreen();
-    const ScreenMetrics metrics = m_display->metrics();
-    QCOMPARE(metrics.twipsPerPixelX, 1440.0 / screen->logicalDotsPerInchX());
-    QCOMPARE(metrics.twipsPerPixelY, 1440.0 / screen->logicalDotsPerInchY());
-    QCOMPARE(metrics.widthTwips, 1024 * metrics.twipsPerPixelX);
-    QCOMPARE(metrics.heightTwips, 768 * metrics.twipsPerPixelY);
-}
-
-void X11DisplayTest::switchesToEveryOfferedSize_data()
+void X11DisplayTest::switchesThenRestoresExactly_data()
 {
     QTest::addColumn<QSize>("size");
     QTest::newRow("800x600") << QSize(800, 600);
-    QTest::newRow("1280x600") << QSize(1280, 600);
+    QTest::newRow("1280x600, wider than found") << QSize(1280, 600);
     QTest::newRow("800x480") << QSize(800, 480);
 }
 
-void X11DisplayTest::switchesToEveryOfferedSize()
+void X11DisplayTest::switchesThenRestoresExactly()
 {
     QFETCH(QSize, size);
-    m_display->setMode(size.width(), size.height());
-    // The server has switched when setMode() returns; Qt hears of it a little later.
-    QCOMPARE(measuredPixels(), size);
+    X11Display display;
+    QVERIFY(display.switchTo(size));
+    // The server has switched when switchTo() returns; Qt hears of it a little later.
+    QCOMPARE(display.monitorSize(), size);
     QVERIFY(waitForScreenSize(size, 5000));
-    QCOMPARE(QGuiApplication::primaryScreen()->geometry().size(), size);
+    // A second switch changes what is shown, not what is returned to.
+    QVERIFY(display.switchTo(QSize(800, 600)));
+    display.restore();
+    QCOMPARE(xrandr(), m_found);
+    QVERIFY(waitForScreenSize(QSize(1024, 768), 5000));
 }
 
 void X11DisplayTest::leavesTheScreenForASizeItDoesNotOffer_data()
@@ -101,15 +107,65 @@ void X11DisplayTest::leavesTheScreenForASizeItDoesNotOffer_data()
 void X11DisplayTest::leavesTheScreenForASizeItDoesNotOffer()
 {
     QFETCH(QSize, size);
-    m_display->setMode(size.width(), size.height());
-    QCOMPARE(measuredPixels(), QSize(1024, 768));
-    QVERIFY(!waitForScreenSize(size, 200));
+    X11Display display;
+    QVERIFY(!display.switchTo(size));
+    QCOMPARE(xrandr(), m_found);
+    display.restore();
+    QCOMPARE(xrandr(), m_found);
 }
 
-void X11DisplayTest::changerResolutionRoundsThenSwitches()
+void X11DisplayTest::switchesOnlyItsOwnMonitor()
 {
-    ChangerResolution(*m_display, 799.5F, 600.49F);
-    QCOMPARE(measuredPixels(), QSize(800, 600));
+    xrandr({u"--addmode"_s, u"DUMMY1"_s, u"1024x768"_s});
+    xrandr({u"--output"_s, u"DUMMY1"_s, u"--mode"_s, u"1024x768"_s, u"--right-of"_s, u"DUMMY0"_s});
+    const QString twoMonitors = xrandr();
+    QVERIFY2(twoMonitors.contains(u" 1024x768+1024+0"_s), qPrintable(twoMonitors));
+    {
+        X11Display display;
+        QVERIFY(display.switchTo(QSize(800, 600)));
+        const QString switched = xrandr();
+        QVERIFY2(switched.contains(u" 800x600+0+0"_s), qPrintable(switched));
+        QVERIFY2(switched.contains(u" 1024x768+1024+0"_s), qPrintable(switched));
+        QVERIFY2(switched.contains(u"current 2048 x 768"_s), qPrintable(switched));
+    }
+    // Destroying the display restores it, as every way out of the game does.
+    QCOMPARE(xrandr(), twoMonitors);
+}
+
+void X11DisplayTest::guardianRestoresOnlyWhenTheGameDies_data()
+{
+    QTest::addColumn<QByteArray>("lastWord");
+    QTest::addColumn<bool>("restores");
+    QTest::newRow("the game died") << QByteArray() << true;
+    QTest::newRow("the game restored and said so") << QByteArray("done\n") << false;
+}
+
+void X11DisplayTest::guardianRestoresOnlyWhenTheGameDies()
+{
+    QFETCH(QByteArray, lastWord);
+    QFETCH(bool, restores);
+    // The test plays the game's part: it starts the guardian, waits for its word, switches on a
+    // connection the guardian does not know, then goes without restoring.
+    QProcess guardian;
+    guardian.start(QStringLiteral(TROUVIMO_DISPLAY_GUARD), {qEnvironmentVariable("DISPLAY"), u"0"_s});
+    QVERIFY(guardian.waitForStarted());
+    QVERIFY(guardian.waitForFinished(5000));
+    QCOMPARE(guardian.exitCode(), 3); // no such CRTC: nothing saved, so nothing to guard
+
+    ::Display* connection = XOpenDisplay(nullptr);
+    const auto crtc = randr::RandrScreen(connection).primaryCrtc();
+    XCloseDisplay(connection);
+    QVERIFY(crtc.has_value());
+    guardian.start(QStringLiteral(TROUVIMO_DISPLAY_GUARD),
+                   {qEnvironmentVariable("DISPLAY"), QString::number(*crtc)});
+    QVERIFY(guardian.waitForReadyRead(5000));
+    QCOMPARE(guardian.readAllStandardOutput(), QByteArray("ready\n"));
+    xrandr({u"--output"_s, u"DUMMY0"_s, u"--mode"_s, u"800x600"_s});
+    guardian.write(lastWord);
+    guardian.closeWriteChannel();
+    QVERIFY(guardian.waitForFinished(1000));
+    QCOMPARE(guardian.exitCode(), 0);
+    QCOMPARE(xrandr() == m_found, restores);
 }
 
 namespace {
@@ -131,11 +187,12 @@ protected:
 
 void X11DisplayTest::runsNoEventWhileSwitching()
 {
+    X11Display display;
     EventCounter counter;
     QCoreApplication::postEvent(&counter, new QEvent(QEvent::User));
-    m_display->setMode(800, 600);
+    QVERIFY(display.switchTo(QSize(800, 600)));
+    display.restore();
     QCOMPARE(counter.received, 0);
-    QCOMPARE(measuredPixels(), QSize(800, 600));
     QCoreApplication::sendPostedEvents(&counter);
     QCOMPARE(counter.received, 1);
 }

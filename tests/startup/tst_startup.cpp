@@ -2,7 +2,6 @@
 #include "FakeDisplay.h"
 #include "FakeProcessEnd.h"
 #include "FakeSoundPlayer.h"
-#include "ScreenMeasure.h"
 #include "SharedValues.h"
 #include "Twips.h"
 #include "frmChoix.h"
@@ -26,10 +25,9 @@ struct StartRig {
     FakeSoundPlayer sound;
     FakeProcessEnd processEnd;
 
-    StartRig(int width, int height, double twipsPerPixel = 15.0)
-        : display(width, height, twipsPerPixel)
+    explicit StartRig(QSize monitor)
+        : display(monitor)
     {
-        display.switchesModes = true;
         shared.Francais = false;
     }
 
@@ -57,12 +55,12 @@ class TestStartup : public QObject {
 private slots:
     void measuresAndSwitches_data();
     void measuresAndSwitches();
-    void measurementOutOfRange();
     void greetsAfterTheSwitch();
     void controlsMatchTheDesign();
     void flagsChooseTheLanguage();
     void launchHandsOverToTheBoard();
-    void quitRestoresTheDisplayThenEnds();
+    void waysOutEndTheGame_data();
+    void waysOutEndTheGame();
     void accessKeys_data();
     void accessKeys();
     void focusedButtonShowsIt();
@@ -70,55 +68,31 @@ private slots:
 
 void TestStartup::measuresAndSwitches_data()
 {
-    QTest::addColumn<int>("width");
-    QTest::addColumn<int>("height");
-    QTest::addColumn<double>("twipsPerPixel");
-    QTest::addColumn<int>("measuredWidth");
+    QTest::addColumn<QSize>("monitor");
     QTest::addColumn<bool>("switched");
-    QTest::newRow("1024x768") << 1024 << 768 << 15.0 << 1024 << true;
-    QTest::newRow("800x600") << 800 << 600 << 15.0 << 800 << false;
-    QTest::newRow("800x480") << 800 << 480 << 15.0 << 800 << false;
-    QTest::newRow("1280x600") << 1280 << 600 << 15.0 << 1280 << false;
-    QTest::newRow("1024x600") << 1024 << 600 << 15.0 << 1024 << false;
-    // The divisor is rounded first: 13.09 twips per pixel divide as 13, so 800 reads as 805.
-    QTest::newRow("800x768 at 13.09 twips per pixel") << 800 << 768 << 13.09 << 805 << true;
-    QTest::newRow("120 dpi 1024x768") << 1024 << 768 << 12.0 << 1024 << true;
+    QTest::newRow("1024x768") << QSize(1024, 768) << true;
+    QTest::newRow("a 2x laptop's 2560x1600") << QSize(2560, 1600) << true;
+    QTest::newRow("800x600") << QSize(800, 600) << false;
+    QTest::newRow("800x480") << QSize(800, 480) << false;
+    QTest::newRow("1280x600") << QSize(1280, 600) << false;
+    QTest::newRow("unmeasured") << QSize() << false;
 }
 
 void TestStartup::measuresAndSwitches()
 {
-    QFETCH(int, width);
-    QFETCH(int, height);
-    QFETCH(double, twipsPerPixel);
-    QFETCH(int, measuredWidth);
+    QFETCH(QSize, monitor);
     QFETCH(bool, switched);
-    StartRig rig(width, height, twipsPerPixel);
+    StartRig rig(monitor);
     const auto window = rig.open();
-    QCOMPARE(window->largeurEcran(), measuredWidth);
-    QCOMPARE(rig.shared.LargeurOrigine, static_cast<float>(measuredWidth));
+    QCOMPARE(window->measuredSize(), monitor);
     QCOMPARE(window->switchedDisplay(), switched);
-    QCOMPARE(rig.display.modesSet.empty(), !switched);
-    if (switched)
-        QCOMPARE(rig.display.modesSet, (std::vector<QSize> {QSize(800, 600)}));
+    QCOMPARE(rig.display.switches, switched ? std::vector<QSize> {QSize(800, 600)} : std::vector<QSize> {});
     QVERIFY(rig.shared.Francais);
-}
-
-void TestStartup::measurementOutOfRange()
-{
-    QCOMPARE(measurePixels(32767.0 * 15, 15.0), std::optional<qint16>(32767));
-    QCOMPARE(measurePixels(32768.0 * 15, 15.0), std::nullopt);
-    QCOMPARE(measurePixels(12000.0, 0.4), std::nullopt);
-    QCOMPARE(measurePixels(12007.5, 15.0), std::optional<qint16>(800));
-    // A display too large to count is measured as nothing and left alone.
-    StartRig rig(40000, 30000);
-    const auto window = rig.open();
-    QVERIFY(rig.display.modesSet.empty());
-    QCOMPARE(rig.shared.LargeurOrigine, 40000.0F);
 }
 
 void TestStartup::greetsAfterTheSwitch()
 {
-    StartRig rig(1024, 768);
+    StartRig rig(QSize(1024, 768));
     const auto window = rig.open();
     QCOMPARE(rig.sound.played.size(), 1);
     QVERIFY(rig.sound.played.front().endsWith(u"/sons/Logoff.wav"_s));
@@ -127,7 +101,7 @@ void TestStartup::greetsAfterTheSwitch()
 
 void TestStartup::controlsMatchTheDesign()
 {
-    StartRig rig(800, 600);
+    StartRig rig(QSize(800, 600));
     const auto window = rig.open();
     QCOMPARE(window->size(), QSize(580, 261));
     QVERIFY(window->windowFlags() & Qt::FramelessWindowHint);
@@ -162,7 +136,7 @@ void TestStartup::controlsMatchTheDesign()
 
 void TestStartup::flagsChooseTheLanguage()
 {
-    StartRig rig(800, 600);
+    StartRig rig(QSize(800, 600));
     const auto window = rig.open();
     window->show();
     QToolButton* french = buttonNamed(*window, u"Français"_s);
@@ -180,7 +154,7 @@ void TestStartup::flagsChooseTheLanguage()
 
 void TestStartup::launchHandsOverToTheBoard()
 {
-    StartRig rig(1024, 768);
+    StartRig rig(QSize(1024, 768));
     QPointer<frmChoix> window = rig.open().release();
     window->show();
     QSignalSpy launched(window.data(), &frmChoix::launchRequested);
@@ -189,21 +163,34 @@ void TestStartup::launchHandsOverToTheBoard()
     QVERIFY(!window->isVisible());
     QTRY_VERIFY(window.isNull());
     QCOMPARE(rig.processEnd.calls, 0);
-    QCOMPARE(rig.display.modesSet.size(), std::size_t {1});
+    QCOMPARE(rig.display.restores, 0);
 }
 
-void TestStartup::quitRestoresTheDisplayThenEnds()
+void TestStartup::waysOutEndTheGame_data()
 {
-    StartRig rig(1024, 768);
-    const auto window = rig.open();
+    QTest::addColumn<bool>("byWindowManager");
+    QTest::newRow("Quitter") << false;
+    QTest::newRow("closed by the window manager") << true;
+}
+
+void TestStartup::waysOutEndTheGame()
+{
+    QFETCH(bool, byWindowManager);
+    StartRig rig(QSize(1024, 768));
+    QPointer<frmChoix> window = rig.open().release();
     window->show();
-    QSize modeAtEnd;
-    rig.processEnd.onEnd = [&] { modeAtEnd = rig.display.modesSet.back(); };
-    QTest::mouseClick(buttonNamed(*window, u"Quitter"_s), Qt::LeftButton);
+    QSignalSpy launched(window.data(), &frmChoix::launchRequested);
+    if (byWindowManager)
+        window->close();
+    else
+        QTest::mouseClick(buttonNamed(*window, u"Quitter"_s), Qt::LeftButton);
     QCOMPARE(rig.processEnd.calls, 1);
-    QCOMPARE(modeAtEnd, QSize(1024, 768));
-    window->Command1_Click(7);
-    QCOMPARE(rig.processEnd.calls, 1);
+    QCOMPARE(launched.count(), 0);
+    if (window) {
+        window->Command1_Click(7);
+        QCOMPARE(rig.processEnd.calls, 1);
+        delete window.data();
+    }
 }
 
 void TestStartup::accessKeys_data()
@@ -218,7 +205,7 @@ void TestStartup::accessKeys()
 {
     QFETCH(int, key);
     QFETCH(bool, launches);
-    StartRig rig(800, 600);
+    StartRig rig(QSize(800, 600));
     QPointer<frmChoix> window = rig.open().release();
     window->show();
     QVERIFY(QTest::qWaitForWindowActive(window));
@@ -235,7 +222,7 @@ void TestStartup::focusedButtonShowsIt()
 {
     // A keyboard user must see which button Enter or Space would press: the focused button is
     // drawn differently, and the focus moves with Tab through the buttons.
-    StartRig rig(800, 600);
+    StartRig rig(QSize(800, 600));
     const auto window = rig.open();
     window->show();
     QVERIFY(QTest::qWaitForWindowActive(window.get()));
