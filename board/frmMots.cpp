@@ -378,26 +378,42 @@ void frmMots::showCentred()
 void frmMots::showEvent(QShowEvent* event)
 {
     QWidget::showEvent(event);
-    if (!m_fittedToFrame) {
-        m_fittedToFrame = true;
-        // The frame a window manager adds is only known once the window is on screen.
-        QTimer::singleShot(0, this, &frmMots::refitToFrame);
+    if (!m_watchingPlacement) {
+        m_watchingPlacement = true;
+        if (QScreen* shown = screen())
+            connect(shown, &QScreen::availableGeometryChanged, this, &frmMots::keepWhollyOnScreen);
+        QTimer::singleShot(0, this, &frmMots::keepWhollyOnScreen);
     }
 }
 
-void frmMots::refitToFrame()
+void frmMots::moveEvent(QMoveEvent* event)
 {
-    const QScreen* screen = this->screen();
-    if (screen == nullptr)
+    QWidget::moveEvent(event);
+    // A window manager frames and places the window some moments after it is shown, and may
+    // place the frame where it does not fit; each move it makes is checked where it lands.
+    if (m_watchingPlacement)
+        keepWhollyOnScreen();
+}
+
+void frmMots::keepWhollyOnScreen()
+{
+    const QScreen* shown = screen();
+    if (shown == nullptr || m_placementCorrections >= kMaxPlacementCorrections)
         return;
+    const QRect available = shown->availableGeometry();
     const QSize extra = frameGeometry().size() - geometry().size();
-    const double fitted = fittingScale(screen->availableGeometry().size(), extra);
-    if (std::abs(fitted - m_scale) < 1e-6)
+    const double fitted = fittingScale(available.size(), extra);
+    const bool shrink = fitted < m_scale - 1e-6;
+    QRect frame(frameGeometry().topLeft(), size() + extra);
+    if (shrink) {
+        m_scale = fitted;
+        applyScale();
+        frame.setSize(size() + extra);
+    }
+    if (!shrink && available.contains(frame))
         return;
-    m_scale = fitted;
-    applyScale();
-    QRect frame(QPoint(), frameGeometry().size() - geometry().size() + size());
-    frame.moveCenter(screen->availableGeometry().center());
+    ++m_placementCorrections;
+    frame.moveCenter(available.center());
     move(frame.topLeft());
 }
 

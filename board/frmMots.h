@@ -61,6 +61,7 @@ public:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    void moveEvent(QMoveEvent* event) override;
     void showEvent(QShowEvent* event) override;
 
 private:
@@ -75,11 +76,17 @@ private:
     void styleTile(ClickableLabel* tile) const;
     ClickableLabel* makeTile();
     void keepChildWindowsInFront();
-    void refitToFrame();
+    // Shrinks and moves the window until its frame lies whole on the screen's available area.
+    void keepWhollyOnScreen();
 
     std::unique_ptr<BoardModel> m_model;
+    // A window manager that keeps placing the frame elsewhere is answered a few times, not
+    // fought for ever.
+    static constexpr int kMaxPlacementCorrections = 8;
+
     double m_scale = 1.0;
-    bool m_fittedToFrame = false;
+    bool m_watchingPlacement = false;
+    int m_placementCorrections = 0;
 
     QLabel* m_Image1 = nullptr;
     std::vector<ClickableLabel*> m_Label1;
