@@ -1,15 +1,14 @@
-#include "DataPaths.h"
-#include "DisplayConnection.h"
-#include "DisplayFactory.h"
-#include "EventLoopPause.h"
-#include "ImmediateExit.h"
-#include "Loterie.h"
-#include "QtSoundPlayer.h"
-#include "SharedValues.h"
-#include "SignalWatcher.h"
-#include "SystemClock.h"
-#include "frmChoix.h"
-#include "frmMots.h"
+#include "board/BoardWindow.h"
+#include "platform/DataPaths.h"
+#include "platform/DisplayConnection.h"
+#include "platform/DisplayFactory.h"
+#include "platform/EventLoopPause.h"
+#include "platform/ImmediateExit.h"
+#include "platform/QtSoundPlayer.h"
+#include "platform/SignalWatcher.h"
+#include "platform/SystemClock.h"
+#include "startup/StartWindow.h"
+#include "words/Draw.h"
 
 #include <QApplication>
 #include <QPointer>
@@ -25,22 +24,22 @@ int main(int argc, char* argv[])
     QApplication::setApplicationName(QStringLiteral("Trouvimo"));
     endAtOnceWhenTheDisplayConnectionBreaks();
 
-    SharedValues shared;
     const DataPaths paths(QCoreApplication::applicationDirPath());
     const std::unique_ptr<trouvimo::Display> display
         = makeDisplay(paths.applicationDirectory() + u'/' + displayGuardFileName());
     QtSoundPlayer sound(QtSoundPlayer::moduleIn(paths.applicationDirectory()));
     SystemClock clock;
     EventLoopPause pause(clock);
-    ImmediateExit processEnd(sound, *display);
-    Loterie loterie;
-    std::unique_ptr<frmMots> board;
+    ImmediateExit gameExit(sound, *display);
+    Draw draw;
+    std::unique_ptr<BoardWindow> board;
 
     // The start screen deletes itself when the board is launched.
-    QPointer<frmChoix> choix = new frmChoix(shared, paths, *display, sound, processEnd);
-    QObject::connect(choix, &frmChoix::launchRequested, &app, [&] {
-        board = std::make_unique<frmMots>(
-            BoardServices { shared, paths, sound, pause, processEnd, loterie });
+    QPointer<StartWindow> start = new StartWindow(paths, *display, sound, gameExit);
+    QObject::connect(start, &StartWindow::launchRequested, &app, [&](Language language) {
+        board = std::make_unique<BoardWindow>(BoardServices {paths, sound, pause, gameExit, draw},
+                                              language);
+        board->open();
         board->showCentred();
     });
 
@@ -52,15 +51,16 @@ int main(int argc, char* argv[])
             board->close();
             return;
         }
-        processEnd.endProcess();
+        gameExit.exitGame();
     });
 
     // What the game does in the background (the sound module and the sound server) starts once
     // the start screen is on the screen, after its first frame has gone to the display.
-    QObject::connect(choix, &frmChoix::onScreen, &app, [&sound] { sound.start(); },
+    QObject::connect(start, &StartWindow::onScreen, &app, [&sound] { sound.start(); },
                      Qt::QueuedConnection);
 
-    choix->centreOnScreen();
-    choix->show();
+    start->open();
+    start->centreOnScreen();
+    start->show();
     return QApplication::exec();
 }

@@ -1,4 +1,4 @@
-#include "ClickableLabel.h"
+#include "board/ClickableLabel.h"
 
 #include <QMouseEvent>
 

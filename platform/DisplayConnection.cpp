@@ -1,4 +1,4 @@
-#include "DisplayConnection.h"
+#include "platform/DisplayConnection.h"
 
 #include <QtGlobal>
 #include <QString>

@@ -1,7 +1,7 @@
-#include "DisplayFactory.h"
+#include "platform/DisplayFactory.h"
 
-#include "QtScreenDisplay.h"
-#include "X11Display.h"
+#include "platform/QtScreenDisplay.h"
+#include "platform/X11Display.h"
 
 #include <QEventLoop>
 #include <QGuiApplication>

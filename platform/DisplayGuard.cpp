@@ -1,4 +1,4 @@
-#include "DisplayGuard.h"
+#include "platform/DisplayGuard.h"
 
 #include <QByteArray>
 

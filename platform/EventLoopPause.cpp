@@ -1,4 +1,4 @@
-#include "EventLoopPause.h"
+#include "platform/EventLoopPause.h"
 
 #include <QElapsedTimer>
 #include <QEventLoop>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "PackedImage.h"
+#include "platform/PackedImage.h"
 
 #include <QColor>
 #include <QIcon>

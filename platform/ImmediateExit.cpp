@@ -1,7 +1,7 @@
-#include "ImmediateExit.h"
+#include "platform/ImmediateExit.h"
 
-#include "Display.h"
-#include "Sound.h"
+#include "platform/Display.h"
+#include "platform/Sound.h"
 
 #include <QGuiApplication>
 #include <QWindow>
@@ -22,7 +22,7 @@ ImmediateExit::ImmediateExit(const SoundPlayer& player, Display& display,
 {
 }
 
-void ImmediateExit::endProcess()
+void ImmediateExit::exitGame()
 {
     // The child sees the game end the moment it asks; only the chime may go on a little.
     if (qGuiApp != nullptr) {

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "ProcessEnd.h"
+#include "platform/GameExit.h"
 
 #include <chrono>
 
@@ -19,11 +19,11 @@ class SoundPlayer;
 // stdout and stderr is flushed, and a sound still playing (the goodbye chime) is given a short
 // moment to be heard. That moment is spent asleep, not in the event loop, so nothing of the
 // game runs during it; the player plays on its own thread and needs no help from this one.
-class ImmediateExit final : public ProcessEnd {
+class ImmediateExit final : public GameExit {
 public:
     ImmediateExit(const SoundPlayer& player, Display& display,
                   std::chrono::milliseconds soundGrace = std::chrono::milliseconds(600));
-    void endProcess() override;
+    void exitGame() override;
 
 private:
     const SoundPlayer& m_player;

@@ -1,4 +1,4 @@
-#include "PackedImage.h"
+#include "platform/PackedImage.h"
 
 #include <QResource>
 #include <QtEndian>

@@ -2,8 +2,8 @@
 // thread loads it (see QtSoundPlayer), so the game starts without Qt Multimedia, Qt Network and
 // the sound server's libraries, and loads them while its first window is already on the screen.
 
-#include "SoundOutput.h"
-#include "WavFile.h"
+#include "platform/SoundOutput.h"
+#include "platform/WavFile.h"
 
 #include <QAudioDevice>
 #include <QAudioFormat>

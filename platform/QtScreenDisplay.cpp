@@ -1,4 +1,4 @@
-#include "QtScreenDisplay.h"
+#include "platform/QtScreenDisplay.h"
 
 #include <QGuiApplication>
 #include <QScreen>

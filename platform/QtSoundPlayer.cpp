@@ -1,6 +1,6 @@
-#include "QtSoundPlayer.h"
+#include "platform/QtSoundPlayer.h"
 
-#include "SoundOutput.h"
+#include "platform/SoundOutput.h"
 
 #include <QPluginLoader>
 

@@ -24,6 +24,11 @@ inline constexpr double kTwipsPerPixel = 15.0;
     return { x, y, twipsToPixels(left + width, scale) - x, twipsToPixels(top + height, scale) - y };
 }
 
+[[nodiscard]] inline QRect twipsRect(const auto& rect, double scale = 1.0)
+{
+    return twipsRect(rect.left, rect.top, rect.width, rect.height, scale);
+}
+
 // A font size given in points becomes a pixel size at the design's 96 dots per inch, so that
 // text keeps its proportion to the twips layout whatever the screen reports as its density.
 [[nodiscard]] inline int pointsToPixels(double points, double scale = 1.0)

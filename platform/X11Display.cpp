@@ -1,6 +1,6 @@
-#include "X11Display.h"
+#include "platform/X11Display.h"
 
-#include "QtScreenDisplay.h"
+#include "platform/QtScreenDisplay.h"
 
 #include "randr/IgnoredXErrors.h"
 

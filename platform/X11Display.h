@@ -1,7 +1,7 @@
 #pragma once
 
-#include "Display.h"
-#include "DisplayGuard.h"
+#include "platform/Display.h"
+#include "platform/DisplayGuard.h"
 
 #include "randr/RandrScreen.h"
 

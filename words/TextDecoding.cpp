@@ -1,4 +1,4 @@
-#include "TextDecoding.h"
+#include "words/TextDecoding.h"
 
 #include <QStringDecoder>
 

@@ -1,6 +1,6 @@
-#include "WordList.h"
+#include "words/WordList.h"
 
-#include "TextDecoding.h"
+#include "words/TextDecoding.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -74,7 +74,7 @@ struct LineSpan {
 
 ListStatus parse(QByteArrayView bytes, Ending ending, WordTable& table)
 {
-    table.NbMots = 0;
+    table.count = 0;
 
     bool utf8 = false;
     if (bytes.startsWith(kUtf8Bom)) {
@@ -119,13 +119,13 @@ ListStatus parse(QByteArrayView bytes, Ending ending, WordTable& table)
 
     // Entries that survive the resize keep what they held, as in a table grown line by line;
     // the lines then overwrite entries 1..n.
-    table.TabMots.resize(std::ssize(lines) + 1);
+    table.entries.resize(std::ssize(lines) + 1);
     for (qsizetype i = 0; i < std::ssize(lines); ++i) {
         const LineSpan line = lines[static_cast<std::size_t>(i)];
         const QByteArrayView text = bytes.sliced(line.begin, line.end - line.begin);
-        table.TabMots[i + 1] = utf8 ? decodeUtf8(text) : decodeWindows1252(text);
+        table.entries[i + 1] = utf8 ? decodeUtf8(text) : decodeWindows1252(text);
     }
-    table.NbMots = static_cast<qint16>(lines.size());
+    table.count = static_cast<qint16>(lines.size());
     return status;
 }
 
@@ -138,7 +138,7 @@ ListStatus parseWordList(QByteArrayView bytes, WordTable& table)
 
 ListStatus readWordList(const QString& path, WordTable& table)
 {
-    table.NbMots = 0;
+    table.count = 0;
     const QFileInfo info(path);
     if (!info.exists())
         return ListStatus::Missing;

@@ -13,13 +13,13 @@ enum class ListStatus {
              // reading stopped silently and what was read until then is kept
 };
 
-// The word table as the board keeps it: TabMots holds the entries 0..NbMots, entry 0 empty and
-// entry k the k-th line of the file. When no line is read TabMots is left as it was. Reading
+// The word table as the board keeps it: entries holds the entries 0..count, entry 0 empty and
+// entry k the k-th line of the file. When no line is read entries is left as it was. Reading
 // resizes the table to 0..n keeping what the remaining entries held, then writes the lines into
 // 1..n: entry 0 is empty because the board's table starts empty.
 struct WordTable {
-    QList<QString> TabMots;
-    qint16 NbMots = 0;
+    QList<QString> entries;
+    qint16 count = 0;
 };
 
 // Reads the list file at `path` into `table`.
@@ -30,7 +30,7 @@ struct WordTable {
 // with a UTF-8 byte-order mark (which is not part of the first line) or its lines that are taken
 // are valid UTF-8 with at least one multi-byte sequence.
 //
-// NbMots is set to 0 first, whatever happens. Missing when the path names nothing (a dangling
+// count is set to 0 first, whatever happens. Missing when the path names nothing (a dangling
 // link included); Stopped when the file cannot be opened (nothing read), when a read fails (the
 // lines before are kept and the line being read counts as an empty entry) or at the cap.
 ListStatus readWordList(const QString& path, WordTable& table);

@@ -18,15 +18,16 @@
 #include <algorithm>
 #include <cstdint>
 #include <memory>
+#include <optional>
 
 using namespace Qt::StringLiterals;
 
 namespace {
 
-using trouvimo::BoardModel;
+using trouvimo::Board;
 using trouvimo::Control;
 
-constexpr int kLongListWords = BoardModel::kMaxWords;
+constexpr int kLongListWords = Board::kMaxWords;
 constexpr int kRoundListWords = 1000;
 constexpr float kTileStep = 500.0F;
 // A picture of the viewer's design size, in twips.
@@ -84,7 +85,7 @@ QByteArray roundList()
     WordMaker maker(11);
     QByteArray bytes = "hippopotamus\r\n";
     for (int i = 1; i < kRoundListWords; ++i) {
-        bytes.append(maker.word(BoardModel::kMaxLetters));
+        bytes.append(maker.word(Board::kMaxLetters));
         bytes.append("\r\n");
     }
     return bytes;
@@ -128,19 +129,26 @@ AppDirectory& appDirectory()
 
 // A board on faked services over the benchmark's application directory, with the game's real
 // draw (its generator and clock) rather than a scripted one.
-struct Board {
-    explicit Board(bool francais)
+struct BenchBoard {
+    explicit BenchBoard(bool francais)
+        : language(francais ? trouvimo::Language::French : trouvimo::Language::English)
     {
-        shared.Francais = francais;
         picture.sizes[kPictureWord + u".gif"_s] = kPictureSize;
         model = create();
     }
 
-    [[nodiscard]] std::unique_ptr<BoardModel> create()
+    [[nodiscard]] std::unique_ptr<Board> create()
     {
-        return std::make_unique<BoardModel>(
-            trouvimo::BoardServices { shared, paths, sound, pause, processEnd, loterie },
-            picture, messages);
+        return std::make_unique<Board>(trouvimo::BoardServices {paths, sound, pause, gameExit, draw}, language);
+    }
+
+    // The slide timer's tick as the window runs it, the solved word's picture loaded.
+    void slideTick(Board& board)
+    {
+        if (const auto solved = board.slideTick()) {
+            const auto size = solved->pictureFile ? picture.load(*solved->pictureFile) : std::nullopt;
+            board.showPicture(size);
+        }
     }
 
     // The doubles record every call; a long run must not grow them without end.
@@ -151,15 +159,14 @@ struct Board {
         pause.durations.clear();
     }
 
-    trouvimo::SharedValues shared;
-    trouvimo::DataPaths paths { appDirectory().path() };
+    trouvimo::Language language;
+    trouvimo::DataPaths paths {appDirectory().path()};
     trouvimo::FakeSoundPlayer sound;
     trouvimo::FakePause pause;
-    trouvimo::FakeProcessEnd processEnd;
+    trouvimo::FakeGameExit gameExit;
     trouvimo::FakePicture picture;
-    trouvimo::FakeMessageBox messages;
-    trouvimo::Loterie loterie;
-    std::unique_ptr<BoardModel> model;
+    trouvimo::Draw draw;
+    std::unique_ptr<Board> model;
 };
 
 bool skipIfNoDirectory(benchmark::State& state)
@@ -171,14 +178,14 @@ bool skipIfNoDirectory(benchmark::State& state)
 }
 
 // An English board opened on the twelve-letter list, in the round of the word with a picture.
-std::unique_ptr<Board> boardInPictureRound(benchmark::State& state)
+std::unique_ptr<BenchBoard> boardInPictureRound(benchmark::State& state)
 {
-    auto board = std::make_unique<Board>(false);
-    BoardModel& model = *board->model;
-    model.Form_Load();
-    while (model.cmdJouer0Enabled && model.MotCourant != kPictureWord)
-        model.cmdJouer_Click(0);
-    if (model.MotCourant != kPictureWord || model.Label1.size() != BoardModel::kMaxLetters) {
+    auto board = std::make_unique<BenchBoard>(false);
+    Board& model = *board->model;
+    model.open();
+    while (model.playEnabled() && model.currentWord() != kPictureWord)
+        model.playNextWord();
+    if (model.currentWord() != kPictureWord || model.tiles().size() != Board::kMaxLetters) {
         state.SkipWithError("the round of the pictured word never came");
         return nullptr;
     }
@@ -186,32 +193,37 @@ std::unique_ptr<Board> boardInPictureRound(benchmark::State& state)
     return board;
 }
 
-// The tile showing the last letter of the word, to be placed by the next tick of Timer2 after
-// the eleven other letters, given in `slotLetters`.
-int prepareLastPlacement(BoardModel& model, const QString& slotLetters)
+// The index of the visible tile showing `letter`, or -1.
+int tileShowing(const Board& model, QChar letter)
 {
-    for (int i = 0; i < slotLetters.size(); ++i) {
-        model.Label3[i].Caption = slotLetters[i];
-        model.Label3[i].Visible = true;
-    }
-    const QString last = model.MotCourant.right(1);
-    for (std::size_t m = 0; m < model.Label1.size(); ++m) {
-        if (model.Label1[m].Caption == last)
+    for (std::size_t m = 0; m < model.tiles().size(); ++m) {
+        if (model.tiles()[m].visible && model.tiles()[m].caption == QString(letter))
             return static_cast<int>(m);
     }
     return -1;
 }
 
-// Rewinds the placement made by the previous iteration: eleven letters in, the chosen tile one
-// step short of the frame and visible again, Timer2 running.
-void rewindLastPlacement(BoardModel& model, int tile)
+// Places the tiles showing `letters` in that order, through the handlers, then sets the tile
+// showing `last` travelling until one tick of the slide timer is left before it is placed.
+// False if a letter has no tile.
+bool prepareLastPlacement(BenchBoard& board, const QString& letters, QChar last)
 {
-    Control& chosen = model.Label1[static_cast<std::size_t>(tile)];
-    chosen.Left = model.Shape1.Left - kTileStep;
-    chosen.Visible = true;
-    model.TuileChoisie = static_cast<qint16>(tile);
-    model.NbPlacees = BoardModel::kMaxLetters - 1;
-    model.Timer2.Enabled = true;
+    Board& model = *board.model;
+    for (const QChar letter : letters) {
+        const int tile = tileShowing(model, letter);
+        if (tile < 0)
+            return false;
+        model.tileClicked(tile);
+        while (model.slideTimer().running)
+            board.slideTick(model);
+    }
+    const int tile = tileShowing(model, last);
+    if (tile < 0)
+        return false;
+    model.tileClicked(tile);
+    while (model.tiles()[static_cast<std::size_t>(tile)].left + kTileStep < model.slotFrame().left)
+        board.slideTick(model);
+    return model.slideTimer().running;
 }
 
 // --- the board's handlers --------------------------------------------------------------------
@@ -221,7 +233,7 @@ void opening(benchmark::State& state)
     if (skipIfNoDirectory(state))
         return;
     state.SetLabel("budget < 100 ms");
-    Board board(true);
+    BenchBoard board(true);
     for (auto _ : state) {
         state.PauseTiming();
         board.model.reset();
@@ -229,9 +241,9 @@ void opening(benchmark::State& state)
         board.forgetCalls();
         state.ResumeTiming();
 
-        board.model->Form_Load();
+        board.model->open();
     }
-    if (board.model->NbMots != kLongListWords || board.model->unloaded())
+    if (board.model->playableCount() != kLongListWords || board.model->closed())
         state.SkipWithError("the board did not open on the whole list");
 }
 BENCHMARK(opening)->Unit(benchmark::kMillisecond);
@@ -241,22 +253,25 @@ void roundStart(benchmark::State& state)
     if (skipIfNoDirectory(state))
         return;
     state.SetLabel("budget < 5 ms");
-    Board board(false);
-    BoardModel& model = *board.model;
-    model.Form_Load();
+    BenchBoard board(false);
+    board.model->open();
     for (auto _ : state) {
         // After the last word the press would only show the end message: the game starts over.
-        if (model.Manche == model.NbMots)
-            model.Manche = 0;
-        model.cmdJouer_Click(0);
+        if (!board.model->playEnabled()) {
+            state.PauseTiming();
+            board.model = board.create();
+            board.model->open();
+            state.ResumeTiming();
+        }
+        board.model->playNextWord();
         board.forgetCalls();
     }
-    if (model.Label1.size() != BoardModel::kMaxLetters || !model.Label1.back().Visible)
-        state.SkipWithError("the round did not lay out twelve tiles");
+    if (board.model->tiles().size() < 2)
+        state.SkipWithError("the round did not lay out its tiles");
 }
 BENCHMARK(roundStart)->Unit(benchmark::kMicrosecond);
 
-// One tick of each movement timer, the tile still far from the frame.
+// One tick of each movement timer, the tile just set off.
 void moveStep(benchmark::State& state)
 {
     if (skipIfNoDirectory(state))
@@ -265,24 +280,25 @@ void moveStep(benchmark::State& state)
     const auto board = boardInPictureRound(state);
     if (!board)
         return;
-    BoardModel& model = *board->model;
-    model.Label1_Click(0);
-    Control& tile = model.Label1[0];
+    board->model->tileClicked(0);
+    const Board setOff = *board->model;
+    std::optional<Board> model;
     for (auto _ : state) {
-        tile.Left = model.GaucheTuile0;
-        tile.Top = model.HautTuile0;
-        model.Timer1.Enabled = true;
-        model.Timer2.Enabled = true;
-        model.Timer1_Timer();
-        model.Timer2_Timer();
+        state.PauseTiming();
+        model.emplace(setOff);
+        state.ResumeTiming();
+        model->dropTick();
+        board->slideTick(*model);
     }
-    if (tile.Left != model.GaucheTuile0 + kTileStep || model.NbPlacees != 0 || !model.Timer2.Enabled)
+    if (!model || model->tiles()[0].left != model->firstTileLeft() + kTileStep || model->placedCount() != 0
+        || !model->slideTimer().running)
         state.SkipWithError("the tick did not just move the tile");
 }
 BENCHMARK(moveStep)->Unit(benchmark::kMicrosecond);
 
-// The twelfth letter is placed and the answer, in the wrong order, is checked.
-void placingTickWrongWord(benchmark::State& state)
+// The twelfth letter is placed and the answer is checked: in the wrong order, or solved, when
+// the picture is looked up, loaded and centred, and the fanfare is played.
+void placingTick(benchmark::State& state, bool solved)
 {
     if (skipIfNoDirectory(state))
         return;
@@ -290,52 +306,32 @@ void placingTickWrongWord(benchmark::State& state)
     const auto board = boardInPictureRound(state);
     if (!board)
         return;
-    BoardModel& model = *board->model;
-    QString wrong = model.MotCourant.left(BoardModel::kMaxLetters - 1);
-    std::reverse(wrong.begin(), wrong.end());
-    const int tile = prepareLastPlacement(model, wrong);
-    if (tile < 0) {
-        state.SkipWithError("no tile shows the last letter");
+    const QString word = board->model->currentWord();
+    QString first = word.left(Board::kMaxLetters - 1);
+    if (!solved)
+        std::reverse(first.begin(), first.end());
+    if (!prepareLastPlacement(*board, first, word.back())) {
+        state.SkipWithError("the last placement could not be prepared");
         return;
     }
+    const Board beforeLastTick = *board->model;
+    std::optional<Board> model;
     for (auto _ : state) {
-        rewindLastPlacement(model, tile);
-        model.Timer2_Timer();
-    }
-    if (model.NbPlacees != BoardModel::kMaxLetters || model.GifPic.Visible || !board->picture.loaded.isEmpty())
-        state.SkipWithError("the wrong word was not placed, or was taken as right");
-}
-BENCHMARK(placingTickWrongWord)->Unit(benchmark::kMicrosecond);
-
-// The twelfth letter completes the word: the picture is looked up, loaded and centred, and the
-// fanfare is played.
-void placingTickSolved(benchmark::State& state)
-{
-    if (skipIfNoDirectory(state))
-        return;
-    state.SetLabel("budget < 0.2 ms");
-    const auto board = boardInPictureRound(state);
-    if (!board)
-        return;
-    BoardModel& model = *board->model;
-    const int tile = prepareLastPlacement(model, model.MotCourant.left(BoardModel::kMaxLetters - 1));
-    if (tile < 0) {
-        state.SkipWithError("no tile shows the last letter");
-        return;
-    }
-    for (auto _ : state) {
+        state.PauseTiming();
         board->forgetCalls();
-        rewindLastPlacement(model, tile);
-        model.GifPic.Visible = false;
-        model.Timer2_Timer();
+        model.emplace(beforeLastTick);
+        state.ResumeTiming();
+        board->slideTick(*model);
     }
-    if (!model.GifPic.Visible || board->picture.loaded.size() != 1
-        || !board->sound.played.value(0).endsWith(u"Tada.wav"_s))
-        state.SkipWithError("the solved word did not show its picture and play its sound");
+    const bool showsPicture = model && model->picture().visible && board->picture.loaded.size() == 1
+        && board->sound.played.value(0).endsWith(u"Tada.wav"_s);
+    if (!model || model->placedCount() != Board::kMaxLetters || showsPicture != solved)
+        state.SkipWithError("the last letter was not placed, or the answer judged wrongly");
 }
-BENCHMARK(placingTickSolved)->Unit(benchmark::kMicrosecond);
+BENCHMARK_CAPTURE(placingTick, wrongWord, false)->Unit(benchmark::kMicrosecond);
+BENCHMARK_CAPTURE(placingTick, solved, true)->Unit(benchmark::kMicrosecond);
 
-// A click on a slot and the tick of Timer2 that rebuilds the row of twelve tiles.
+// A click on a slot and the tick of the slide timer that rebuilds the row of twelve tiles.
 void resetStep(benchmark::State& state)
 {
     if (skipIfNoDirectory(state))
@@ -344,16 +340,24 @@ void resetStep(benchmark::State& state)
     const auto board = boardInPictureRound(state);
     if (!board)
         return;
-    BoardModel& model = *board->model;
+    // One letter in its slot, so that a slot shows and can be clicked.
+    if (!prepareLastPlacement(*board, {}, board->model->currentWord().front())) {
+        state.SkipWithError("no tile could be placed");
+        return;
+    }
+    board->slideTick(*board->model);
+    const Board oneLetterIn = *board->model;
+    std::optional<Board> model;
     for (auto _ : state) {
-        // The reset hides the slots, and only a shown slot can be clicked.
-        model.Label3[0].Visible = true;
-        model.Label3_Click(0);
-        model.Timer2_Timer();
+        state.PauseTiming();
+        model.emplace(oneLetterIn);
+        state.ResumeTiming();
+        model->slotClicked(0);
+        board->slideTick(*model);
         board->forgetCalls();
     }
-    if (model.Effacement || model.Timer2.Enabled || model.Label1.size() != BoardModel::kMaxLetters
-        || !model.Label1.back().Visible)
+    if (!model || model->resetting() || model->slideTimer().running || model->tiles().size() != Board::kMaxLetters
+        || !model->tiles().back().visible)
         state.SkipWithError("the reset did not rebuild the row");
 }
 BENCHMARK(resetStep)->Unit(benchmark::kMicrosecond);
@@ -366,7 +370,7 @@ const QList<QString>& longListWords()
         trouvimo::WordTable table;
         if (appDirectory().ready())
             trouvimo::readWordList(appDirectory().listPath(), table);
-        return table.TabMots.mid(1);
+        return table.entries.mid(1);
     }();
     return words;
 }

@@ -1,8 +1,8 @@
 // The word data's three hot paths at the sizes the game allows: the longest list it reads, the
 // word order of the most words it plays, and the letter order of a full row of tiles.
 
-#include "Loterie.h"
-#include "WordList.h"
+#include "words/Draw.h"
+#include "words/WordList.h"
 
 #include <QByteArray>
 #include <QFile>
@@ -44,7 +44,7 @@ void readLongList(benchmark::State& state)
         trouvimo::WordTable table;
         const trouvimo::ListStatus status = trouvimo::readWordList(path, table);
         benchmark::DoNotOptimize(status);
-        if (table.NbMots != 32767)
+        if (table.count != 32767)
             state.SkipWithError("the list was not read whole");
     }
     state.SetBytesProcessed(state.iterations() * bytes.size());
@@ -53,20 +53,20 @@ BENCHMARK(readLongList)->Unit(benchmark::kMillisecond);
 
 void drawWordOrder(benchmark::State& state)
 {
-    trouvimo::Loterie loterie; // the real generator on the real clock, as the board uses it
+    trouvimo::Draw draw; // the real generator on the real clock, as the board uses it
     for (auto _ : state) {
-        loterie.tirerOrdreMots(32766);
-        benchmark::DoNotOptimize(loterie.OrdreMots.data());
+        draw.drawWordOrder(32766);
+        benchmark::DoNotOptimize(draw.wordOrder.data());
     }
 }
 BENCHMARK(drawWordOrder)->Unit(benchmark::kMillisecond);
 
 void drawLetterOrder(benchmark::State& state)
 {
-    trouvimo::Loterie loterie;
+    trouvimo::Draw draw;
     for (auto _ : state) {
-        loterie.tirerOrdreLettres(12);
-        benchmark::DoNotOptimize(loterie.OrdreLettres.data());
+        draw.drawLetterOrder(12);
+        benchmark::DoNotOptimize(draw.letterOrder.data());
     }
 }
 BENCHMARK(drawLetterOrder)->Unit(benchmark::kMicrosecond);

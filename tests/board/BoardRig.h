@@ -1,12 +1,11 @@
 #pragma once
 
-#include "BoardModel.h"
-#include "DataPaths.h"
+#include "board/Board.h"
+#include "platform/DataPaths.h"
 #include "FakePause.h"
-#include "FakeProcessEnd.h"
+#include "FakeGameExit.h"
 #include "FakeSoundPlayer.h"
-#include "Loterie.h"
-#include "SharedValues.h"
+#include "words/Draw.h"
 
 #include <QDir>
 #include <QFile>
@@ -35,10 +34,11 @@ public:
     std::deque<float> values;
 };
 
-// Pictures known by file name, with their sizes in twips; any other file does not load.
-class FakePicture final : public PictureSource {
+// The picture widget as the window uses it: pictures known by file name, with their sizes in
+// twips; any other file does not load.
+class FakePicture {
 public:
-    std::optional<QSizeF> load(const QString& file) override
+    std::optional<QSizeF> load(const QString& file)
     {
         loaded.append(file);
         const auto found = sizes.find(QFileInfo(file).fileName());
@@ -46,48 +46,47 @@ public:
             return std::nullopt;
         return found->second;
     }
-    void clear() override { ++clears; }
+    void clear() { ++clears; }
 
     std::map<QString, QSizeF> sizes;
     QStringList loaded;
     int clears = 0;
 };
 
-class FakeMessageBox final : public MessageBox {
-public:
-    void showMessage(const QString& title, const QString& text) override
-    {
-        titles.append(title);
-        texts.append(text);
-    }
-    QStringList titles;
-    QStringList texts;
-};
-
 // A board with every service faked, over an application directory of its own.
 struct BoardRig {
     QTemporaryDir directory;
-    SharedValues shared;
+    Language language;
     std::unique_ptr<DataPaths> paths;
     FakeSoundPlayer sound;
     FakePause pause;
-    FakeProcessEnd processEnd;
+    FakeGameExit gameExit;
     FakePicture picture;
-    FakeMessageBox messages;
     ScriptedRandom* random = nullptr;
-    std::unique_ptr<Loterie> loterie;
-    std::unique_ptr<BoardModel> model;
+    std::unique_ptr<Draw> draw;
+    std::unique_ptr<Board> model;
 
     explicit BoardRig(bool francais = true)
+        : language(francais ? Language::French : Language::English)
     {
-        shared.Francais = francais;
         paths = std::make_unique<DataPaths>(directory.path());
         auto source = std::make_unique<ScriptedRandom>();
         random = source.get();
-        loterie = std::make_unique<Loterie>(std::move(source), [] { return 0.0; });
-        model = std::make_unique<BoardModel>(
-            BoardServices { shared, *paths, sound, pause, processEnd, *loterie }, picture,
-            messages);
+        draw = std::make_unique<Draw>(std::move(source), [] { return 0.0; });
+        model = std::make_unique<Board>(BoardServices {*paths, sound, pause, gameExit, *draw}, language);
+    }
+
+    // The slide timer's tick as the window runs it: a solved word's picture is loaded and its
+    // size handed back to the board.
+    void slideTick()
+    {
+        const std::optional<SolvedWord> solved = model->slideTick();
+        if (!solved)
+            return;
+        const std::optional<QSizeF> size = solved->pictureFile ? picture.load(*solved->pictureFile) : std::nullopt;
+        if (!size)
+            picture.clear();
+        model->showPicture(size);
     }
 
     // Writes a word list the way the stored lists are written: Windows-1252, CR LF.
@@ -100,27 +99,26 @@ struct BoardRig {
     }
     void writeList(const QStringList& lines) const
     {
-        writeList(shared.Francais ? QStringLiteral("ListeMots.txt")
-                                  : QStringLiteral("ListeMotsAnglais.txt"), lines);
+        writeList(languageData(language).listName, lines);
     }
 
     // Opens the board on a list and starts its first round.
     void open(const QStringList& lines)
     {
         writeList(lines);
-        model->Form_Load();
+        QCOMPARE(model->open(), OpenOutcome::Ready);
     }
-    void play() { model->cmdJouer_Click(0); }
+    void play() { model->playNextWord(); }
 
-    // Ticks both movement timers, Timer1 first, until the chosen tile is placed or stops.
+    // Ticks both movement timers, dropTimer first, until the chosen tile is placed or stops.
     int placeTile(int index)
     {
-        model->Label1_Click(index);
+        model->tileClicked(index);
         int ticks = 0;
-        while (model->Timer2.Enabled && ticks < 100) {
-            if (model->Timer1.Enabled)
-                model->Timer1_Timer();
-            model->Timer2_Timer();
+        while (model->slideTimer().running && ticks < 100) {
+            if (model->dropTimer().running)
+                model->dropTick();
+            slideTick();
             ++ticks;
         }
         return ticks;
@@ -131,9 +129,9 @@ struct BoardRig {
     {
         for (const QChar letter : word) {
             int found = -1;
-            for (std::size_t m = 0; m < model->Label1.size(); ++m) {
-                const Control& tile = model->Label1[m];
-                if (tile.Visible && tile.Caption == QString(letter)) {
+            for (std::size_t m = 0; m < model->tiles().size(); ++m) {
+                const Control& tile = model->tiles()[m];
+                if (tile.visible && tile.caption == QString(letter)) {
                     found = static_cast<int>(m);
                     break;
                 }
@@ -146,16 +144,16 @@ struct BoardRig {
     [[nodiscard]] QString slotText() const
     {
         QString text;
-        for (const Control& slot : model->Label3)
-            text += slot.Caption.isEmpty() ? QStringLiteral("_") : slot.Caption;
+        for (const Control& slot : model->answerSlots())
+            text += slot.caption.isEmpty() ? QStringLiteral("_") : slot.caption;
         return text;
     }
 
     [[nodiscard]] QString tileText() const
     {
         QString text;
-        for (const Control& tile : model->Label1)
-            text += tile.Caption;
+        for (const Control& tile : model->tiles())
+            text += tile.caption;
         return text;
     }
 

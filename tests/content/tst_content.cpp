@@ -1,5 +1,5 @@
-#include "TextDecoding.h"
-#include "WordList.h"
+#include "words/TextDecoding.h"
+#include "words/WordList.h"
 
 #include <QDir>
 #include <QFile>
@@ -47,14 +47,14 @@ QByteArray readAll(const QString& path)
     return file.readAll();
 }
 
-// The words of a list as the board will hold them (entries 1..NbMots).
+// The words of a list as the board will hold them (entries 1..count).
 QStringList wordsOf(const QString& listFile)
 {
     WordTable table;
     if (readWordList(dataPath(listFile), table) != ListStatus::Read) {
         return {};
     }
-    return table.TabMots.mid(1, table.NbMots);
+    return table.entries.mid(1, table.count);
 }
 
 // What a WAV file says about itself, read straight from its RIFF chunks.

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "Pause.h"
+#include "platform/Pause.h"
 
 namespace trouvimo {
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "Display.h"
+#include "platform/Display.h"
 
 #include <QSize>
 

@@ -1,7 +1,7 @@
 // Feeds arbitrary bytes to the word-list parser and checks its result against a plain byte-level
 // reading of the line rules, and against Qt's own UTF-8 decoder for the choice of encoding.
 
-#include "WordList.h"
+#include "words/WordList.h"
 
 #include <QStringDecoder>
 
@@ -113,19 +113,19 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     check(status != trouvimo::ListStatus::Missing, "bytes in memory are never missing");
     check((status == trouvimo::ListStatus::Stopped) == (lineCount > kMaxLines),
         "stopped exactly when a 32768th line exists");
-    check(table.NbMots == expected, "one entry per line, at most 32767");
+    check(table.count == expected, "one entry per line, at most 32767");
     if (expected == 0) {
-        check(table.TabMots.size() == 2 && table.TabMots[0] == keptEntry,
+        check(table.entries.size() == 2 && table.entries[0] == keptEntry,
             "no line leaves the table as it was");
         return 0;
     }
-    check(table.TabMots.size() == expected + 1, "entries 0..NbMots");
-    check(table.TabMots[0] == keptEntry, "entry 0 keeps what it held");
+    check(table.entries.size() == expected + 1, "entries 0..count");
+    check(table.entries[0] == keptEntry, "entry 0 keeps what it held");
 
     const QByteArrayView taken = body.first(split.takenEnd);
     const bool utf8 = marked || (hasHighByte(taken) && validUtf8(taken));
     for (qsizetype i = 0; i < expected; ++i) {
-        const QString& entry = table.TabMots[i + 1];
+        const QString& entry = table.entries[i + 1];
         const QByteArrayView line = split.lines[static_cast<std::size_t>(i)];
         check(!entry.contains(QChar(u'\r')), "no entry holds a CR");
         if (!hasHighByte(line))

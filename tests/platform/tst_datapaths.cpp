@@ -1,8 +1,4 @@
-#include "DataPaths.h"
-#include "JouerSon.h"
-#include "SharedValues.h"
-
-#include "FakeSoundPlayer.h"
+#include "platform/DataPaths.h"
 
 #include <QDir>
 #include <QFile>
@@ -24,7 +20,6 @@ private slots:
     void refuses_data();
     void refuses();
     void exactSpellingWinsOverOtherCases();
-    void jouerSonPlaysTheFileOnDisk();
 
 private:
     void createFile(const QString& relative);
@@ -134,22 +129,6 @@ void DataPathsTest::exactSpellingWinsOverOtherCases()
     QCOMPARE(paths.resolve(paths.join(u"\\twins\\SAME.TXT")), disk(u"Twins/SAME.TXT"_s));
     // No exact spelling: the choice is the first name in order, whatever the disk lists first.
     QCOMPARE(paths.resolve(paths.join(u"\\twins\\sAmE.txt")), disk(u"Twins/SAME.TXT"_s));
-}
-
-void DataPathsTest::jouerSonPlaysTheFileOnDisk()
-{
-    const DataPaths paths(m_root.path());
-    SharedValues values;
-    FakeSoundPlayer player;
-
-    values.CheminSon = paths.join(u"\\sons\\Logoff.wav");
-    JouerSon(values, paths, player);
-    values.CheminSon = paths.join(u"\\Sons\\..\\..\\Logoff.wav");
-    JouerSon(values, paths, player);
-    values.CheminSon = paths.join(u"\\Sons\\Absent.wav");
-    JouerSon(values, paths, player);
-
-    QCOMPARE(player.played, QStringList({disk(u"Sons/Logoff.wav"_s), disk(u"Sons/Absent.wav"_s)}));
 }
 
 QTEST_GUILESS_MAIN(DataPathsTest)

@@ -1,6 +1,6 @@
-#include "DisplayFactory.h"
-#include "QtScreenDisplay.h"
-#include "X11Display.h"
+#include "platform/DisplayFactory.h"
+#include "platform/QtScreenDisplay.h"
+#include "platform/X11Display.h"
 
 #include <QGuiApplication>
 #include <QScreen>

@@ -1,7 +1,7 @@
-#include "ImmediateExit.h"
+#include "platform/ImmediateExit.h"
 
-#include "Display.h"
-#include "DisplayConnection.h"
+#include "platform/Display.h"
+#include "platform/DisplayConnection.h"
 
 #include "FakeSoundPlayer.h"
 
@@ -77,7 +77,7 @@ ChildOutcome endChildProcess(bool soundPlaying, std::chrono::milliseconds grace)
         FakeSoundPlayer player;
         player.playing = soundPlaying;
         ReportingDisplay display;
-        ImmediateExit(player, display, grace).endProcess();
+        ImmediateExit(player, display, grace).exitGame();
     });
 }
 

@@ -1,5 +1,5 @@
-#include "EventLoopPause.h"
-#include "SystemClock.h"
+#include "platform/EventLoopPause.h"
+#include "platform/SystemClock.h"
 
 #include "FakeClock.h"
 

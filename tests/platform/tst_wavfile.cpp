@@ -1,4 +1,4 @@
-#include "WavFile.h"
+#include "platform/WavFile.h"
 
 #include "WavBuilder.h"
 

@@ -1,5 +1,5 @@
-#include "DisplayFactory.h"
-#include "X11Display.h"
+#include "platform/DisplayFactory.h"
+#include "platform/X11Display.h"
 
 #include <QCoreApplication>
 #include <QEvent>

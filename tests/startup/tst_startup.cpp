@@ -1,10 +1,9 @@
-#include "DataPaths.h"
+#include "platform/DataPaths.h"
 #include "FakeDisplay.h"
-#include "FakeProcessEnd.h"
+#include "FakeGameExit.h"
 #include "FakeSoundPlayer.h"
-#include "SharedValues.h"
-#include "Twips.h"
-#include "frmChoix.h"
+#include "platform/Twips.h"
+#include "startup/StartWindow.h"
 
 #include <QLabel>
 #include <QSignalSpy>
@@ -19,21 +18,22 @@ namespace {
 
 struct StartRig {
     QTemporaryDir directory;
-    SharedValues shared;
     DataPaths paths { directory.path() };
     FakeDisplay display;
     FakeSoundPlayer sound;
-    FakeProcessEnd processEnd;
+    FakeGameExit gameExit;
 
     explicit StartRig(QSize monitor)
         : display(monitor)
     {
-        shared.Francais = false;
     }
 
-    std::unique_ptr<frmChoix> open()
+    std::unique_ptr<StartWindow> open()
     {
-        return std::make_unique<frmChoix>(shared, paths, display, sound, processEnd);
+        auto window = std::make_unique<StartWindow>(paths, display, sound, gameExit);
+        window->chooseEnglish();
+        window->open();
+        return window;
     }
 };
 
@@ -87,7 +87,7 @@ void TestStartup::measuresAndSwitches()
     QCOMPARE(window->measuredSize(), monitor);
     QCOMPARE(window->switchedDisplay(), switched);
     QCOMPARE(rig.display.switches, switched ? std::vector<QSize> {QSize(800, 600)} : std::vector<QSize> {});
-    QVERIFY(rig.shared.Francais);
+    QCOMPARE(window->language(), Language::French);
 }
 
 void TestStartup::greetsAfterTheSwitch()
@@ -96,7 +96,6 @@ void TestStartup::greetsAfterTheSwitch()
     const auto window = rig.open();
     QCOMPARE(rig.sound.played.size(), 1);
     QVERIFY(rig.sound.played.front().endsWith(u"/sons/Logoff.wav"_s));
-    QCOMPARE(rig.shared.CheminSon, rig.paths.applicationDirectory() + u"\\sons\\Logoff.wav"_s);
 }
 
 void TestStartup::controlsMatchTheDesign()
@@ -143,26 +142,28 @@ void TestStartup::flagsChooseTheLanguage()
     QToolButton* english = buttonNamed(*window, u"English"_s);
     QVERIFY(french->isChecked() && !english->isChecked());
     QTest::mouseClick(english, Qt::LeftButton);
-    QVERIFY(!rig.shared.Francais);
+    QCOMPARE(window->language(), Language::English);
     QVERIFY(english->isChecked() && !french->isChecked());
     QTest::mouseClick(english, Qt::LeftButton);
     QVERIFY(english->isChecked());
     QTest::mouseClick(french, Qt::LeftButton);
-    QVERIFY(rig.shared.Francais);
+    QCOMPARE(window->language(), Language::French);
     QVERIFY(!english->isChecked());
 }
 
 void TestStartup::launchHandsOverToTheBoard()
 {
     StartRig rig(QSize(1024, 768));
-    QPointer<frmChoix> window = rig.open().release();
+    QPointer<StartWindow> window = rig.open().release();
     window->show();
-    QSignalSpy launched(window.data(), &frmChoix::launchRequested);
+    QSignalSpy launched(window.data(), &StartWindow::launchRequested);
+    QTest::mouseClick(buttonNamed(*window, u"English"_s), Qt::LeftButton);
     QTest::mouseClick(buttonNamed(*window, u"Lancer"_s), Qt::LeftButton);
     QCOMPARE(launched.count(), 1);
+    QCOMPARE(launched.front().front().value<Language>(), Language::English);
     QVERIFY(!window->isVisible());
     QTRY_VERIFY(window.isNull());
-    QCOMPARE(rig.processEnd.calls, 0);
+    QCOMPARE(rig.gameExit.calls, 0);
     QCOMPARE(rig.display.restores, 0);
 }
 
@@ -177,20 +178,16 @@ void TestStartup::waysOutEndTheGame()
 {
     QFETCH(bool, byWindowManager);
     StartRig rig(QSize(1024, 768));
-    QPointer<frmChoix> window = rig.open().release();
+    QPointer<StartWindow> window = rig.open().release();
     window->show();
-    QSignalSpy launched(window.data(), &frmChoix::launchRequested);
+    QSignalSpy launched(window.data(), &StartWindow::launchRequested);
     if (byWindowManager)
         window->close();
     else
         QTest::mouseClick(buttonNamed(*window, u"Quitter"_s), Qt::LeftButton);
-    QCOMPARE(rig.processEnd.calls, 1);
+    QCOMPARE(rig.gameExit.calls, 1);
     QCOMPARE(launched.count(), 0);
-    if (window) {
-        window->Command1_Click(7);
-        QCOMPARE(rig.processEnd.calls, 1);
-        delete window.data();
-    }
+    delete window.data();
 }
 
 void TestStartup::accessKeys_data()
@@ -206,15 +203,15 @@ void TestStartup::accessKeys()
     QFETCH(int, key);
     QFETCH(bool, launches);
     StartRig rig(QSize(800, 600));
-    QPointer<frmChoix> window = rig.open().release();
+    QPointer<StartWindow> window = rig.open().release();
     window->show();
     QVERIFY(QTest::qWaitForWindowActive(window));
-    QSignalSpy launched(window.data(), &frmChoix::launchRequested);
+    QSignalSpy launched(window.data(), &StartWindow::launchRequested);
     QTest::keyClick(window, static_cast<Qt::Key>(key), Qt::AltModifier);
     // An access key presses the button as a click would, releasing it a moment later.
-    QTRY_COMPARE(launched.count() + rig.processEnd.calls, 1);
+    QTRY_COMPARE(launched.count() + rig.gameExit.calls, 1);
     QCOMPARE(launched.count(), launches ? 1 : 0);
-    QCOMPARE(rig.processEnd.calls, launches ? 0 : 1);
+    QCOMPARE(rig.gameExit.calls, launches ? 0 : 1);
     delete window.data();
 }
 

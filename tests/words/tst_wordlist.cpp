@@ -1,5 +1,5 @@
-#include "TextDecoding.h"
-#include "WordList.h"
+#include "words/TextDecoding.h"
+#include "words/WordList.h"
 
 #include <QDir>
 #include <QFile>
@@ -41,7 +41,7 @@ QByteArray numberedLines(int count, QByteArrayView lineEnd)
 
 QStringList entriesOf(const WordTable& table)
 {
-    return QStringList(table.TabMots.begin() + 1, table.TabMots.end());
+    return QStringList(table.entries.begin() + 1, table.entries.end());
 }
 
 } // namespace
@@ -111,15 +111,15 @@ private slots:
 
         WordTable parsed;
         QCOMPARE(trouvimo::parseWordList(bytes, parsed), ListStatus::Read);
-        QCOMPARE(parsed.NbMots, entries.size());
-        QCOMPARE(parsed.TabMots.size(), entries.size() + 1);
-        QCOMPARE(parsed.TabMots.first(), QString());
+        QCOMPARE(parsed.count, entries.size());
+        QCOMPARE(parsed.entries.size(), entries.size() + 1);
+        QCOMPARE(parsed.entries.first(), QString());
         QCOMPARE(entriesOf(parsed), entries);
 
         WordTable read;
         QCOMPARE(trouvimo::readWordList(writeFile(bytes), read), ListStatus::Read);
-        QCOMPARE(read.NbMots, parsed.NbMots);
-        QCOMPARE(read.TabMots, parsed.TabMots);
+        QCOMPARE(read.count, parsed.count);
+        QCOMPARE(read.entries, parsed.entries);
     }
 
     void utf8Validator_data()
@@ -171,19 +171,19 @@ private slots:
     {
         QFETCH(QByteArray, bytes);
         WordTable table{{QString(), u"old"_s, u"older"_s}, 2};
-        const QList<QString> before = table.TabMots;
+        const QList<QString> before = table.entries;
 
         QCOMPARE(trouvimo::readWordList(writeFile(bytes), table), ListStatus::Read);
-        QCOMPARE(table.NbMots, 0);
-        QCOMPARE(table.TabMots, before);
+        QCOMPARE(table.count, 0);
+        QCOMPARE(table.entries, before);
     }
 
     void tableIsResizedToTheLines()
     {
         WordTable table{{QString(), u"a"_s, u"b"_s, u"c"_s, u"d"_s}, 4};
         QCOMPARE(trouvimo::parseWordList("x\r\ny", table), ListStatus::Read);
-        QCOMPARE(table.NbMots, 2);
-        QCOMPARE(table.TabMots, (QList<QString>{QString(), u"x"_s, u"y"_s}));
+        QCOMPARE(table.count, 2);
+        QCOMPARE(table.entries, (QList<QString>{QString(), u"x"_s, u"y"_s}));
     }
 
     void lineCap_data()
@@ -214,16 +214,16 @@ private slots:
 
         WordTable parsed;
         QCOMPARE(trouvimo::parseWordList(bytes, parsed), status);
-        QCOMPARE(parsed.NbMots, 32767);
-        QCOMPARE(parsed.TabMots.size(), 32768);
-        QVERIFY(parsed.TabMots[2] == u"w2"_s);
-        QVERIFY(parsed.TabMots[32767].endsWith(u"w32767"_s));
-        QVERIFY(!parsed.TabMots[32767].contains(u'\n'));
+        QCOMPARE(parsed.count, 32767);
+        QCOMPARE(parsed.entries.size(), 32768);
+        QVERIFY(parsed.entries[2] == u"w2"_s);
+        QVERIFY(parsed.entries[32767].endsWith(u"w32767"_s));
+        QVERIFY(!parsed.entries[32767].contains(u'\n'));
 
         WordTable read;
         QCOMPARE(trouvimo::readWordList(writeFile(bytes), read), status);
-        QCOMPARE(read.NbMots, 32767);
-        QCOMPARE(read.TabMots, parsed.TabMots);
+        QCOMPARE(read.count, 32767);
+        QCOMPARE(read.entries, parsed.entries);
     }
 
     void lineEndAcrossReads_data()
@@ -263,8 +263,8 @@ private slots:
 
         WordTable table;
         QCOMPARE(trouvimo::readWordList(writeFile(bytes), table), status);
-        QCOMPARE(table.NbMots, 32767);
-        QCOMPARE(table.TabMots[32767].size(), padding);
+        QCOMPARE(table.count, 32767);
+        QCOMPARE(table.entries[32767].size(), padding);
     }
 
     void capTakesTheEncodingFromTheTakenLinesOnly()
@@ -272,7 +272,7 @@ private slots:
         const QByteArray bytes = "\xC3\xA9" + numberedLines(32767, "\r\n") + "\xE9";
         WordTable table;
         QCOMPARE(trouvimo::parseWordList(bytes, table), ListStatus::Stopped);
-        QCOMPARE(table.TabMots[1], u"éw1"_s);
+        QCOMPARE(table.entries[1], u"éw1"_s);
     }
 
     void longSingleLine()
@@ -281,9 +281,9 @@ private slots:
         bytes[5] = ' ';
         WordTable table;
         QCOMPARE(trouvimo::readWordList(writeFile(bytes + "\r\n"), table), ListStatus::Read);
-        QCOMPARE(table.NbMots, 1);
-        QCOMPARE(table.TabMots[1].size(), bytes.size());
-        QCOMPARE(table.TabMots[1], QString::fromLatin1(bytes));
+        QCOMPARE(table.count, 1);
+        QCOMPARE(table.entries[1].size(), bytes.size());
+        QCOMPARE(table.entries[1], QString::fromLatin1(bytes));
     }
 
     void missingFile_data()
@@ -303,8 +303,8 @@ private slots:
         }
         WordTable table{{QString(), u"kept"_s}, 1};
         QCOMPARE(trouvimo::readWordList(path, table), ListStatus::Missing);
-        QCOMPARE(table.NbMots, 0);
-        QCOMPARE(table.TabMots, (QList<QString>{QString(), u"kept"_s}));
+        QCOMPARE(table.count, 0);
+        QCOMPARE(table.entries, (QList<QString>{QString(), u"kept"_s}));
     }
 
     // Only a plain file is read: a pipe would wait for a writer for ever, a device never ends.
@@ -328,8 +328,8 @@ private slots:
             QVERIFY(QFile::link(u"/dev/zero"_s, path));
         WordTable table{{QString(), u"kept"_s}, 1};
         QCOMPARE(trouvimo::readWordList(path, table), ListStatus::Stopped);
-        QCOMPARE(table.NbMots, 0);
-        QCOMPARE(table.TabMots, (QList<QString>{QString(), u"kept"_s}));
+        QCOMPARE(table.count, 0);
+        QCOMPARE(table.entries, (QList<QString>{QString(), u"kept"_s}));
     }
 
     void unreadableFileIsStopped()
@@ -340,8 +340,8 @@ private slots:
         QVERIFY(QFile::setPermissions(path, QFileDevice::Permissions()));
         WordTable table;
         QCOMPARE(trouvimo::readWordList(path, table), ListStatus::Stopped);
-        QCOMPARE(table.NbMots, 0);
-        QVERIFY(table.TabMots.isEmpty());
+        QCOMPARE(table.count, 0);
+        QVERIFY(table.entries.isEmpty());
     }
 
     void readErrorCountsTheLineBeingRead()
@@ -356,8 +356,8 @@ private slots:
 
         WordTable table{{QString(), u"old"_s, u"older"_s}, 2};
         QCOMPARE(trouvimo::readWordList(path, table), ListStatus::Stopped);
-        QCOMPARE(table.NbMots, 1);
-        QCOMPARE(table.TabMots, (QList<QString>{QString(), QString()}));
+        QCOMPARE(table.count, 1);
+        QCOMPARE(table.entries, (QList<QString>{QString(), QString()}));
     }
 };
 

@@ -1,6 +1,6 @@
 // Packs a PNG picture of the window art for the build (see platform/PackedImage.h):
 //     trouvimo_pack_image PICTURE.png OUTPUT
-#include "PackedImage.h"
+#include "platform/PackedImage.h"
 
 #include <QFile>
 #include <QImageReader>

@@ -1,10 +1,11 @@
 #pragma once
 
-#include "BoardModel.h"
-
+#include <QSizeF>
+#include <QString>
 #include <QWidget>
 
 #include <memory>
+#include <optional>
 
 class QMovie;
 
@@ -12,7 +13,7 @@ namespace trouvimo {
 
 // The animated picture of a solved word. It plays a GIF scaled to its own rectangle and plays it
 // only while it is shown, so a hidden picture costs nothing.
-class GifPic : public QWidget, public PictureSource {
+class AnimatedPicture : public QWidget {
     Q_OBJECT
 
 public:
@@ -20,11 +21,14 @@ public:
     // 30000 x 30000 pixels must not take the memory of the machine.
     static constexpr int kMaxSide = 2048;
 
-    explicit GifPic(QWidget* parent = nullptr);
-    ~GifPic() override;
+    explicit AnimatedPicture(QWidget* parent = nullptr);
+    ~AnimatedPicture() override;
 
-    std::optional<QSizeF> load(const QString& file) override;
-    void clear() override;
+    // Loads the picture at `file` (already found on disk) and returns its size in twips;
+    // std::nullopt, and nothing loaded, when the file is missing, unreadable or too large.
+    std::optional<QSizeF> load(const QString& file);
+    // Forgets the current picture.
+    void clear();
 
     [[nodiscard]] bool hasPicture() const { return m_movie != nullptr; }
     [[nodiscard]] QString file() const { return m_file; }

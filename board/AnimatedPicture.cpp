@@ -1,6 +1,6 @@
-#include "GifPic.h"
+#include "board/AnimatedPicture.h"
 
-#include "Twips.h"
+#include "platform/Twips.h"
 
 #include <QFileInfo>
 #include <QImageReader>
@@ -16,16 +16,16 @@ constexpr qint64 kMaxFileBytes = 16 * 1024 * 1024;
 
 } // namespace
 
-GifPic::GifPic(QWidget* parent)
+AnimatedPicture::AnimatedPicture(QWidget* parent)
     : QWidget(parent)
 {
     setAttribute(Qt::WA_TranslucentBackground);
     setFocusPolicy(Qt::NoFocus);
 }
 
-GifPic::~GifPic() = default;
+AnimatedPicture::~AnimatedPicture() = default;
 
-std::optional<QSizeF> GifPic::load(const QString& file)
+std::optional<QSizeF> AnimatedPicture::load(const QString& file)
 {
     clear();
     const QFileInfo info(file);
@@ -54,7 +54,7 @@ std::optional<QSizeF> GifPic::load(const QString& file)
     return QSizeF(size.width() * kTwipsPerPixel, size.height() * kTwipsPerPixel);
 }
 
-void GifPic::clear()
+void AnimatedPicture::clear()
 {
     m_movie.reset();
     m_file.clear();
@@ -62,7 +62,7 @@ void GifPic::clear()
     update();
 }
 
-void GifPic::paintEvent(QPaintEvent* /*event*/)
+void AnimatedPicture::paintEvent(QPaintEvent* /*event*/)
 {
     if (!m_movie)
         return;
@@ -71,14 +71,14 @@ void GifPic::paintEvent(QPaintEvent* /*event*/)
     painter.drawImage(rect(), m_movie->currentImage());
 }
 
-void GifPic::showEvent(QShowEvent* event)
+void AnimatedPicture::showEvent(QShowEvent* event)
 {
     QWidget::showEvent(event);
     if (m_movie)
         m_movie->start();
 }
 
-void GifPic::hideEvent(QHideEvent* event)
+void AnimatedPicture::hideEvent(QHideEvent* event)
 {
     QWidget::hideEvent(event);
     if (m_movie)

@@ -1,4 +1,4 @@
-#include "Loterie.h"
+#include "words/Draw.h"
 
 #include <QTest>
 
@@ -11,7 +11,7 @@
 #include <vector>
 
 using namespace Qt::StringLiterals;
-using trouvimo::Loterie;
+using trouvimo::Draw;
 using trouvimo::MixingRandomSource;
 using trouvimo::RandomSource;
 
@@ -72,16 +72,16 @@ double tickingClock()
     return now;
 }
 
-std::unique_ptr<Loterie> scripted(std::vector<float> xs)
+std::unique_ptr<Draw> scripted(std::vector<float> xs)
 {
-    return std::make_unique<Loterie>(std::make_unique<ScriptedSource>(std::move(xs)), &fixedClock);
+    return std::make_unique<Draw>(std::make_unique<ScriptedSource>(std::move(xs)), &fixedClock);
 }
 
-QStringList poolOf(const Loterie& loterie)
+QStringList poolOf(const Draw& draw)
 {
     QStringList pool;
-    for (int i = 0; i < loterie.tailleUrne(); ++i)
-        pool.append(loterie.Urne(i));
+    for (int i = 0; i < draw.poolSize(); ++i)
+        pool.append(draw.poolEntry(i));
     return pool;
 }
 
@@ -103,42 +103,42 @@ bool isPermutation(const std::vector<qint16>& values, std::size_t from, int coun
 // Entries are kept as numbers (0 for empty text) only so that the 32766-word run stays quick.
 class ReferenceUrne {
 public:
-    qint16 NbMax = 0;
-    qint16 IndiceTire = 0;
-    std::vector<int> Urne;
+    qint16 highestIndex = 0;
+    qint16 drawnPosition = 0;
+    std::vector<int> poolEntry;
 
     void remplir(qint16 nbMax)
     {
-        NbMax = nbMax;
-        Urne.assign(static_cast<std::size_t>(std::max(0, nbMax + 1)), 0);
-        std::iota(Urne.begin(), Urne.end(), 1);
+        highestIndex = nbMax;
+        poolEntry.assign(static_cast<std::size_t>(std::max(0, nbMax + 1)), 0);
+        std::iota(poolEntry.begin(), poolEntry.end(), 1);
     }
 
     [[nodiscard]] QString text(std::size_t index) const
     {
-        return Urne[index] == 0 ? QString() : QString::number(Urne[index]);
+        return poolEntry[index] == 0 ? QString() : QString::number(poolEntry[index]);
     }
 
     void retirerTirage(qint16 k)
     {
-        const int upper = NbMax + 1 - k;
-        if (NbMax + 1 <= std::numeric_limits<qint16>::max() && upper >= 0
+        const int upper = highestIndex + 1 - k;
+        if (highestIndex + 1 <= std::numeric_limits<qint16>::max() && upper >= 0
             && upper <= std::numeric_limits<qint16>::max())
-            Urne.resize(static_cast<std::size_t>(upper) + 1, 0);
-        const int last = NbMax - k;
+            poolEntry.resize(static_cast<std::size_t>(upper) + 1, 0);
+        const int last = highestIndex - k;
         if (last < std::numeric_limits<qint16>::min() || last > std::numeric_limits<qint16>::max())
             return;
-        for (int a = IndiceTire; a <= last; ++a) {
-            if (a < 0 || a + 1 >= static_cast<int>(Urne.size()))
+        for (int a = drawnPosition; a <= last; ++a) {
+            if (a < 0 || a + 1 >= static_cast<int>(poolEntry.size()))
                 continue;
-            Urne[static_cast<std::size_t>(a)] = Urne[static_cast<std::size_t>(a) + 1];
+            poolEntry[static_cast<std::size_t>(a)] = poolEntry[static_cast<std::size_t>(a) + 1];
         }
     }
 
     [[nodiscard]] QStringList pool() const
     {
         QStringList texts;
-        for (std::size_t i = 0; i < Urne.size(); ++i)
+        for (std::size_t i = 0; i < poolEntry.size(); ++i)
             texts.append(text(i));
         return texts;
     }
@@ -160,15 +160,15 @@ std::vector<float> mixedXs(std::size_t count, unsigned seed)
 
 } // namespace
 
-class TestLoterie : public QObject {
+class TestDraw : public QObject {
     Q_OBJECT
 
 private slots:
     void letterOrderWorkedExample()
     {
-        auto loterie = scripted(xsFor({1, 0, 0}));
-        loterie->remplirUrne(3);
-        QCOMPARE(poolOf(*loterie), (QStringList{u"1"_s, u"2"_s, u"3"_s, u"4"_s}));
+        auto draw = scripted(xsFor({1, 0, 0}));
+        draw->fillPool(3);
+        QCOMPARE(poolOf(*draw), (QStringList{u"1"_s, u"2"_s, u"3"_s, u"4"_s}));
 
         const QList<QStringList> pools = {
             {u"1"_s, u"3"_s, u"4"_s, u"4"_s},
@@ -178,24 +178,24 @@ private slots:
         const QList<int> positions = {1, 0, 0};
         const QStringList drawn = {u"2"_s, u"1"_s, u"3"_s};
         for (qint16 k = 1; k <= 3; ++k) {
-            loterie->Tirage(k);
-            QCOMPARE(loterie->IndiceTire, positions[k - 1]);
-            QCOMPARE(loterie->Urne(loterie->IndiceTire), drawn[k - 1]);
-            loterie->RetirerTirage(k);
-            QCOMPARE(poolOf(*loterie), pools[k - 1]);
+            draw->drawPosition(k);
+            QCOMPARE(draw->drawnPosition, positions[k - 1]);
+            QCOMPARE(draw->poolEntry(draw->drawnPosition), drawn[k - 1]);
+            draw->removeDrawn(k);
+            QCOMPARE(poolOf(*draw), pools[k - 1]);
         }
 
         auto whole = scripted(xsFor({1, 0, 0}));
-        whole->tirerOrdreLettres(3);
-        QCOMPARE(whole->NbMax, 3);
-        QCOMPARE(whole->OrdreLettres, (std::vector<qint16>{0, 2, 1, 3}));
+        whole->drawLetterOrder(3);
+        QCOMPARE(whole->highestIndex, 3);
+        QCOMPARE(whole->letterOrder, (std::vector<qint16>{0, 2, 1, 3}));
         QCOMPARE(poolOf(*whole), pools.last());
     }
 
     void wordOrderWorkedExample()
     {
-        auto loterie = scripted(xsFor({2, 0, 1, 0}));
-        loterie->remplirUrne(3);
+        auto draw = scripted(xsFor({2, 0, 1, 0}));
+        draw->fillPool(3);
         const QList<QStringList> pools = {
             {u"1"_s, u"2"_s, u"4"_s, QString(), QString()},
             {u"2"_s, u"4"_s, QString(), QString()},
@@ -204,16 +204,16 @@ private slots:
         };
         const QStringList drawn = {u"3"_s, u"1"_s, u"4"_s, u"2"_s};
         for (qint16 k = 0; k <= 3; ++k) {
-            loterie->Tirage(k);
-            QCOMPARE(loterie->Urne(loterie->IndiceTire), drawn[k]);
-            loterie->RetirerTirage(k);
-            QCOMPARE(poolOf(*loterie), pools[k]);
+            draw->drawPosition(k);
+            QCOMPARE(draw->poolEntry(draw->drawnPosition), drawn[k]);
+            draw->removeDrawn(k);
+            QCOMPARE(poolOf(*draw), pools[k]);
         }
 
         auto whole = scripted(xsFor({2, 0, 1, 0}));
-        whole->tirerOrdreMots(4);
-        QCOMPARE(whole->NbMax, 3);
-        QCOMPARE(whole->OrdreMots, (std::vector<qint16>{3, 1, 4, 2}));
+        whole->drawWordOrder(4);
+        QCOMPARE(whole->highestIndex, 3);
+        QCOMPARE(whole->wordOrder, (std::vector<qint16>{3, 1, 4, 2}));
         QCOMPARE(poolOf(*whole), pools.last());
     }
 
@@ -244,7 +244,7 @@ private slots:
         QTest::newRow("remainder") << qint16(9) << qint16(3) << xFor(20) << qint16(6);
         QTest::newRow("m = 0") << qint16(2) << qint16(3) << xFor(5) << qint16(0);
         QTest::newRow("negative m keeps R's sign") << qint16(0) << qint16(5) << xFor(7) << qint16(3);
-        QTest::newRow("NbMax + 1 overflows") << qint16(32767) << qint16(0) << xFor(7) << qint16(0);
+        QTest::newRow("highestIndex + 1 overflows") << qint16(32767) << qint16(0) << xFor(7) << qint16(0);
         QTest::newRow("m overflows") << qint16(0) << qint16(-32768) << xFor(7) << qint16(0);
         QTest::newRow("letter step") << qint16(12) << qint16(1) << xFor(500) << qint16(8);
         QTest::newRow("not a number") << qint16(10) << qint16(0) << nan << qint16(0);
@@ -257,11 +257,11 @@ private slots:
         QFETCH(float, x);
         QFETCH(qint16, position);
 
-        auto loterie = scripted({x});
-        loterie->NbMax = nbMax;
-        loterie->IndiceTire = 99;
-        loterie->Tirage(k);
-        QCOMPARE(loterie->IndiceTire, position);
+        auto draw = scripted({x});
+        draw->highestIndex = nbMax;
+        draw->drawnPosition = 99;
+        draw->drawPosition(k);
+        QCOMPARE(draw->drawnPosition, position);
     }
 
     void distributionOfPositions_data()
@@ -303,13 +303,13 @@ private slots:
         std::vector<float> xs(kDraws);
         for (int i = 0; i < kDraws; ++i)
             xs[static_cast<std::size_t>(i)] = static_cast<float>(i) / static_cast<float>(kDraws);
-        auto loterie = scripted(std::move(xs));
-        loterie->NbMax = static_cast<qint16>(m - 1);
+        auto draw = scripted(std::move(xs));
+        draw->highestIndex = static_cast<qint16>(m - 1);
 
         std::vector<int> counts(static_cast<std::size_t>(m), 0);
         for (int i = 0; i < kDraws; ++i) {
-            loterie->Tirage(0);
-            ++counts[static_cast<std::size_t>(loterie->IndiceTire)];
+            draw->drawPosition(0);
+            ++counts[static_cast<std::size_t>(draw->drawnPosition)];
         }
         for (int p = 0; p < m; ++p) {
             const double perThousand = 1000.0 * counts[static_cast<std::size_t>(p)] / kDraws;
@@ -321,26 +321,26 @@ private slots:
 
     void distributionFromTheRealSource()
     {
-        Loterie loterie;
+        Draw draw;
         constexpr int kDraws = 300'000;
         std::vector<int> three(3, 0);
-        loterie.NbMax = 2;
+        draw.highestIndex = 2;
         for (int i = 0; i < kDraws; ++i) {
-            loterie.Tirage(0);
-            ++three[static_cast<std::size_t>(loterie.IndiceTire)];
+            draw.drawPosition(0);
+            ++three[static_cast<std::size_t>(draw.drawnPosition)];
         }
         for (const int count : three)
             QVERIFY(std::abs(static_cast<double>(count) / kDraws - 1.0 / 3.0) < 0.01);
 
         // m = 600: positions 1..399 carry twice the weight of 401..599.
-        loterie.NbMax = 599;
+        draw.highestIndex = 599;
         int low = 0;
         int high = 0;
         for (int i = 0; i < kDraws; ++i) {
-            loterie.Tirage(0);
-            if (loterie.IndiceTire >= 1 && loterie.IndiceTire <= 399)
+            draw.drawPosition(0);
+            if (draw.drawnPosition >= 1 && draw.drawnPosition <= 399)
                 ++low;
-            else if (loterie.IndiceTire >= 401)
+            else if (draw.drawnPosition >= 401)
                 ++high;
         }
         QVERIFY(std::abs(static_cast<double>(low) / kDraws - 0.798) < 0.01);
@@ -358,13 +358,13 @@ private slots:
     {
         QFETCH(qint16, nbMots);
         for (unsigned seed = 1; seed <= 5; ++seed) {
-            Loterie loterie(std::make_unique<MixingRandomSource>(seed), &fixedClock);
-            loterie.tirerOrdreMots(nbMots);
-            QCOMPARE(loterie.NbMax, nbMots - 1);
-            QVERIFY(isPermutation(loterie.OrdreMots, 0, nbMots));
+            Draw draw(std::make_unique<MixingRandomSource>(seed), &fixedClock);
+            draw.drawWordOrder(nbMots);
+            QCOMPARE(draw.highestIndex, nbMots - 1);
+            QVERIFY(isPermutation(draw.wordOrder, 0, nbMots));
             // Only the first 1001 live entries are within reach of a draw.
-            for (std::size_t k = 0; k < loterie.OrdreMots.size(); ++k)
-                QVERIFY(loterie.OrdreMots[k] <= static_cast<int>(1001 + k));
+            for (std::size_t k = 0; k < draw.wordOrder.size(); ++k)
+                QVERIFY(draw.wordOrder[k] <= static_cast<int>(1001 + k));
         }
     }
 
@@ -379,35 +379,35 @@ private slots:
     {
         QFETCH(qint16, length);
         for (unsigned seed = 1; seed <= 20; ++seed) {
-            Loterie loterie(std::make_unique<MixingRandomSource>(seed), &fixedClock);
-            loterie.tirerOrdreLettres(length);
-            QCOMPARE(loterie.NbMax, length);
-            QCOMPARE(loterie.OrdreLettres.front(), 0);
+            Draw draw(std::make_unique<MixingRandomSource>(seed), &fixedClock);
+            draw.drawLetterOrder(length);
+            QCOMPARE(draw.highestIndex, length);
+            QCOMPARE(draw.letterOrder.front(), 0);
             // Entries 1..L hold 1..L once each, so the spare L + 1 never shows up.
-            QVERIFY(isPermutation(loterie.OrdreLettres, 1, length));
+            QVERIFY(isPermutation(draw.letterOrder, 1, length));
         }
     }
 
     void shortSequences()
     {
         auto empty = scripted({});
-        empty->tirerOrdreLettres(0);
-        QCOMPARE(empty->OrdreLettres, std::vector<qint16>{0});
+        empty->drawLetterOrder(0);
+        QCOMPARE(empty->letterOrder, std::vector<qint16>{0});
         QCOMPARE(poolOf(*empty), QStringList{u"1"_s});
 
         auto one = scripted({0.9f});
-        one->tirerOrdreLettres(1);
-        QCOMPARE(one->OrdreLettres, (std::vector<qint16>{0, 1}));
+        one->drawLetterOrder(1);
+        QCOMPARE(one->letterOrder, (std::vector<qint16>{0, 1}));
         QCOMPARE(poolOf(*one), (QStringList{u"2"_s, u"2"_s}));
 
         auto single = scripted({0.3f});
-        single->tirerOrdreMots(1);
-        QCOMPARE(single->OrdreMots, std::vector<qint16>{1});
+        single->drawWordOrder(1);
+        QCOMPARE(single->wordOrder, std::vector<qint16>{1});
         QCOMPARE(poolOf(*single), (QStringList{QString(), QString()}));
 
         auto three = scripted(xsFor({2, 1, 0}));
-        three->tirerOrdreMots(3);
-        QCOMPARE(three->OrdreMots, (std::vector<qint16>{3, 2, 1}));
+        three->drawWordOrder(3);
+        QCOMPARE(three->wordOrder, (std::vector<qint16>{3, 2, 1}));
     }
 
     void sameAsTheReferencePool_data()
@@ -433,55 +433,55 @@ private slots:
         QFETCH(int, compareEvery);
 
         const std::vector<float> xs = mixedXs(static_cast<std::size_t>(nbMax) + 1, 2024U + nbMax);
-        auto loterie = scripted(xs);
-        loterie->remplirUrne(nbMax);
+        auto draw = scripted(xs);
+        draw->fillPool(nbMax);
         ReferenceUrne reference;
         reference.remplir(nbMax);
 
         for (int k = firstStep; k <= nbMax; ++k) {
             const auto step = static_cast<qint16>(k);
-            loterie->Tirage(step);
-            reference.IndiceTire = loterie->IndiceTire;
-            QCOMPARE(loterie->Urne(loterie->IndiceTire),
-                reference.text(static_cast<std::size_t>(reference.IndiceTire)));
-            loterie->RetirerTirage(step);
+            draw->drawPosition(step);
+            reference.drawnPosition = draw->drawnPosition;
+            QCOMPARE(draw->poolEntry(draw->drawnPosition),
+                reference.text(static_cast<std::size_t>(reference.drawnPosition)));
+            draw->removeDrawn(step);
             reference.retirerTirage(step);
-            QCOMPARE(loterie->tailleUrne(), static_cast<int>(reference.Urne.size()));
+            QCOMPARE(draw->poolSize(), static_cast<int>(reference.poolEntry.size()));
             if (k % compareEvery == 0 || k == nbMax)
-                QCOMPARE(poolOf(*loterie), reference.pool());
+                QCOMPARE(poolOf(*draw), reference.pool());
         }
     }
 
     void oddCallsMatchTheReference()
     {
-        // Callers other than the two sequences may set IndiceTire and k as they like; each
+        // Callers other than the two sequences may set drawnPosition and k as they like; each
         // failing part of a removal is skipped exactly as in the plain array.
         std::mt19937 engine(77);
         std::uniform_int_distribution<int> size(-2, 60);
         std::uniform_int_distribution<int> small(-5, 70);
         std::uniform_int_distribution<int> pick(0, 9);
-        // Now and then a value at the ends of the 16-bit range, where NbMax + 1 - k overflows.
+        // Now and then a value at the ends of the 16-bit range, where highestIndex + 1 - k overflows.
         const auto any = [&](std::mt19937& e) {
             const int choice = pick(e);
             return choice == 0 ? 32767 : choice == 1 ? -32768 : small(e);
         };
         for (int round = 0; round < 2000; ++round) {
-            Loterie loterie(std::make_unique<MixingRandomSource>(1), &fixedClock);
+            Draw draw(std::make_unique<MixingRandomSource>(1), &fixedClock);
             ReferenceUrne reference;
             const auto nbMax = static_cast<qint16>(size(engine));
-            loterie.remplirUrne(nbMax);
+            draw.fillPool(nbMax);
             reference.remplir(nbMax);
             for (int call = 0; call < 12; ++call) {
                 const auto k = static_cast<qint16>(any(engine));
-                loterie.IndiceTire = static_cast<qint16>(any(engine));
-                reference.IndiceTire = loterie.IndiceTire;
+                draw.drawnPosition = static_cast<qint16>(any(engine));
+                reference.drawnPosition = draw.drawnPosition;
                 if (call % 4 == 3) {
-                    loterie.NbMax = static_cast<qint16>(any(engine));
-                    reference.NbMax = loterie.NbMax;
+                    draw.highestIndex = static_cast<qint16>(any(engine));
+                    reference.highestIndex = draw.highestIndex;
                 }
-                loterie.RetirerTirage(k);
+                draw.removeDrawn(k);
                 reference.retirerTirage(k);
-                QCOMPARE(poolOf(loterie), reference.pool());
+                QCOMPARE(poolOf(draw), reference.pool());
             }
         }
     }
@@ -489,9 +489,9 @@ private slots:
     void everyDrawReseedsFromTheClock()
     {
         std::vector<double> readings;
-        Loterie loterie(std::make_unique<ScriptedSource>(std::vector<float>(5, 0.5f), &readings),
+        Draw draw(std::make_unique<ScriptedSource>(std::vector<float>(5, 0.5f), &readings),
             &tickingClock);
-        loterie.tirerOrdreLettres(5);
+        draw.drawLetterOrder(5);
         QCOMPARE(readings.size(), std::size_t{5});
         for (std::size_t i = 1; i < readings.size(); ++i)
             QCOMPARE(readings[i], readings[i - 1] + 0.25);
@@ -515,12 +515,12 @@ private slots:
         QVERIFY(other.next() != first);
 
         // Within a single clock tick the draws still spread over the range.
-        Loterie loterie(std::make_unique<MixingRandomSource>(9), &fixedClock);
-        loterie.NbMax = 1000;
+        Draw draw(std::make_unique<MixingRandomSource>(9), &fixedClock);
+        draw.highestIndex = 1000;
         std::vector<bool> seen(1001, false);
         for (int i = 0; i < 5000; ++i) {
-            loterie.Tirage(0);
-            seen[static_cast<std::size_t>(loterie.IndiceTire)] = true;
+            draw.drawPosition(0);
+            seen[static_cast<std::size_t>(draw.drawnPosition)] = true;
         }
         QVERIFY(std::count(seen.begin(), seen.end(), true) > 950);
     }
@@ -556,5 +556,5 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(TestLoterie)
-#include "tst_loterie.moc"
+QTEST_GUILESS_MAIN(TestDraw)
+#include "tst_draw.moc"

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "ProcessEnd.h"
+#include "platform/GameExit.h"
 
 #include <functional>
 
@@ -8,9 +8,9 @@ namespace trouvimo {
 
 // Counts the requests to end the process. The real end never returns; a test that must stop
 // the caller right there can throw from onEnd and catch it around the call.
-class FakeProcessEnd final : public ProcessEnd {
+class FakeGameExit final : public GameExit {
 public:
-    void endProcess() override
+    void exitGame() override
     {
         ++calls;
         if (onEnd)

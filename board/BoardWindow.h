@@ -1,6 +1,6 @@
 #pragma once
 
-#include "BoardModel.h"
+#include "board/Board.h"
 
 #include <QWidget>
 
@@ -16,20 +16,23 @@ class QToolButton;
 namespace trouvimo {
 
 class ClickableLabel;
-class GifPic;
+class AnimatedPicture;
 
 // The game board window. It owns the widgets and the three timers, hands every click and tick
-// to the BoardModel and then makes the widgets match it. Nothing of the game's rules is decided
+// to the Board and then makes the widgets match it. Nothing of the game's rules is decided
 // here; what the window alone decides is the scale that fits the board on the screen.
-class frmMots : public QWidget, private MessageBox {
+class BoardWindow : public QWidget {
     Q_OBJECT
 
 public:
-    // Creating the board opens it: the word list is read and the order of the words drawn.
-    explicit frmMots(BoardServices services, QWidget* parent = nullptr);
-    ~frmMots() override;
+    BoardWindow(BoardServices services, Language language, QWidget* parent = nullptr);
+    ~BoardWindow() override;
 
-    [[nodiscard]] BoardModel& model() { return *m_model; }
+    // Opens the board: the word list is read and the order of the words drawn. When the list is
+    // missing the window says so and the game ends.
+    void open();
+
+    [[nodiscard]] const Board& board() const { return *m_board; }
     [[nodiscard]] double scale() const { return m_scale; }
 
     // The scale at which the board and its window frame fit in `available`, never above 1.
@@ -42,20 +45,23 @@ public:
 
     // The widgets, for tests and for whoever reads the board from outside.
     [[nodiscard]] ClickableLabel* tile(int index) const;
-    [[nodiscard]] int tileCount() const { return static_cast<int>(m_Label1.size()); }
-    [[nodiscard]] ClickableLabel* slot(int index) const { return m_Label3.at(index); }
-    [[nodiscard]] QLabel* hint() const { return m_Label2; }
-    [[nodiscard]] QToolButton* playButton() const { return m_cmdJouer[0]; }
-    [[nodiscard]] QToolButton* quitButton() const { return m_cmdJouer[1]; }
-    [[nodiscard]] QCheckBox* difficultBox() const { return m_Check1; }
-    [[nodiscard]] GifPic* picture() const { return m_GifPic; }
+    [[nodiscard]] int tileCount() const { return static_cast<int>(m_tiles.size()); }
+    [[nodiscard]] ClickableLabel* slot(int index) const { return m_slots.at(index); }
+    [[nodiscard]] QLabel* hint() const { return m_hint; }
+    [[nodiscard]] QToolButton* playButton() const { return m_playButton; }
+    [[nodiscard]] QToolButton* quitButton() const { return m_quitButton; }
+    [[nodiscard]] QCheckBox* difficultBox() const { return m_difficultBox; }
+    [[nodiscard]] AnimatedPicture* picture() const { return m_picture; }
     [[nodiscard]] QTimer* timer(int number) const;
 
-    // Runs a handler of the model and brings the widgets up to date.
+    // The slide timer's handler: a word solved by the tile that slid in shows its picture.
+    void slideTick();
+
+    // Runs a handler of the board and brings the widgets up to date.
     template <typename Handler>
     void run(Handler&& handler)
     {
-        handler(*m_model);
+        handler(*m_board);
         sync();
     }
 
@@ -65,8 +71,7 @@ protected:
     void showEvent(QShowEvent* event) override;
 
 private:
-    void showMessage(const QString& title, const QString& text) override;
-
+    void showPicture(const SolvedWord& solved);
     void buildControls();
     void applyScale();
     void sync();
@@ -79,7 +84,7 @@ private:
     // Shrinks and moves the window until its frame lies whole on the screen's available area.
     void keepWhollyOnScreen();
 
-    std::unique_ptr<BoardModel> m_model;
+    std::unique_ptr<Board> m_board;
     // A window manager that keeps placing the frame elsewhere is answered a few times, not
     // fought for ever.
     static constexpr int kMaxPlacementCorrections = 8;
@@ -88,22 +93,23 @@ private:
     bool m_watchingPlacement = false;
     int m_placementCorrections = 0;
 
-    QLabel* m_Image1 = nullptr;
-    std::vector<ClickableLabel*> m_Label1;
-    QLabel* m_Label2 = nullptr;
-    QWidget* m_Shape1 = nullptr;
-    std::array<ClickableLabel*, BoardModel::kSlotCount> m_Label3 {};
-    QWidget* m_Image2 = nullptr;
-    QLabel* m_Label4 = nullptr;
-    std::array<QToolButton*, 2> m_cmdJouer {};
-    GifPic* m_GifPic = nullptr;
-    QCheckBox* m_Check1 = nullptr;
-    QTimer* m_Timer1 = nullptr;
-    QTimer* m_Timer2 = nullptr;
-    QTimer* m_Timer3 = nullptr;
-    unsigned m_timer1Started = 0;
-    unsigned m_timer2Started = 0;
-    unsigned m_timer3Started = 0;
+    QLabel* m_background = nullptr;
+    std::vector<ClickableLabel*> m_tiles;
+    QLabel* m_hint = nullptr;
+    QWidget* m_slotFrame = nullptr;
+    std::array<ClickableLabel*, Board::kSlotCount> m_slots {};
+    QWidget* m_pictureFrame = nullptr;
+    QLabel* m_creditLine = nullptr;
+    QToolButton* m_playButton = nullptr;
+    QToolButton* m_quitButton = nullptr;
+    AnimatedPicture* m_picture = nullptr;
+    QCheckBox* m_difficultBox = nullptr;
+    QTimer* m_dropTimer = nullptr;
+    QTimer* m_slideTimer = nullptr;
+    QTimer* m_hintTimer = nullptr;
+    unsigned m_dropTimerStarts = 0;
+    unsigned m_slideTimerStarts = 0;
+    unsigned m_hintTimerStarts = 0;
 };
 
 } // namespace trouvimo

@@ -30,7 +30,7 @@ public:
     [[nodiscard]] float next() override;
 
 private:
-    std::uint64_t state_ = 0;
+    std::uint64_t m_state = 0;
 };
 
 // The time of day in seconds since local midnight, with fractions: the clock the draw re-seeds
@@ -39,46 +39,46 @@ private:
 
 // The draw without replacement that orders the words of a game and the letters of a word.
 // One instance is shared by the board for both uses, as the pool and the results always were.
-class Loterie {
+class Draw {
 public:
     // `clock` gives the reading mixed into the generator at every draw (seconds, any origin).
     // A null source or clock stands for the real one.
-    Loterie(std::unique_ptr<RandomSource> source, double (*clock)());
-    explicit Loterie(std::unique_ptr<RandomSource> source);
-    Loterie(); // the real generator on the real clock
+    Draw(std::unique_ptr<RandomSource> source, double (*clock)());
+    explicit Draw(std::unique_ptr<RandomSource> source);
+    Draw(); // the real generator on the real clock
 
     // The highest pool index as filled; after a letter draw, the length of the current word.
-    qint16 NbMax = 0;
+    qint16 highestIndex = 0;
     // The pool position chosen by the last draw.
-    qint16 IndiceTire = 0;
-    // The word order, indices 0..NbMax of the word draw: entry k is the number (from 1) of the
+    qint16 drawnPosition = 0;
+    // The word order, indices 0..highestIndex of the word draw: entry k is the number (from 1) of the
     // word of round k + 1.
-    std::vector<qint16> OrdreMots;
+    std::vector<qint16> wordOrder;
     // The letter order of the current word, indices 0..L: entries 1..L are a permutation of
     // 1..L, entry 0 stays 0.
-    std::vector<qint16> OrdreLettres;
+    std::vector<qint16> letterOrder;
 
-    // Sets NbMax and fills the pool with the decimal texts "1" to NbMax + 1.
-    void remplirUrne(qint16 nbMax);
+    // Sets highestIndex and fills the pool with the decimal texts "1" to highestIndex + 1.
+    void fillPool(qint16 nbMax);
     // The pool entry at `index` as decimal text ("" for a spare entry emptied by a resize, and
     // for an index outside the pool).
-    [[nodiscard]] QString Urne(int index) const;
+    [[nodiscard]] QString poolEntry(int index) const;
     // The pool's current size (live and spare entries).
-    [[nodiscard]] int tailleUrne() const;
+    [[nodiscard]] int poolSize() const;
 
-    // Chooses a position among the first NbMax + 1 - k pool entries into IndiceTire:
+    // Chooses a position among the first highestIndex + 1 - k pool entries into drawnPosition:
     // round-half-even(x * 1000) mod m, or 0 when m is 0 or the arithmetic overflows.
-    void Tirage(qint16 k);
-    // Removes the entry at IndiceTire, keeping the order of the rest: the pool is resized to
-    // 0..NbMax + 1 - k, then Urne(a) = Urne(a + 1) for a = IndiceTire..NbMax - k. A part that
+    void drawPosition(qint16 k);
+    // Removes the entry at drawnPosition, keeping the order of the rest: the pool is resized to
+    // 0..highestIndex + 1 - k, then poolEntry(a) = poolEntry(a + 1) for a = drawnPosition..highestIndex - k. A part that
     // would overflow or leave the pool is skipped on its own.
-    void RetirerTirage(qint16 k);
+    void removeDrawn(qint16 k);
 
     // The two calling sequences of the game.
-    // Word order of a list of nbMots words (nbMots >= 1): NbMax = nbMots - 1, steps 0..NbMax.
-    void tirerOrdreMots(qint16 nbMots);
-    // Letter order of a word of `length` letters: NbMax = length, steps 1..length.
-    void tirerOrdreLettres(qint16 length);
+    // Word order of a list of nbMots words (nbMots >= 1): highestIndex = nbMots - 1, steps 0..highestIndex.
+    void drawWordOrder(qint16 nbMots);
+    // Letter order of a word of `length` letters: highestIndex = length, steps 1..length.
+    void drawLetterOrder(qint16 length);
 
 private:
     [[nodiscard]] int entry(int index) const;
@@ -86,18 +86,18 @@ private:
     void moveGapTo(std::size_t position);
     void removeAt(int index);
     void insertAt(int index, int value);
-    void resizeUrne(int size);
+    void resizePool(int size);
 
-    std::unique_ptr<RandomSource> source_;
-    double (*clock_)() = nullptr;
+    std::unique_ptr<RandomSource> m_source;
+    double (*m_clock)() = nullptr;
 
-    // The pool as a gap buffer: entries 0..gapStart_-1 are cells_[0..gapStart_-1], the rest
+    // The pool as a gap buffer: entries 0..m_gapStart-1 are m_cells[0..m_gapStart-1], the rest
     // follow the gap. Draws only reach the first 1001 positions, so the gap stays near the front
     // and removing an entry moves at most about a thousand cells instead of the whole tail.
     // A cell holds the entry's number, 0 for an empty entry.
-    std::vector<int> cells_;
-    std::size_t gapStart_ = 0;
-    std::size_t gapEnd_ = 0;
+    std::vector<int> m_cells;
+    std::size_t m_gapStart = 0;
+    std::size_t m_gapEnd = 0;
 };
 
 } // namespace trouvimo

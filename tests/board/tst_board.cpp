@@ -17,7 +17,7 @@ struct Unloaded { };
 
 } // namespace
 
-class TestBoardModel : public QObject {
+class TestBoard : public QObject {
     Q_OBJECT
 
 private slots:
@@ -74,7 +74,7 @@ private slots:
     void randomPlayKeepsTheRoundInvariants();
 };
 
-void TestBoardModel::opensInEitherLanguage_data()
+void TestBoard::opensInEitherLanguage_data()
 {
     QTest::addColumn<bool>("francais");
     QTest::addColumn<QString>("title");
@@ -85,30 +85,29 @@ void TestBoardModel::opensInEitherLanguage_data()
     QTest::newRow("English") << false << u"Trouvimo ..."_s << u"Play"_s << u"Quit"_s << u"Difficult Level"_s;
 }
 
-void TestBoardModel::opensInEitherLanguage()
+void TestBoard::opensInEitherLanguage()
 {
     QFETCH(bool, francais);
     BoardRig rig(francais);
     rig.open({u"chat"_s, u"chien"_s, u"lapin"_s});
-    const BoardModel& model = *rig.model;
+    const Board& model = *rig.model;
     QFETCH(QString, title);
-    QCOMPARE(model.Caption, title);
+    QCOMPARE(model.title(), title);
     QFETCH(QString, play);
-    QCOMPARE(model.cmdJouer[0].Caption, play);
+    QCOMPARE(model.playButton().caption, play);
     QFETCH(QString, quit);
-    QCOMPARE(model.cmdJouer[1].Caption, quit);
+    QCOMPARE(model.quitButton().caption, quit);
     QFETCH(QString, check);
-    QCOMPARE(model.Check1.Caption, check);
+    QCOMPARE(model.difficultBox().caption, check);
     QCOMPARE(rig.playedName(), u"fanfare4.wav"_s);
-    QVERIFY(!model.GifPic.Visible);
-    QVERIFY(rig.messages.texts.isEmpty());
-    QCOMPARE(model.Manche, 0);
-    std::vector<qint16> order = rig.loterie->OrdreMots;
+    QVERIFY(!model.picture().visible);
+    QCOMPARE(model.round(), 0);
+    std::vector<qint16> order = rig.draw->wordOrder;
     std::sort(order.begin(), order.end());
     QCOMPARE(order, (std::vector<qint16> {1, 2, 3}));
 }
 
-void TestBoardModel::missingListShowsTheMessageThenCloses_data()
+void TestBoard::missingListShowsTheMessageThenCloses_data()
 {
     QTest::addColumn<bool>("francais");
     QTest::addColumn<QString>("otherList");
@@ -119,102 +118,101 @@ void TestBoardModel::missingListShowsTheMessageThenCloses_data()
                              << u"Le fichier ListeMotsAnglais.txt doit se trouver à la racine du répertoire pour que le jeu fonctionne correctement."_s;
 }
 
-void TestBoardModel::missingListShowsTheMessageThenCloses()
+void TestBoard::missingListShowsTheMessageThenCloses()
 {
     QFETCH(bool, francais);
     BoardRig rig(francais);
     // The other language's list is there: only the chosen one counts.
     QFETCH(QString, otherList);
     rig.writeList(otherList, {u"chat"_s});
-    std::vector<QString> order;
-    rig.processEnd.onEnd = [&] { order.push_back(u"end"_s); };
-    rig.model->Form_Load();
-
-    QCOMPARE(rig.messages.titles, QStringList {u"Trouvimo"_s});
+    QCOMPARE(rig.model->open(), OpenOutcome::ListMissing);
     QFETCH(QString, text);
-    QCOMPARE(rig.messages.texts, QStringList {text});
+    QCOMPARE(rig.model->missingListMessage(), text);
+    QCOMPARE(rig.gameExit.calls, 0);
+    // The window shows the message, then closes the board.
+    rig.model->quit();
     QCOMPARE(rig.playedName(), u"Chimes.wav"_s);
-    QCOMPARE(rig.processEnd.calls, 1);
-    QVERIFY(rig.model->unloaded());
+    QCOMPARE(rig.gameExit.calls, 1);
+    QVERIFY(rig.model->closed());
     // Nothing of the board runs after the end.
-    rig.model->cmdJouer_Click(0);
-    QCOMPARE(rig.model->Manche, 0);
-    QCOMPARE(rig.processEnd.calls, 1);
+    rig.model->playNextWord();
+    QCOMPARE(rig.model->round(), 0);
+    QCOMPARE(rig.gameExit.calls, 1);
 }
 
-void TestBoardModel::playingListKeepsOnlyPlayableEntries()
+void TestBoard::playingListKeepsOnlyPlayableEntries()
 {
     BoardRig rig;
     rig.open({u"chat"_s, QString(), u"abcdefghijklm"_s, u"abcdefghijkl"_s, u" a b "_s, u"x"_s});
-    const BoardModel& model = *rig.model;
-    QCOMPARE(model.words.NbMots, 6);
-    QCOMPARE(model.NbMots, 4);
-    QCOMPARE(model.ListeJeu,
+    const Board& model = *rig.model;
+    QCOMPARE(model.words().count, 6);
+    QCOMPARE(model.playableCount(), 4);
+    QCOMPARE(model.playableWords(),
              (QList<QString> {u"chat"_s, u"abcdefghijkl"_s, u" a b "_s, u"x"_s, QString()}));
 }
 
-void TestBoardModel::openingRecordsTheDesignPositions()
+void TestBoard::openingRecordsTheDesignPositions()
 {
     BoardRig rig;
     rig.open({u"chat"_s, u"chien"_s, u"lapin"_s});
-    BoardModel& model = *rig.model;
-    QCOMPARE(model.GaucheTuile0, 600.0F);
-    QCOMPARE(model.HautTuile0, 1080.0F);
-    for (int i = 0; i < BoardModel::kSlotCount; ++i) {
-        QCOMPARE(model.GaucheCases[i], 3000.0F + 720.0F * static_cast<float>(i));
-        QCOMPARE(model.HautCases[i], 6480.0F);
+    Board& model = *rig.model;
+    QCOMPARE(model.firstTileLeft(), 600.0F);
+    QCOMPARE(model.firstTileTop(), 1080.0F);
+    for (int i = 0; i < Board::kSlotCount; ++i) {
+        QCOMPARE(model.slotLefts()[i], 3000.0F + 720.0F * static_cast<float>(i));
+        QCOMPARE(model.slotTops()[i], 6480.0F);
     }
     // The records keep the design whatever happens to the controls afterwards.
     rig.play();
     rig.placeTile(0);
-    QCOMPARE(model.GaucheTuile0, 600.0F);
-    QCOMPARE(model.HautTuile0, 1080.0F);
+    QCOMPARE(model.firstTileLeft(), 600.0F);
+    QCOMPARE(model.firstTileTop(), 1080.0F);
 }
 
-void TestBoardModel::slotRowSitsInsideItsFrame()
+void TestBoard::slotRowSitsInsideItsFrame()
 {
     BoardRig rig;
-    const BoardModel& model = *rig.model;
-    const Control& first = model.Label3.front();
-    const Control& last = model.Label3.back();
-    QCOMPARE(first.Left - model.Shape1.Left, 120.0F);
-    QCOMPARE(model.Shape1.Left + model.Shape1.Width - (last.Left + last.Width), 120.0F);
-    QCOMPARE(first.Top - model.Shape1.Top, 120.0F);
-    QCOMPARE(model.Shape1.Top + model.Shape1.Height - (first.Top + first.Height), 120.0F);
-    for (int i = 1; i < BoardModel::kSlotCount; ++i)
-        QCOMPARE(model.Label3[i].Left - (model.Label3[i - 1].Left + model.Label3[i - 1].Width), 105.0F);
-    QCOMPARE(model.Label2.Top, -240.0F);
+    const Board& model = *rig.model;
+    const Control& first = model.answerSlots().front();
+    const Control& last = model.answerSlots().back();
+    QCOMPARE(first.left - model.slotFrame().left, 120.0F);
+    QCOMPARE(model.slotFrame().left + model.slotFrame().width - (last.left + last.width), 120.0F);
+    QCOMPARE(first.top - model.slotFrame().top, 120.0F);
+    QCOMPARE(model.slotFrame().top + model.slotFrame().height - (first.top + first.height), 120.0F);
+    for (int i = 1; i < Board::kSlotCount; ++i)
+        QCOMPARE(model.answerSlots()[i].left - (model.answerSlots()[i - 1].left + model.answerSlots()[i - 1].width), 105.0F);
+    QCOMPARE(model.hint().top, -240.0F);
 }
 
-void TestBoardModel::roundLaysOutTheWordAsTiles()
+void TestBoard::roundLaysOutTheWordAsTiles()
 {
     BoardRig rig;
     rig.open({u"éléphant"_s, u"chat"_s, u"lapin"_s});
     rig.play();
-    const BoardModel& model = *rig.model;
+    const Board& model = *rig.model;
     QCOMPARE(rig.pause.durations, (std::vector<float> {0.5F}));
     QCOMPARE(rig.sound.played.size(), 2);
     QCOMPARE(rig.playedName(), u"Chimes.wav"_s);
-    QCOMPARE(model.Manche, 1);
-    QCOMPARE(model.MotCourant, u"ÉLÉPHANT"_s);
-    QCOMPARE(model.Label2.Caption, u"éléphant"_s);
-    QCOMPARE(rig.loterie->NbMax, 8);
-    QCOMPARE(model.Label1.size(), std::size_t {8});
+    QCOMPARE(model.round(), 1);
+    QCOMPARE(model.currentWord(), u"ÉLÉPHANT"_s);
+    QCOMPARE(model.hint().caption, u"éléphant"_s);
+    QCOMPARE(rig.draw->highestIndex, 8);
+    QCOMPARE(model.tiles().size(), std::size_t {8});
     QCOMPARE(rig.tileText(), u"ÉLÉPHANT"_s);
-    for (std::size_t m = 0; m < model.Label1.size(); ++m) {
-        const Control& tile = model.Label1[m];
-        QVERIFY(tile.Visible);
-        QCOMPARE(tile.Top, 1080.0F);
-        QCOMPARE(tile.Left, 600.0F + kTilePitch * static_cast<float>(m));
-        QCOMPARE(tile.Width, kTileWidth);
+    for (std::size_t m = 0; m < model.tiles().size(); ++m) {
+        const Control& tile = model.tiles()[m];
+        QVERIFY(tile.visible);
+        QCOMPARE(tile.top, 1080.0F);
+        QCOMPARE(tile.left, 600.0F + kTilePitch * static_cast<float>(m));
+        QCOMPARE(tile.width, kTileWidth);
     }
-    for (const Control& slot : model.Label3) {
-        QVERIFY(!slot.Visible);
-        QVERIFY(slot.Caption.isEmpty());
+    for (const Control& slot : model.answerSlots()) {
+        QVERIFY(!slot.visible);
+        QVERIFY(slot.caption.isEmpty());
     }
 }
 
-void TestBoardModel::tilesFollowTheDrawnLetterOrder()
+void TestBoard::tilesFollowTheDrawnLetterOrder()
 {
     BoardRig rig;
     // Word order positions 0, 0, 0; letter positions 1, 0, 0 give the letter order 2, 1, 3.
@@ -222,22 +220,22 @@ void TestBoardModel::tilesFollowTheDrawnLetterOrder()
     rig.open({u"abc"_s, u"de"_s, u"fg"_s});
     rig.play();
     QCOMPARE(rig.tileText(), u"BAC"_s);
-    QCOMPARE(rig.model->Lettres, (QList<QString> {u"A"_s, u"B"_s, u"C"_s}));
+    QCOMPARE(rig.model->letters(), (QList<QString> {u"A"_s, u"B"_s, u"C"_s}));
 }
 
-void TestBoardModel::nextRoundUnloadsThePreviousTiles()
+void TestBoard::nextRoundUnloadsThePreviousTiles()
 {
     BoardRig rig;
     rig.open({u"papillon"_s, u"ours"_s, u"chat"_s});
     rig.play();
-    QCOMPARE(rig.model->Label1.size(), std::size_t {8});
+    QCOMPARE(rig.model->tiles().size(), std::size_t {8});
     rig.play();
-    QCOMPARE(rig.model->Label1.size(), std::size_t {4});
+    QCOMPARE(rig.model->tiles().size(), std::size_t {4});
     QCOMPARE(rig.tileText(), u"OURS"_s);
-    QCOMPARE(rig.model->Label1[3].Left, 600.0F + 3 * kTilePitch);
+    QCOMPARE(rig.model->tiles()[3].left, 600.0F + 3 * kTilePitch);
 }
 
-void TestBoardModel::endMessage_data()
+void TestBoard::endMessage_data()
 {
     QTest::addColumn<bool>("francais");
     QTest::addColumn<QString>("message");
@@ -245,7 +243,7 @@ void TestBoardModel::endMessage_data()
     QTest::newRow("English") << false << u"THE_END_____"_s;
 }
 
-void TestBoardModel::endMessage()
+void TestBoard::endMessage()
 {
     QFETCH(bool, francais);
     BoardRig rig(francais);
@@ -253,25 +251,25 @@ void TestBoardModel::endMessage()
     for (int round = 0; round < 3; ++round)
         rig.play();
     rig.placeTile(0);
-    const QString lastHint = rig.model->Label2.Caption;
+    const QString lastHint = rig.model->hint().caption;
     rig.play();
-    const BoardModel& model = *rig.model;
+    const Board& model = *rig.model;
     QFETCH(QString, message);
     QCOMPARE(rig.slotText().replace(u' ', u'_'), message);
-    for (int i = 0; i < BoardModel::kSlotCount; ++i)
-        QCOMPARE(model.Label3[i].Visible, i < 10);
-    QVERIFY(!model.cmdJouer0Enabled);
-    QCOMPARE(model.Manche, 3);
-    QCOMPARE(model.Label2.Caption, lastHint);
-    QCOMPARE(model.NbPlacees, 0);
+    for (int i = 0; i < Board::kSlotCount; ++i)
+        QCOMPARE(model.answerSlots()[i].visible, i < 10);
+    QVERIFY(!model.playEnabled());
+    QCOMPARE(model.round(), 3);
+    QCOMPARE(model.hint().caption, lastHint);
+    QCOMPARE(model.placedCount(), 0);
     // The play button stays dead; the quit button still works.
     rig.play();
     QCOMPARE(rig.pause.durations.size(), std::size_t {4});
-    rig.model->cmdJouer_Click(1);
-    QCOMPARE(rig.processEnd.calls, 1);
+    rig.model->quit();
+    QCOMPARE(rig.gameExit.calls, 1);
 }
 
-void TestBoardModel::shortListsArePlayedThrough_data()
+void TestBoard::shortListsArePlayedThrough_data()
 {
     QTest::addColumn<QStringList>("list");
     QTest::newRow("one word") << QStringList {u"soleil"_s};
@@ -280,39 +278,39 @@ void TestBoardModel::shortListsArePlayedThrough_data()
         << QStringList {QString(), u"soleil"_s, u"anticonstitutionnel"_s};
 }
 
-void TestBoardModel::shortListsArePlayedThrough()
+void TestBoard::shortListsArePlayedThrough()
 {
     QFETCH(QStringList, list);
     BoardRig rig;
     rig.open(list);
     QSet<QString> seen;
-    for (qint16 round = 1; round <= rig.model->NbMots; ++round) {
+    for (qint16 round = 1; round <= rig.model->playableCount(); ++round) {
         rig.play();
-        QCOMPARE(rig.model->Manche, round);
-        seen.insert(rig.model->Label2.Caption);
+        QCOMPARE(rig.model->round(), round);
+        seen.insert(rig.model->hint().caption);
     }
-    QCOMPARE(seen.size(), rig.model->NbMots);
+    QCOMPARE(seen.size(), rig.model->playableCount());
     rig.play();
-    QVERIFY(!rig.model->cmdJouer0Enabled);
+    QVERIFY(!rig.model->playEnabled());
 }
 
-void TestBoardModel::emptyListGoesStraightToTheEnd()
+void TestBoard::emptyListGoesStraightToTheEnd()
 {
     BoardRig rig;
     rig.open({QString(), QString()});
-    QCOMPARE(rig.model->NbMots, 0);
+    QCOMPARE(rig.model->playableCount(), 0);
     rig.play();
-    QVERIFY(!rig.model->cmdJouer0Enabled);
+    QVERIFY(!rig.model->playEnabled());
     QCOMPARE(rig.slotText(), u"C'EST FINI__"_s);
-    QVERIFY(!rig.model->Label1[0].Visible);
+    QVERIFY(!rig.model->tiles()[0].visible);
     // Clicking the message brings back no tile, as there never was a word.
-    rig.model->Label3_Click(0);
-    rig.model->Timer2_Timer();
-    QVERIFY(!rig.model->Label1[0].Visible);
-    QCOMPARE(rig.model->Label1.size(), std::size_t {1});
+    rig.model->slotClicked(0);
+    rig.slideTick();
+    QVERIFY(!rig.model->tiles()[0].visible);
+    QCOMPARE(rig.model->tiles().size(), std::size_t {1});
 }
 
-void TestBoardModel::secondPressDuringThePauseIsIgnored()
+void TestBoard::secondPressDuringThePauseIsIgnored()
 {
     BoardRig rig;
     rig.open({u"chat"_s, u"chien"_s, u"lapin"_s});
@@ -320,83 +318,83 @@ void TestBoardModel::secondPressDuringThePauseIsIgnored()
     rig.pause.duringPause = [&] {
         if (nested++ == 0) {
             QVERIFY(rig.model->roundStartPending());
-            rig.model->cmdJouer_Click(0);
+            rig.model->playNextWord();
         }
     };
     rig.play();
-    QCOMPARE(rig.model->Manche, 1);
-    QCOMPARE(rig.model->MotCourant, u"CHAT"_s);
+    QCOMPARE(rig.model->round(), 1);
+    QCOMPARE(rig.model->currentWord(), u"CHAT"_s);
     QCOMPARE(rig.pause.durations.size(), std::size_t {1});
     QVERIFY(!rig.model->roundStartPending());
 }
 
-void TestBoardModel::roundStartStopsTheMovementTimers()
+void TestBoard::roundStartStopsTheMovementTimers()
 {
     BoardRig rig;
     rig.open({u"chat"_s, u"chien"_s, u"lapin"_s});
     rig.play();
-    rig.model->Label1_Click(2);
-    rig.model->Timer2_Timer();
+    rig.model->tileClicked(2);
+    rig.slideTick();
     rig.play();
-    QVERIFY(!rig.model->Timer1.Enabled);
-    QVERIFY(!rig.model->Timer2.Enabled);
-    QCOMPARE(rig.model->Label1[0].Left, 600.0F);
-    QCOMPARE(rig.model->NbPlacees, 0);
+    QVERIFY(!rig.model->dropTimer().running);
+    QVERIFY(!rig.model->slideTimer().running);
+    QCOMPARE(rig.model->tiles()[0].left, 600.0F);
+    QCOMPARE(rig.model->placedCount(), 0);
 }
 
-void TestBoardModel::closingDuringThePauseLaysOutNothing()
+void TestBoard::closingDuringThePauseLaysOutNothing()
 {
     BoardRig rig;
     rig.open({u"chat"_s, u"chien"_s, u"lapin"_s});
     rig.play();
-    rig.model->Label1_Click(0);
-    rig.pause.duringPause = [&] { rig.model->cmdJouer_Click(1); };
+    rig.model->tileClicked(0);
+    rig.pause.duringPause = [&] { rig.model->quit(); };
     rig.play();
-    QCOMPARE(rig.processEnd.calls, 1);
-    QCOMPARE(rig.model->Manche, 1);
-    QCOMPARE(rig.model->MotCourant, u"CHAT"_s);
-    QVERIFY(!rig.model->Timer1.Enabled && !rig.model->Timer2.Enabled && !rig.model->Timer3.Enabled);
+    QCOMPARE(rig.gameExit.calls, 1);
+    QCOMPARE(rig.model->round(), 1);
+    QCOMPARE(rig.model->currentWord(), u"CHAT"_s);
+    QVERIFY(!rig.model->dropTimer().running && !rig.model->slideTimer().running && !rig.model->hintTimer().running);
     // A tick that was already on its way does nothing.
-    const float left = rig.model->Label1[0].Left;
-    rig.model->Timer2_Timer();
-    QCOMPARE(rig.model->Label1[0].Left, left);
+    const float left = rig.model->tiles()[0].left;
+    rig.slideTick();
+    QCOMPARE(rig.model->tiles()[0].left, left);
 }
 
-void TestBoardModel::closingChimesThenEndsOnce()
+void TestBoard::closingChimesThenEndsOnce()
 {
     BoardRig rig;
     rig.open({u"chat"_s, u"chien"_s, u"lapin"_s});
     QStringList steps;
-    rig.processEnd.onEnd = [&] { steps << rig.playedName() << u"end"_s; };
-    rig.model->Form_Unload();
+    rig.gameExit.onEnd = [&] { steps << rig.playedName() << u"end"_s; };
+    rig.model->quit();
     QCOMPARE(steps, (QStringList {u"Chimes.wav"_s, u"end"_s}));
-    rig.model->Form_Unload();
-    QCOMPARE(rig.processEnd.calls, 1);
+    rig.model->quit();
+    QCOMPARE(rig.gameExit.calls, 1);
 }
 
-void TestBoardModel::tileTravelTickCounts()
+void TestBoard::tileTravelTickCounts()
 {
     BoardRig rig;
     rig.open({u"abcdef"_s, u"de"_s, u"fg"_s});
     rig.play();
-    BoardModel& model = *rig.model;
+    Board& model = *rig.model;
 
-    // The first tile needs five ticks of Timer2 and eleven of Timer1.
-    model.Label1_Click(0);
+    // The first tile needs five ticks of slideTimer and eleven of dropTimer.
+    model.tileClicked(0);
     QCOMPARE(rig.playedName(), u"Camera.wav"_s);
     int timer2Ticks = 0;
-    while (model.Timer2.Enabled) {
-        model.Timer2_Timer();
+    while (model.slideTimer().running) {
+        rig.slideTick();
         ++timer2Ticks;
     }
     QCOMPARE(timer2Ticks, 5);
-    QCOMPARE(model.NbPlacees, 1);
-    QVERIFY(!model.Label1[0].Visible);
-    QCOMPARE(model.Label3[0].Caption, u"A"_s);
-    QVERIFY(model.Label3[0].Visible);
+    QCOMPARE(model.placedCount(), 1);
+    QVERIFY(!model.tiles()[0].visible);
+    QCOMPARE(model.answerSlots()[0].caption, u"A"_s);
+    QVERIFY(model.answerSlots()[0].visible);
     int timer1Ticks = 0;
-    while (model.Timer1.Enabled) {
-        model.Timer1_Timer();
+    while (model.dropTimer().running) {
+        model.dropTick();
         ++timer1Ticks;
     }
     QCOMPARE(timer1Ticks, 11);
@@ -404,62 +402,62 @@ void TestBoardModel::tileTravelTickCounts()
     // Tiles two and three need fewer; from the fourth on, one tick places them.
     const int expected[] = {4, 2, 1, 1, 1};
     for (int m = 1; m < 6; ++m) {
-        model.Label1_Click(m);
+        model.tileClicked(m);
         int ticks = 0;
-        while (model.Timer2.Enabled) {
-            model.Timer2_Timer();
+        while (model.slideTimer().running) {
+            rig.slideTick();
             ++ticks;
         }
         QCOMPARE(ticks, expected[m - 1]);
-        QCOMPARE(model.NbPlacees, m + 1);
+        QCOMPARE(model.placedCount(), m + 1);
     }
     QCOMPARE(rig.slotText(), u"ABCDEF______"_s);
 }
 
-void TestBoardModel::secondTileTakesTheTimers()
+void TestBoard::secondTileTakesTheTimers()
 {
     BoardRig rig;
     rig.open({u"abc"_s, u"de"_s, u"fg"_s});
     rig.play();
-    BoardModel& model = *rig.model;
-    model.Label1_Click(0);
-    model.Timer1_Timer();
-    model.Timer2_Timer();
-    model.Label1_Click(2);
-    QCOMPARE(model.TuileChoisie, 2);
-    while (model.Timer2.Enabled) {
-        model.Timer1_Timer();
-        model.Timer2_Timer();
+    Board& model = *rig.model;
+    model.tileClicked(0);
+    model.dropTick();
+    rig.slideTick();
+    model.tileClicked(2);
+    QCOMPARE(model.movingTile(), 2);
+    while (model.slideTimer().running) {
+        model.dropTick();
+        rig.slideTick();
     }
     QCOMPARE(rig.slotText(), u"C___________"_s);
     // The first tile stays where it stopped, shown, and can be sent on again.
-    QVERIFY(model.Label1[0].Visible);
-    QCOMPARE(model.Label1[0].Left, 1100.0F);
-    QCOMPARE(model.Label1[0].Top, 1580.0F);
+    QVERIFY(model.tiles()[0].visible);
+    QCOMPARE(model.tiles()[0].left, 1100.0F);
+    QCOMPARE(model.tiles()[0].top, 1580.0F);
     rig.placeTile(0);
     QCOMPARE(rig.slotText(), u"CA__________"_s);
 }
 
-void TestBoardModel::rightOrderShowsThePictureOnTheLastLetter()
+void TestBoard::rightOrderShowsThePictureOnTheLastLetter()
 {
     BoardRig rig;
     rig.picture.sizes[u"CHAT.gif"_s] = QSizeF(2175, 1815);
     rig.open({u"chat"_s, u"de"_s, u"fg"_s});
     rig.play();
     rig.spell(u"CHA"_s);
-    QVERIFY(!rig.model->GifPic.Visible);
+    QVERIFY(!rig.model->picture().visible);
     QVERIFY(rig.picture.loaded.isEmpty());
     rig.spell(u"T"_s);
-    const Control& picture = rig.model->GifPic;
-    QVERIFY(picture.Visible);
-    QCOMPARE(picture.Left, 240.0F);
-    QCOMPARE(picture.Top, 5880.0F);
-    QCOMPARE(picture.Width, 2175.0F);
+    const Control& picture = rig.model->picture();
+    QVERIFY(picture.visible);
+    QCOMPARE(picture.left, 240.0F);
+    QCOMPARE(picture.top, 5880.0F);
+    QCOMPARE(picture.width, 2175.0F);
     QCOMPARE(rig.playedName(), u"Tada.wav"_s);
     QCOMPARE(rig.picture.loaded.size(), 1);
 }
 
-void TestBoardModel::wrongOrderShowsNothing()
+void TestBoard::wrongOrderShowsNothing()
 {
     BoardRig rig;
     rig.picture.sizes[u"CHAT.gif"_s] = QSizeF(2175, 1815);
@@ -467,24 +465,24 @@ void TestBoardModel::wrongOrderShowsNothing()
     rig.play();
     rig.spell(u"TACH"_s);
     QCOMPARE(rig.slotText(), u"TACH________"_s);
-    QVERIFY(!rig.model->GifPic.Visible);
+    QVERIFY(!rig.model->picture().visible);
     QVERIFY(rig.picture.loaded.isEmpty());
     QCOMPARE(rig.playedName(), u"Camera.wav"_s);
 }
 
-void TestBoardModel::oneLetterWordIsSolvedByOneClick()
+void TestBoard::oneLetterWordIsSolvedByOneClick()
 {
     BoardRig rig;
     rig.picture.sizes[u"Y.gif"_s] = QSizeF(1500, 1500);
     rig.open({u"y"_s, u"de"_s, u"fg"_s});
     rig.play();
-    QCOMPARE(rig.loterie->OrdreLettres, (std::vector<qint16> {0, 1}));
+    QCOMPARE(rig.draw->letterOrder, (std::vector<qint16> {0, 1}));
     rig.placeTile(0);
-    QVERIFY(rig.model->GifPic.Visible);
-    QCOMPARE(rig.model->GifPic.Left, 2655.0F / 2 - 750.0F);
+    QVERIFY(rig.model->picture().visible);
+    QCOMPARE(rig.model->picture().left, 2655.0F / 2 - 750.0F);
 }
 
-void TestBoardModel::pictureFolderFollowsTheLanguage_data()
+void TestBoard::pictureFolderFollowsTheLanguage_data()
 {
     QTest::addColumn<bool>("francais");
     QTest::addColumn<QString>("word");
@@ -495,7 +493,7 @@ void TestBoardModel::pictureFolderFollowsTheLanguage_data()
     QTest::newRow("English") << false << u"cat"_s << u"Images/MotsAnglais"_s << u"CAT.gif"_s;
 }
 
-void TestBoardModel::pictureFolderFollowsTheLanguage()
+void TestBoard::pictureFolderFollowsTheLanguage()
 {
     QFETCH(bool, francais);
     QFETCH(QString, word);
@@ -511,22 +509,22 @@ void TestBoardModel::pictureFolderFollowsTheLanguage()
     rig.play();
     rig.spell(word.toUpper());
     QCOMPARE(rig.picture.loaded, QStringList {picture.fileName()});
-    QVERIFY(rig.model->GifPic.Visible);
+    QVERIFY(rig.model->picture().visible);
 }
 
-void TestBoardModel::missingPictureShowsNothingAndPlayGoesOn()
+void TestBoard::missingPictureShowsNothingAndPlayGoesOn()
 {
     BoardRig rig;
     rig.open({u"chat"_s, u"de"_s, u"fg"_s});
     rig.play();
     rig.spell(u"CHAT"_s);
-    QVERIFY(!rig.model->GifPic.Visible);
+    QVERIFY(!rig.model->picture().visible);
     QCOMPARE(rig.playedName(), u"Tada.wav"_s);
     rig.play();
-    QCOMPARE(rig.model->MotCourant, u"DE"_s);
+    QCOMPARE(rig.model->currentWord(), u"DE"_s);
 }
 
-void TestBoardModel::pictureNeverLeavesItsFolder_data()
+void TestBoard::pictureNeverLeavesItsFolder_data()
 {
     QTest::addColumn<QString>("word");
     QTest::newRow("parent folders") << u"..\\..\\x"_s;
@@ -534,20 +532,20 @@ void TestBoardModel::pictureNeverLeavesItsFolder_data()
     QTest::newRow("backslash root") << u"\\x"_s;
 }
 
-void TestBoardModel::pictureNeverLeavesItsFolder()
+void TestBoard::pictureNeverLeavesItsFolder()
 {
     QFETCH(QString, word);
     BoardRig rig;
     rig.open({word, u"de"_s, u"fg"_s});
     rig.play();
-    QCOMPARE(rig.model->MotCourant, word.toUpper());
+    QCOMPARE(rig.model->currentWord(), word.toUpper());
     rig.spell(word.toUpper());
-    QCOMPARE(rig.model->NbPlacees, word.size());
+    QCOMPARE(rig.model->placedCount(), word.size());
     QVERIFY(rig.picture.loaded.isEmpty());
-    QVERIFY(!rig.model->GifPic.Visible);
+    QVERIFY(!rig.model->picture().visible);
 }
 
-void TestBoardModel::pictureStaysUntilTheNextSuccess()
+void TestBoard::pictureStaysUntilTheNextSuccess()
 {
     BoardRig rig;
     rig.picture.sizes[u"CHAT.gif"_s] = QSizeF(2175, 1815);
@@ -556,125 +554,125 @@ void TestBoardModel::pictureStaysUntilTheNextSuccess()
     rig.play();
     rig.spell(u"CHAT"_s);
     rig.play();
-    QVERIFY(rig.model->GifPic.Visible);
-    QCOMPARE(rig.model->GifPic.Width, 2175.0F);
+    QVERIFY(rig.model->picture().visible);
+    QCOMPARE(rig.model->picture().width, 2175.0F);
     rig.spell(u"ED"_s);
-    QCOMPARE(rig.model->GifPic.Width, 2175.0F);
-    rig.model->Label3_Click(0);
-    rig.model->Timer1_Timer();
-    rig.model->Timer2_Timer();
+    QCOMPARE(rig.model->picture().width, 2175.0F);
+    rig.model->slotClicked(0);
+    rig.model->dropTick();
+    rig.slideTick();
     rig.spell(u"DE"_s);
-    QCOMPARE(rig.model->GifPic.Width, 1500.0F);
-    QCOMPARE(rig.model->GifPic.Top, 3015.0F / 2 + 5280.0F - 600.0F);
+    QCOMPARE(rig.model->picture().width, 1500.0F);
+    QCOMPARE(rig.model->picture().top, 3015.0F / 2 + 5280.0F - 600.0F);
 }
 
-void TestBoardModel::resetAfterSomeLetters()
+void TestBoard::resetAfterSomeLetters()
 {
     BoardRig rig;
     rig.open({u"abcde"_s, u"de"_s, u"fg"_s});
     rig.random->values = {};
     rig.play();
     rig.spell(u"ACE"_s);
-    rig.model->Label3_Click(1);
+    rig.model->slotClicked(1);
     QCOMPARE(rig.playedName(), u"Cashreg.wav"_s);
-    QVERIFY(rig.model->Effacement);
-    rig.model->Timer1_Timer();
-    rig.model->Timer2_Timer();
-    const BoardModel& model = *rig.model;
-    QVERIFY(!model.Effacement);
-    QVERIFY(!model.Timer1.Enabled && !model.Timer2.Enabled);
-    QCOMPARE(model.NbPlacees, 0);
+    QVERIFY(rig.model->resetting());
+    rig.model->dropTick();
+    rig.slideTick();
+    const Board& model = *rig.model;
+    QVERIFY(!model.resetting());
+    QVERIFY(!model.dropTimer().running && !model.slideTimer().running);
+    QCOMPARE(model.placedCount(), 0);
     QCOMPARE(rig.tileText(), u"ABCDE"_s);
-    for (std::size_t m = 0; m < model.Label1.size(); ++m) {
-        QVERIFY(model.Label1[m].Visible);
-        QCOMPARE(model.Label1[m].Left, 600.0F + kTilePitch * static_cast<float>(m));
-        QCOMPARE(model.Label1[m].Top, 1080.0F);
+    for (std::size_t m = 0; m < model.tiles().size(); ++m) {
+        QVERIFY(model.tiles()[m].visible);
+        QCOMPARE(model.tiles()[m].left, 600.0F + kTilePitch * static_cast<float>(m));
+        QCOMPARE(model.tiles()[m].top, 1080.0F);
     }
-    for (const Control& slot : model.Label3)
-        QVERIFY(!slot.Visible && slot.Caption.isEmpty());
+    for (const Control& slot : model.answerSlots())
+        QVERIFY(!slot.visible && slot.caption.isEmpty());
 }
 
-void TestBoardModel::resetDuringATravel()
+void TestBoard::resetDuringATravel()
 {
     BoardRig rig;
     rig.open({u"abc"_s, u"de"_s, u"fg"_s});
     rig.play();
-    rig.model->Label1_Click(1);
-    rig.model->Timer1_Timer();
-    rig.model->Timer2_Timer();
-    rig.model->Label3_Click(0); // hidden: nothing to click yet
-    QVERIFY(!rig.model->Effacement);
+    rig.model->tileClicked(1);
+    rig.model->dropTick();
+    rig.slideTick();
+    rig.model->slotClicked(0); // hidden: nothing to click yet
+    QVERIFY(!rig.model->resetting());
     rig.spell(u"A"_s);
-    rig.model->Label1_Click(1);
-    rig.model->Timer2_Timer();
-    rig.model->Label3_Click(0);
-    rig.model->Timer1_Timer();
-    rig.model->Timer2_Timer();
-    QCOMPARE(rig.model->Label1[1].Left, 600.0F + kTilePitch);
-    QCOMPARE(rig.model->Label1[1].Top, 1080.0F);
+    rig.model->tileClicked(1);
+    rig.slideTick();
+    rig.model->slotClicked(0);
+    rig.model->dropTick();
+    rig.slideTick();
+    QCOMPARE(rig.model->tiles()[1].left, 600.0F + kTilePitch);
+    QCOMPARE(rig.model->tiles()[1].top, 1080.0F);
     QCOMPARE(rig.slotText(), u"____________"_s);
     // The next click starts an ordinary travel.
     rig.spell(u"ABC"_s);
     QCOMPARE(rig.slotText(), u"ABC_________"_s);
 }
 
-void TestBoardModel::resetAfterSuccessKeepsThePicture()
+void TestBoard::resetAfterSuccessKeepsThePicture()
 {
     BoardRig rig;
     rig.picture.sizes[u"CHAT.gif"_s] = QSizeF(2175, 1815);
     rig.open({u"chat"_s, u"de"_s, u"fg"_s});
     rig.play();
     rig.spell(u"CHAT"_s);
-    rig.model->Label3_Click(3);
-    rig.model->Timer1_Timer();
-    rig.model->Timer2_Timer();
-    QVERIFY(rig.model->GifPic.Visible);
+    rig.model->slotClicked(3);
+    rig.model->dropTick();
+    rig.slideTick();
+    QVERIFY(rig.model->picture().visible);
     rig.spell(u"CHAT"_s);
     QCOMPARE(rig.picture.loaded.size(), 2);
 }
 
-void TestBoardModel::resetOnTheEndMessage()
+void TestBoard::resetOnTheEndMessage()
 {
     BoardRig rig;
     rig.open({u"chat"_s, u"de"_s, u"fg"_s});
     for (int round = 0; round < 4; ++round)
         rig.play();
-    rig.model->Label3_Click(4);
-    rig.model->Timer1_Timer();
-    rig.model->Timer2_Timer();
+    rig.model->slotClicked(4);
+    rig.model->dropTick();
+    rig.slideTick();
     QCOMPARE(rig.slotText(), u"____________"_s);
-    for (const Control& slot : rig.model->Label3)
-        QVERIFY(!slot.Visible);
+    for (const Control& slot : rig.model->answerSlots())
+        QVERIFY(!slot.visible);
     QCOMPARE(rig.tileText(), u"FG"_s);
-    QVERIFY(!rig.model->cmdJouer0Enabled);
+    QVERIFY(!rig.model->playEnabled());
     // The last word's tiles can still be placed.
     rig.spell(u"GF"_s);
     QCOMPARE(rig.slotText(), u"GF__________"_s);
 }
 
-void TestBoardModel::resetOfAOneLetterWord()
+void TestBoard::resetOfAOneLetterWord()
 {
     BoardRig rig;
     rig.open({u"y"_s, u"de"_s, u"fg"_s});
     rig.play();
     rig.placeTile(0);
-    rig.model->Label3_Click(0);
-    rig.model->Timer2_Timer();
-    QCOMPARE(rig.model->Label1.size(), std::size_t {1});
-    QVERIFY(rig.model->Label1[0].Visible);
-    QCOMPARE(rig.model->Label1[0].Left, 600.0F);
-    QCOMPARE(rig.model->Label1[0].Top, 1080.0F);
-    QCOMPARE(rig.model->Label1[0].Caption, u"Y"_s);
+    rig.model->slotClicked(0);
+    rig.slideTick();
+    QCOMPARE(rig.model->tiles().size(), std::size_t {1});
+    QVERIFY(rig.model->tiles()[0].visible);
+    QCOMPARE(rig.model->tiles()[0].left, 600.0F);
+    QCOMPARE(rig.model->tiles()[0].top, 1080.0F);
+    QCOMPARE(rig.model->tiles()[0].caption, u"Y"_s);
 }
 
-void TestBoardModel::resetEmptiesTheSlotsWhicheverTimerTicksFirst_data()
+void TestBoard::resetEmptiesTheSlotsWhicheverTimerTicksFirst_data()
 {
     QTest::addColumn<bool>("timer1First");
-    QTest::newRow("Timer1 first") << true;
-    QTest::newRow("Timer2 first") << false;
+    QTest::newRow("dropTimer first") << true;
+    QTest::newRow("slideTimer first") << false;
 }
 
-void TestBoardModel::resetEmptiesTheSlotsWhicheverTimerTicksFirst()
+void TestBoard::resetEmptiesTheSlotsWhicheverTimerTicksFirst()
 {
     QFETCH(bool, timer1First);
     BoardRig rig;
@@ -682,68 +680,68 @@ void TestBoardModel::resetEmptiesTheSlotsWhicheverTimerTicksFirst()
     rig.open({u"chat"_s, u"de"_s, u"fg"_s});
     rig.play();
     rig.spell(u"TAHC"_s);
-    rig.model->Label3_Click(0);
+    rig.model->slotClicked(0);
     if (timer1First)
-        rig.model->Timer1_Timer();
-    rig.model->Timer2_Timer();
-    rig.model->Timer1_Timer(); // stopped by the reset: does nothing
+        rig.model->dropTick();
+    rig.slideTick();
+    rig.model->dropTick(); // stopped by the reset: does nothing
     QCOMPARE(rig.slotText(), u"____________"_s);
     // With the old letters gone, the right spelling is accepted.
     rig.spell(u"CHAT"_s);
-    QVERIFY(rig.model->GifPic.Visible);
+    QVERIFY(rig.model->picture().visible);
 }
 
-void TestBoardModel::difficultLevel()
+void TestBoard::difficultLevel()
 {
     BoardRig rig;
     rig.open({u"chat"_s, u"de"_s, u"fg"_s});
-    BoardModel& model = *rig.model;
-    model.Check1_Click(1);
-    QVERIFY(model.Difficile);
-    QVERIFY(!model.Timer3.Enabled);
+    Board& model = *rig.model;
+    model.difficultBoxChanged(Qt::Checked);
+    QVERIFY(model.difficult());
+    QVERIFY(!model.hintTimer().running);
     rig.play();
-    QVERIFY(model.Timer3.Enabled);
-    QCOMPARE(model.Label2.Caption, u"chat"_s);
-    model.Timer3_Timer();
-    QVERIFY(model.Label2.Caption.isEmpty());
-    QVERIFY(!model.Timer3.Enabled);
+    QVERIFY(model.hintTimer().running);
+    QCOMPARE(model.hint().caption, u"chat"_s);
+    model.hideHint();
+    QVERIFY(model.hint().caption.isEmpty());
+    QVERIFY(!model.hintTimer().running);
 
     // Unticked during a round: the running timer still empties this hint; the next one stays.
     rig.play();
-    model.Check1_Click(0);
-    QVERIFY(model.Timer3.Enabled);
-    model.Timer3_Timer();
-    QVERIFY(model.Label2.Caption.isEmpty());
+    model.difficultBoxChanged(Qt::Unchecked);
+    QVERIFY(model.hintTimer().running);
+    model.hideHint();
+    QVERIFY(model.hint().caption.isEmpty());
     rig.play();
-    QVERIFY(!model.Timer3.Enabled);
-    QCOMPARE(model.Label2.Caption, u"fg"_s);
+    QVERIFY(!model.hintTimer().running);
+    QCOMPARE(model.hint().caption, u"fg"_s);
 
     // Ticked during a round: this hint stays; the greyed state changes nothing.
-    model.Check1_Click(1);
-    QVERIFY(!model.Timer3.Enabled);
-    model.Check1_Click(2);
-    QVERIFY(model.Difficile);
+    model.difficultBoxChanged(Qt::Checked);
+    QVERIFY(!model.hintTimer().running);
+    model.difficultBoxChanged(Qt::PartiallyChecked);
+    QVERIFY(model.difficult());
 }
 
-void TestBoardModel::hintTimerOutlivesTheEndMessage()
+void TestBoard::hintTimerOutlivesTheEndMessage()
 {
     BoardRig rig;
     rig.open({u"chat"_s, u"de"_s, u"fg"_s});
-    rig.model->Check1_Click(1);
+    rig.model->difficultBoxChanged(Qt::Checked);
     for (int round = 0; round < 3; ++round)
         rig.play();
-    const unsigned started = rig.model->Timer3.started;
+    const unsigned started = rig.model->hintTimer().started;
     rig.play();
-    QVERIFY(!rig.model->cmdJouer0Enabled);
-    QVERIFY(rig.model->Timer3.Enabled);
-    QCOMPARE(rig.model->Timer3.started, started);
-    rig.model->Timer3_Timer();
-    QVERIFY(rig.model->Label2.Caption.isEmpty());
+    QVERIFY(!rig.model->playEnabled());
+    QVERIFY(rig.model->hintTimer().running);
+    QCOMPARE(rig.model->hintTimer().started, started);
+    rig.model->hideHint();
+    QVERIFY(rig.model->hint().caption.isEmpty());
 }
 
 // Thousands of random clicks and ticks, some of them inside the play button's pause; after
 // every event the round invariants must hold.
-void TestBoardModel::randomPlayKeepsTheRoundInvariants()
+void TestBoard::randomPlayKeepsTheRoundInvariants()
 {
     std::mt19937 random(20261208);
     const QStringList list {u"éléphant"_s, u"chat"_s, u"y"_s, u"abcdefghijkl"_s, u"ours"_s,
@@ -752,8 +750,8 @@ void TestBoardModel::randomPlayKeepsTheRoundInvariants()
         BoardRig rig(game % 2 == 0);
         rig.random->values.clear();
         rig.writeList(list);
-        BoardModel& model = *rig.model;
-        model.Form_Load();
+        Board& model = *rig.model;
+        model.open();
         // Fresh randomness for the draws of this game.
         std::uniform_real_distribution<float> unit(0.0F, 0.999F);
         for (int i = 0; i < 400; ++i)
@@ -764,27 +762,27 @@ void TestBoardModel::randomPlayKeepsTheRoundInvariants()
             switch (kind) {
             case 0:
                 if (random() % 6 == 0)
-                    model.cmdJouer_Click(0);
+                    model.playNextWord();
                 break;
             case 1:
-                model.Label1_Click(static_cast<int>(random() % 14) - 1);
+                model.tileClicked(static_cast<int>(random() % 14) - 1);
                 break;
             case 2:
                 if (random() % 4 == 0)
-                    model.Label3_Click(static_cast<int>(random() % 12));
+                    model.slotClicked(static_cast<int>(random() % 12));
                 break;
             case 3:
-                model.Check1_Click(static_cast<int>(random() % 3));
+                model.difficultBoxChanged(static_cast<Qt::CheckState>(random() % 3));
                 break;
             case 4:
-                model.Timer1_Timer();
+                model.dropTick();
                 break;
             case 5:
             case 6:
-                model.Timer2_Timer();
+                rig.slideTick();
                 break;
             default:
-                model.Timer3_Timer();
+                model.hideHint();
                 break;
             }
             if (depth == 0 && random() % 3 == 0)
@@ -797,27 +795,27 @@ void TestBoardModel::randomPlayKeepsTheRoundInvariants()
 
         for (int step = 0; step < 600; ++step) {
             randomEvent(randomEvent, 0);
-            if (model.Manche < 1)
+            if (model.round() < 1)
                 continue;
-            const qint16 number = rig.loterie->OrdreMots[model.Manche - 1];
-            const QString word = model.ListeJeu[number - 1].toUpper();
-            QCOMPARE(model.MotCourant, word);
-            QCOMPARE(rig.loterie->NbMax, word.size());
-            QVERIFY(model.Label1.size() == static_cast<std::size_t>(word.size()) || word.isEmpty());
-            QVERIFY(model.NbPlacees >= 0 && model.NbPlacees <= word.size());
+            const qint16 number = rig.draw->wordOrder[model.round() - 1];
+            const QString word = model.playableWords()[number - 1].toUpper();
+            QCOMPARE(model.currentWord(), word);
+            QCOMPARE(rig.draw->highestIndex, word.size());
+            QVERIFY(model.tiles().size() == static_cast<std::size_t>(word.size()) || word.isEmpty());
+            QVERIFY(model.placedCount() >= 0 && model.placedCount() <= word.size());
             // The slots hold the letters placed so far, every one a letter of the word.
-            std::multiset<QString> letters(model.Lettres.begin(), model.Lettres.end());
-            if (model.cmdJouer0Enabled && !model.Effacement) {
-                for (int i = 0; i < model.NbPlacees; ++i) {
-                    const auto found = letters.find(model.Label3[i].Caption);
-                    QVERIFY2(found != letters.end(), qPrintable(model.Label3[i].Caption));
+            std::multiset<QString> letters(model.letters().begin(), model.letters().end());
+            if (model.playEnabled() && !model.resetting()) {
+                for (int i = 0; i < model.placedCount(); ++i) {
+                    const auto found = letters.find(model.answerSlots()[i].caption);
+                    QVERIFY2(found != letters.end(), qPrintable(model.answerSlots()[i].caption));
                     letters.erase(found);
                 }
             }
         }
-        QVERIFY(model.Manche <= model.NbMots);
+        QVERIFY(model.round() <= model.playableCount());
     }
 }
 
-QTEST_GUILESS_MAIN(TestBoardModel)
-#include "tst_boardmodel.moc"
+QTEST_GUILESS_MAIN(TestBoard)
+#include "tst_board.moc"

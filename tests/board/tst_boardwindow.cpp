@@ -1,8 +1,8 @@
 #include "BoardRig.h"
-#include "ClickableLabel.h"
-#include "GifPic.h"
-#include "Twips.h"
-#include "frmMots.h"
+#include "board/ClickableLabel.h"
+#include "board/AnimatedPicture.h"
+#include "platform/Twips.h"
+#include "board/BoardWindow.h"
 
 #include <QCheckBox>
 #include <QMessageBox>
@@ -35,17 +35,17 @@ QByteArray tinyGif(quint16 width = 1, quint16 height = 1)
 
 // The board window over a rig whose fakes stand in for the platform.
 struct WindowRig : BoardRig {
-    std::unique_ptr<frmMots> window;
+    std::unique_ptr<BoardWindow> window;
 
     explicit WindowRig(const QStringList& list, bool francais = true)
         : BoardRig(francais)
     {
         writeList(list);
-        window = std::make_unique<frmMots>(
-            BoardServices { shared, *paths, sound, pause, processEnd, *loterie });
+        window = std::make_unique<BoardWindow>(BoardServices {*paths, sound, pause, gameExit, *draw}, language);
+        window->open();
     }
 
-    BoardModel& board() const { return window->model(); }
+    [[nodiscard]] const Board& board() const { return window->board(); }
     QRect design(double left, double top, double width, double height) const
     {
         return twipsRect(left, top, width, height, window->scale());
@@ -54,7 +54,7 @@ struct WindowRig : BoardRig {
 
 } // namespace
 
-class TestFrmMots : public QObject {
+class TestBoardWindow : public QObject {
     Q_OBJECT
 
 private slots:
@@ -74,7 +74,7 @@ private slots:
     void solvedWordShowsTheAnimatedPicture();
 };
 
-void TestFrmMots::scaleFitsTheScreen_data()
+void TestBoardWindow::scaleFitsTheScreen_data()
 {
     QTest::addColumn<QSize>("available");
     QTest::addColumn<QSize>("frame");
@@ -85,32 +85,32 @@ void TestFrmMots::scaleFitsTheScreen_data()
     QTest::newRow("800x600 with a panel") << QSize(800, 570) << QSize(4, 24) << 546.0 / 582.0;
 }
 
-void TestFrmMots::scaleFitsTheScreen()
+void TestBoardWindow::scaleFitsTheScreen()
 {
     QFETCH(QSize, available);
     QFETCH(QSize, frame);
     const QSize extra = frame.isValid() ? frame : QSize(0, 0);
-    const double scale = frmMots::fittingScale(available, extra);
+    const double scale = BoardWindow::fittingScale(available, extra);
     QFETCH(double, expected);
     QCOMPARE(scale, expected);
     // The window with its frame lies inside the available area, and nothing of the content is cut.
-    const QSize client = frmMots::clientSize(scale);
+    const QSize client = BoardWindow::clientSize(scale);
     QVERIFY(client.width() + extra.width() <= available.width());
     QVERIFY(client.height() + extra.height() <= available.height());
     QCOMPARE(twipsRect(0, 0, 12105, 8730, scale).bottomRight().y() < client.height(), true);
 }
 
-void TestFrmMots::controlsSitAtTheirDesignPlaces()
+void TestBoardWindow::controlsSitAtTheirDesignPlaces()
 {
     WindowRig rig({u"chat"_s, u"de"_s, u"fg"_s});
-    const frmMots& window = *rig.window;
-    QCOMPARE(window.size(), frmMots::clientSize(window.scale()));
+    const BoardWindow& window = *rig.window;
+    QCOMPARE(window.size(), BoardWindow::clientSize(window.scale()));
     QCOMPARE(window.playButton()->geometry(), rig.design(9120, 2400, 2535, 975));
     QCOMPARE(window.quitButton()->geometry(), rig.design(9120, 3600, 2535, 975));
     QCOMPARE(window.difficultBox()->geometry(), rig.design(9240, 7920, 2535, 615));
     QCOMPARE(window.tile(0)->geometry(), rig.design(600, 1080, 645, 675));
     QVERIFY(window.tile(0)->isHidden());
-    for (int i = 0; i < BoardModel::kSlotCount; ++i) {
+    for (int i = 0; i < Board::kSlotCount; ++i) {
         QCOMPARE(window.slot(i)->geometry(), rig.design(3000 + 720 * i, 6480, 615, 855));
         QVERIFY(window.slot(i)->isHidden());
     }
@@ -127,7 +127,7 @@ void TestFrmMots::controlsSitAtTheirDesignPlaces()
     QVERIFY(children.indexOf(window.playButton()) > children.indexOf(window.slot(11)));
 }
 
-void TestFrmMots::captionsFollowTheLanguage_data()
+void TestBoardWindow::captionsFollowTheLanguage_data()
 {
     QTest::addColumn<bool>("francais");
     QTest::addColumn<QString>("title");
@@ -137,7 +137,7 @@ void TestFrmMots::captionsFollowTheLanguage_data()
     QTest::newRow("English") << false << u"Trouvimo ..."_s << u"Play"_s << u"Difficult Level"_s;
 }
 
-void TestFrmMots::captionsFollowTheLanguage()
+void TestBoardWindow::captionsFollowTheLanguage()
 {
     QFETCH(bool, francais);
     WindowRig rig({u"chat"_s, u"de"_s, u"fg"_s}, francais);
@@ -151,7 +151,7 @@ void TestFrmMots::captionsFollowTheLanguage()
     QVERIFY(!rig.window->quitButton()->icon().isNull());
 }
 
-void TestFrmMots::missingListShowsAMessageBoxBeforeTheBoard()
+void TestBoardWindow::missingListShowsAMessageBoxBeforeTheBoard()
 {
     BoardRig rig;
     QString title;
@@ -167,22 +167,22 @@ void TestFrmMots::missingListShowsAMessageBoxBeforeTheBoard()
         QCOMPARE(box->icon(), QMessageBox::NoIcon);
         boardShown = false;
         for (QWidget* widget : QApplication::topLevelWidgets())
-            boardShown = boardShown || (qobject_cast<frmMots*>(widget) && widget->isVisible());
+            boardShown = boardShown || (qobject_cast<BoardWindow*>(widget) && widget->isVisible());
         box->button(QMessageBox::Ok)->click();
     });
-    frmMots window(BoardServices { rig.shared, *rig.paths, rig.sound, rig.pause, rig.processEnd,
-                                   *rig.loterie });
+    BoardWindow window(BoardServices {*rig.paths, rig.sound, rig.pause, rig.gameExit, *rig.draw}, rig.language);
+    window.open();
     QCOMPARE(title, u"Trouvimo"_s);
     QVERIFY(text.startsWith(u"Le fichier ListeMots.txt doit se trouver"_s));
     QCOMPARE(buttons, 1);
     QVERIFY(!boardShown);
-    QCOMPARE(rig.processEnd.calls, 1);
+    QCOMPARE(rig.gameExit.calls, 1);
 }
 
-void TestFrmMots::playLaysOutTileWidgets()
+void TestBoardWindow::playLaysOutTileWidgets()
 {
     WindowRig rig({u"éléphant"_s, u"papillon"_s, u"ours"_s});
-    frmMots& window = *rig.window;
+    BoardWindow& window = *rig.window;
     window.show();
     QTest::mouseClick(window.playButton(), Qt::LeftButton);
     QCOMPARE(window.tileCount(), 8);
@@ -200,7 +200,7 @@ void TestFrmMots::playLaysOutTileWidgets()
     QCOMPARE(window.tileCount(), 4);
 }
 
-void TestFrmMots::aClickIsAPressAndAReleaseInside()
+void TestBoardWindow::aClickIsAPressAndAReleaseInside()
 {
     ClickableLabel label(u"A"_s);
     label.resize(40, 40);
@@ -216,10 +216,10 @@ void TestFrmMots::aClickIsAPressAndAReleaseInside()
     QCOMPARE(clicks, 1);
 }
 
-void TestFrmMots::tileClickStartsTheTimersAndTheyMoveIt()
+void TestBoardWindow::tileClickStartsTheTimersAndTheyMoveIt()
 {
     WindowRig rig({u"chat"_s, u"de"_s, u"fg"_s});
-    frmMots& window = *rig.window;
+    BoardWindow& window = *rig.window;
     window.show();
     QTest::mouseClick(window.playButton(), Qt::LeftButton);
     QTest::mouseClick(window.tile(3), Qt::LeftButton);
@@ -237,13 +237,13 @@ void TestFrmMots::tileClickStartsTheTimersAndTheyMoveIt()
     QCOMPARE(window.tile(3)->geometry(), rig.design(600 + 695 * 3, 1080, 645, 675));
 }
 
-void TestFrmMots::hintTimerRestartsForEachRound()
+void TestBoardWindow::hintTimerRestartsForEachRound()
 {
     WindowRig rig({u"chat"_s, u"de"_s, u"fg"_s});
-    frmMots& window = *rig.window;
+    BoardWindow& window = *rig.window;
     window.show();
     QTest::mouseClick(window.difficultBox(), Qt::LeftButton);
-    QVERIFY(rig.board().Difficile);
+    QVERIFY(rig.board().difficult());
     QVERIFY(!window.timer(3)->isActive());
     QTest::mouseClick(window.playButton(), Qt::LeftButton);
     QVERIFY(window.timer(3)->isActive());
@@ -253,43 +253,43 @@ void TestFrmMots::hintTimerRestartsForEachRound()
     QTest::mouseClick(window.playButton(), Qt::LeftButton);
     QVERIFY(window.timer(3)->isActive());
     QVERIFY(window.timer(3)->remainingTime() > before + 150);
-    window.run([](BoardModel& model) { model.Timer3_Timer(); });
+    window.run([](Board& model) { model.hideHint(); });
     QVERIFY(window.hint()->text().isEmpty());
     QVERIFY(!window.timer(3)->isActive());
 }
 
-void TestFrmMots::endMessageDisablesPlay()
+void TestBoardWindow::endMessageDisablesPlay()
 {
     WindowRig rig({u"chat"_s}, false);
-    frmMots& window = *rig.window;
+    BoardWindow& window = *rig.window;
     window.show();
     QTest::mouseClick(window.playButton(), Qt::LeftButton);
     QTest::mouseClick(window.playButton(), Qt::LeftButton);
     QVERIFY(!window.playButton()->isEnabled());
     QString message;
-    for (int i = 0; i < BoardModel::kSlotCount; ++i) {
+    for (int i = 0; i < Board::kSlotCount; ++i) {
         QCOMPARE(window.slot(i)->isVisible(), i < 10);
         message += window.slot(i)->text();
     }
     QCOMPARE(message, u"THE END"_s);
 }
 
-void TestFrmMots::closeBoxEndsTheProcessAndStopsTheTimers()
+void TestBoardWindow::closeBoxEndsTheProcessAndStopsTheTimers()
 {
     WindowRig rig({u"chat"_s, u"de"_s, u"fg"_s});
-    frmMots& window = *rig.window;
+    BoardWindow& window = *rig.window;
     window.show();
     QTest::mouseClick(window.playButton(), Qt::LeftButton);
     QTest::mouseClick(window.tile(0), Qt::LeftButton);
     QVERIFY(window.timer(2)->isActive());
     window.close();
-    QCOMPARE(rig.processEnd.calls, 1);
+    QCOMPARE(rig.gameExit.calls, 1);
     QCOMPARE(rig.playedName(), u"Chimes.wav"_s);
     for (int number = 1; number <= 3; ++number)
         QVERIFY(!window.timer(number)->isActive());
 }
 
-void TestFrmMots::pictureViewerLoadsAndRefuses()
+void TestBoardWindow::pictureViewerLoadsAndRefuses()
 {
     QTemporaryDir directory;
     const auto write = [&directory](const QString& name, const QByteArray& bytes) {
@@ -298,7 +298,7 @@ void TestFrmMots::pictureViewerLoadsAndRefuses()
             file.write(bytes);
         return file.fileName();
     };
-    GifPic picture;
+    AnimatedPicture picture;
     const auto size = picture.load(write(u"ONE.gif"_s, tinyGif()));
     QVERIFY(size.has_value());
     QCOMPARE(*size, QSizeF(15, 15));
@@ -318,7 +318,7 @@ void TestFrmMots::pictureViewerLoadsAndRefuses()
     }
 }
 
-void TestFrmMots::solvedWordShowsTheAnimatedPicture()
+void TestBoardWindow::solvedWordShowsTheAnimatedPicture()
 {
     WindowRig rig({u"chat"_s, u"de"_s, u"fg"_s});
     QDir(rig.directory.path()).mkpath(u"Images/Mots"_s);
@@ -326,18 +326,18 @@ void TestFrmMots::solvedWordShowsTheAnimatedPicture()
     QVERIFY(gif.open(QIODevice::WriteOnly));
     gif.write(tinyGif(145, 121));
     gif.close();
-    frmMots& window = *rig.window;
+    BoardWindow& window = *rig.window;
     window.show();
     QTest::mouseClick(window.playButton(), Qt::LeftButton);
     for (int m = 0; m < 4; ++m) {
-        window.run([m](BoardModel& model) { model.Label1_Click(m); });
-        while (rig.board().Timer2.Enabled)
-            window.run([](BoardModel& model) { model.Timer2_Timer(); });
+        window.run([m](Board& model) { model.tileClicked(m); });
+        while (rig.board().slideTimer().running)
+            window.slideTick();
     }
     QVERIFY(window.picture()->isVisible());
     QCOMPARE(window.picture()->geometry(), rig.design(240, 5880, 2175, 1815));
     QCOMPARE(QFileInfo(window.picture()->file()).fileName(), u"CHAT.gif"_s);
 }
 
-QTEST_MAIN(TestFrmMots)
-#include "tst_frmmots.moc"
+QTEST_MAIN(TestBoardWindow)
+#include "tst_boardwindow.moc"

@@ -1,9 +1,10 @@
 #pragma once
 
+#include "gamedata/GameData.h"
+
 #include <QImage>
 #include <QWidget>
 
-#include <array>
 
 class QLabel;
 class QToolButton;
@@ -12,37 +13,37 @@ namespace trouvimo {
 
 class DataPaths;
 class Display;
-class ProcessEnd;
+class GameExit;
 class SoundPlayer;
-struct SharedValues;
 
 // The start screen: the child picks a language with a flag and launches the board, or quits.
-// Loading it measures the display, switches it to 800 x 600 when needed and plays the greeting.
-class frmChoix : public QWidget {
+class StartWindow : public QWidget {
     Q_OBJECT
 
 public:
-    frmChoix(SharedValues& shared, const DataPaths& paths, Display& display, SoundPlayer& sound,
-             ProcessEnd& processEnd, QWidget* parent = nullptr);
+    StartWindow(const DataPaths& paths, Display& display, SoundPlayer& sound, GameExit& gameExit,
+                QWidget* parent = nullptr);
 
-    // Runs once, before the window first appears (the constructor calls it).
-    void Form_Load();
-    void Option1_Click();
-    void Option2_Click();
-    // 0 launches the board, 1 quits; any other index does nothing.
-    void Command1_Click(int Index);
+    // Runs once, before the window first appears: French is chosen, the display is measured
+    // and switched to 800 x 600 when needed, and the greeting plays.
+    void open();
+    void chooseFrench();
+    void chooseEnglish();
+    void launch();
+    void quit();
 
     // Places the window in the middle of the screen, once the screen has taken the mode that
-    // Form_Load may have asked for.
+    // open() may have asked for.
     void centreOnScreen();
 
     // The primary monitor's size measured at load, in device pixels.
     [[nodiscard]] QSize measuredSize() const { return m_measuredSize; }
     [[nodiscard]] bool switchedDisplay() const { return m_switched; }
+    [[nodiscard]] Language language() const { return m_language; }
 
 signals:
-    // The start screen has gone; the board takes over from here.
-    void launchRequested();
+    // The start screen has gone; the board takes over from here in the chosen language.
+    void launchRequested(trouvimo::Language language);
     // The start screen has painted its first frame: it is on the screen.
     void onScreen();
 
@@ -53,12 +54,12 @@ protected:
 private:
     void buildControls();
 
-    SharedValues& m_shared;
     const DataPaths& m_paths;
     Display& m_display;
     SoundPlayer& m_sound;
-    ProcessEnd& m_processEnd;
+    GameExit& m_gameExit;
 
+    Language m_language = Language::French;
     QSize m_measuredSize;
     bool m_switched = false;
     bool m_launching = false;
@@ -66,11 +67,12 @@ private:
     // The packed picture is drawn from where it lies in the program: nothing to decode.
     QImage m_background;
     bool m_painted = false;
-    std::array<QToolButton*, 2> m_Command1 {};
-    QToolButton* m_Option1 = nullptr;
-    QToolButton* m_Option2 = nullptr;
-    QLabel* m_Label1 = nullptr;
-    QLabel* m_Label2 = nullptr;
+    QToolButton* m_launchButton = nullptr;
+    QToolButton* m_quitButton = nullptr;
+    QToolButton* m_frenchButton = nullptr;
+    QToolButton* m_englishButton = nullptr;
+    QLabel* m_authorLine = nullptr;
+    QLabel* m_yearLine = nullptr;
 };
 
 } // namespace trouvimo

@@ -1,0 +1,345 @@
+#include "board/Board.h"
+
+#include "platform/DataPaths.h"
+#include "platform/GameExit.h"
+#include "platform/Pause.h"
+
+using namespace Qt::StringLiterals;
+
+namespace trouvimo {
+
+namespace {
+
+constexpr float kPauseBeforeRound = 0.5F;
+constexpr int kEndMessageSlots = 10;
+
+Control designed(const design::TwipsRect& rect, bool visible = true, const QString& caption = {})
+{
+    return Control {rect.left, rect.top, rect.width, rect.height, visible, caption};
+}
+
+} // namespace
+
+Board::Board(BoardServices services, Language language)
+    : m_services(services)
+    , m_language(languageData(language))
+    , m_title(m_language.boardTitle)
+    , m_hint(designed(design::kHint))
+    , m_slotFrame(designed(design::kSlotFrame))
+    , m_pictureFrame(designed(design::kPictureFrame))
+    , m_picture(designed(design::kPicture))
+    , m_difficultBox(designed(design::kDifficultBox, true, m_language.difficultCaption))
+    , m_playButton(designed(design::kPlayButton, true, m_language.playCaption))
+    , m_quitButton(designed(design::kQuitButton, true, m_language.quitCaption))
+{
+    m_tiles.push_back(designed(design::kFirstTile, false));
+    for (int i = 0; i < kSlotCount; ++i) {
+        m_answerSlots[i] = designed(design::kFirstSlot, false);
+        m_answerSlots[i].left += design::kSlotPitch * static_cast<float>(i);
+    }
+}
+
+void Board::playCue(Cue cue)
+{
+    trouvimo::playCue(cue, m_services.paths, m_services.sound);
+}
+
+OpenOutcome Board::open()
+{
+    if (m_closed)
+        return OpenOutcome::Ready;
+    m_picture.visible = false;
+    playCue(Cue::BoardOpens);
+    m_difficult = false;
+
+    const auto file = m_services.paths.resolve(m_services.paths.join(m_language.listFile));
+    if ((file ? readWordList(*file, m_words) : ListStatus::Missing) == ListStatus::Missing)
+        return OpenOutcome::ListMissing;
+
+    buildPlayingList();
+    m_resetting = false;
+    m_movingTile = 0;
+    m_firstTileLeft = m_tiles[0].left;
+    m_firstTileTop = m_tiles[0].top;
+    for (int i = 0; i < kSlotCount; ++i) {
+        m_slotTops[i] = m_answerSlots[i].top;
+        m_slotLefts[i] = m_answerSlots[i].left;
+    }
+    // Any list with a word to play gets its order, even one or two words; with none at all the
+    // play button goes straight to the end message.
+    if (m_playableCount >= 1)
+        m_services.draw.drawWordOrder(m_playableCount);
+    return OpenOutcome::Ready;
+}
+
+QString Board::missingListMessage() const
+{
+    return u"Le fichier %1 doit se trouver à la racine du répertoire pour que le jeu fonctionne "
+           u"correctement."_s.arg(m_language.listName);
+}
+
+void Board::buildPlayingList()
+{
+    // A line of no letters has nothing for the first tile and one of more than twelve letters
+    // has no slot for its thirteenth, so neither is played; every other line is played as it
+    // stands, spaces and all.
+    m_playableWords.clear();
+    for (int k = 1; k <= m_words.count && m_playableWords.size() < kMaxWords; ++k) {
+        const QString& word = m_words.entries[k];
+        const qsizetype length = word.toUpper().size();
+        if (length >= 1 && length <= kMaxLetters)
+            m_playableWords.append(word);
+    }
+    m_playableCount = static_cast<qint16>(m_playableWords.size());
+    m_playableWords.append(QString());
+}
+
+void Board::quit()
+{
+    if (m_closed)
+        return;
+    m_closed = true;
+    m_dropTimer.stop();
+    m_slideTimer.stop();
+    m_hintTimer.stop();
+    playCue(Cue::Goodbye);
+    m_services.exit.exitGame();
+}
+
+void Board::playNextWord()
+{
+    // A second press while the first one waits would start a round of its own that the first
+    // press then replaces at once, skipping a word: a child's double click must not do that.
+    if (m_closed || !m_playEnabled || m_roundStartPending)
+        return;
+
+    playCue(Cue::NextWord);
+    m_roundStartPending = true;
+    m_services.pause.pause(kPauseBeforeRound);
+    m_roundStartPending = false;
+    if (m_closed)
+        return;
+
+    m_resetting = false;
+    ++m_round;
+    m_movingTile = 0;
+    m_placedCount = 0;
+    // A tile still travelling from the previous word must not carry the new word's first tile
+    // away without a click.
+    m_dropTimer.stop();
+    m_slideTimer.stop();
+    for (int i = 0; i < kSlotCount; ++i) {
+        m_answerSlots[i].caption.clear();
+        m_answerSlots[i].visible = false;
+        m_answerSlots[i].top = m_slotTops[i];
+        m_answerSlots[i].left = m_slotLefts[i];
+    }
+
+    if (m_round > m_playableCount) {
+        showEndMessage();
+        return;
+    }
+
+    m_tiles[0].top = design::kFirstTile.top;
+    m_currentWord = m_playableWords[m_services.draw.wordOrder[m_round - 1] - 1].toUpper();
+    m_hint.caption = m_currentWord.toLower();
+    if (m_difficult)
+        m_hintTimer.start();
+
+    m_letters.clear();
+    for (const QChar letter : std::as_const(m_currentWord))
+        m_letters.append(QString(letter));
+    m_services.draw.drawLetterOrder(static_cast<qint16>(m_letters.size()));
+
+    removeTilesAfterFirst();
+    m_tiles[0].caption = m_letters[m_services.draw.letterOrder[1] - 1];
+    m_tiles[0].left = m_firstTileLeft;
+    m_tiles[0].visible = true;
+    layOutTileRow(static_cast<int>(m_letters.size()));
+}
+
+void Board::showEndMessage()
+{
+    m_round = m_playableCount;
+    m_playEnabled = false;
+    for (int j = 0; j < kEndMessageSlots; ++j)
+        m_answerSlots[j].visible = true;
+    const QString& message = m_language.endMessage;
+    for (int j = 0; j < message.size(); ++j)
+        m_answerSlots[j].caption = message[j];
+}
+
+void Board::removeTilesAfterFirst()
+{
+    m_tiles.resize(1);
+}
+
+// Tiles 1 onward follow tile 0 in the drawn letter order, each a small gap after its left
+// neighbour, at the row's height.
+void Board::layOutTileRow(int length)
+{
+    const auto& order = m_services.draw.letterOrder;
+    for (int m = 1; m < length; ++m) {
+        const Control& left = m_tiles[m - 1];
+        Control tile = m_tiles[0];
+        tile.top = m_firstTileTop;
+        tile.left = left.width + left.left + design::kTileGap;
+        tile.visible = true;
+        tile.caption = m_letters[order[m + 1] - 1];
+        m_tiles.push_back(tile);
+    }
+}
+
+bool Board::validTile(int index) const
+{
+    return index >= 0 && static_cast<std::size_t>(index) < m_tiles.size();
+}
+
+void Board::tileClicked(int index)
+{
+    if (m_closed || !validTile(index) || !m_tiles[index].visible)
+        return;
+    playCue(Cue::TileChosen);
+    m_movingTile = static_cast<qint16>(index);
+    m_dropTimer.start();
+    m_slideTimer.start();
+}
+
+void Board::dropTick()
+{
+    if (m_closed || !m_dropTimer.running)
+        return;
+    if (m_resetting) {
+        for (Control& slot : m_answerSlots)
+            slot.caption.clear();
+        return;
+    }
+    if (!validTile(m_movingTile)) {
+        m_dropTimer.stop();
+        return;
+    }
+    Control& tile = m_tiles[m_movingTile];
+    tile.top += design::kTileStep;
+    if (tile.top >= m_slotFrame.top)
+        m_dropTimer.stop();
+}
+
+std::optional<SolvedWord> Board::slideTick()
+{
+    if (m_closed || !m_slideTimer.running)
+        return std::nullopt;
+    if (m_resetting) {
+        resetSlotsAndRow();
+        return std::nullopt;
+    }
+    if (!validTile(m_movingTile)) {
+        m_slideTimer.stop();
+        return std::nullopt;
+    }
+    Control& tile = m_tiles[m_movingTile];
+    tile.left += design::kTileStep;
+    if (tile.left < m_slotFrame.left)
+        return std::nullopt;
+    placeMovingTile();
+    return checkAnswer();
+}
+
+void Board::placeMovingTile()
+{
+    Control& tile = m_tiles[m_movingTile];
+    m_slideTimer.stop();
+    // Every placement hides a distinct tile of a word of at most twelve letters, so the slots
+    // cannot run out; the guard only keeps a broken sequence from writing past them.
+    if (m_placedCount >= kSlotCount)
+        return;
+    ++m_placedCount;
+    tile.visible = false;
+    m_answerSlots[m_placedCount - 1].caption = tile.caption;
+    m_answerSlots[m_placedCount - 1].visible = true;
+}
+
+std::optional<SolvedWord> Board::checkAnswer()
+{
+    QString answer;
+    for (const Control& slot : m_answerSlots)
+        answer += slot.caption;
+    answer.truncate(std::max<int>(m_services.draw.highestIndex, 0));
+    if (m_round < 1 || m_round > m_playableCount)
+        return std::nullopt;
+    const QString word = m_playableWords[m_services.draw.wordOrder[m_round - 1] - 1].toUpper();
+    if (answer != word)
+        return std::nullopt;
+    m_picture.visible = false;
+    // A word of the list that spells a way out of the picture folder never gets opened.
+    return SolvedWord {m_services.paths.resolve(m_services.paths.join(m_language.pictureFolder + answer + u".gif"_s))};
+}
+
+void Board::showPicture(std::optional<QSizeF> size)
+{
+    if (m_closed)
+        return;
+    if (size) {
+        m_picture.width = static_cast<float>(size->width());
+        m_picture.height = static_cast<float>(size->height());
+        m_picture.left = m_pictureFrame.width / 2 - m_picture.width / 2;
+        m_picture.top = m_pictureFrame.height / 2 + m_pictureFrame.top - m_picture.height / 2;
+        m_picture.visible = true;
+    }
+    playCue(Cue::Solved);
+}
+
+void Board::slotClicked(int index)
+{
+    if (m_closed || index < 0 || index >= kSlotCount || !m_answerSlots[index].visible)
+        return;
+    playCue(Cue::Reset);
+    m_resetting = true;
+    m_dropTimer.start();
+    m_slideTimer.start();
+}
+
+// The reset puts every tile of the word back in the row of the round start, in the same
+// letter order, and empties the slots. The slots are emptied here too, not only on the other
+// timer's ticks, because that timer may not have ticked yet: old letters left in a hidden slot
+// would spoil the next answer.
+void Board::resetSlotsAndRow()
+{
+    for (Control& slot : m_answerSlots)
+        slot.caption.clear();
+
+    removeTilesAfterFirst();
+    const int length = std::min<int>(m_services.draw.highestIndex, static_cast<int>(m_letters.size()));
+    m_tiles[0].top = m_firstTileTop;
+    m_tiles[0].left = m_firstTileLeft;
+    // Before any word was laid out there is no letter to show on the first tile.
+    m_tiles[0].visible = length >= 1;
+    layOutTileRow(length);
+
+    for (Control& slot : m_answerSlots)
+        slot.visible = false;
+    m_placedCount = 0;
+    m_slideTimer.stop();
+    m_dropTimer.stop();
+    m_resetting = false;
+}
+
+void Board::hideHint()
+{
+    if (m_closed || !m_hintTimer.running)
+        return;
+    m_hint.caption.clear();
+    m_hintTimer.stop();
+}
+
+void Board::difficultBoxChanged(Qt::CheckState state)
+{
+    if (m_closed)
+        return;
+    m_difficultBoxState = state;
+    if (state == Qt::Unchecked)
+        m_difficult = false;
+    else if (state == Qt::Checked)
+        m_difficult = true;
+}
+
+} // namespace trouvimo

@@ -1,0 +1,190 @@
+#pragma once
+
+#include "board/BoardDesign.h"
+#include "gamedata/GameData.h"
+#include "words/Draw.h"
+#include "words/WordList.h"
+
+#include <QList>
+#include <QSizeF>
+#include <QString>
+
+#include <array>
+#include <optional>
+#include <vector>
+
+namespace trouvimo {
+
+class DataPaths;
+class GameExit;
+class Pause;
+class SoundPlayer;
+
+// A control of the board as plain data: where it is (twips, single precision, as the window
+// designs store positions), whether it shows, and its caption.
+struct Control {
+    float left = 0.0F;
+    float top = 0.0F;
+    float width = 0.0F;
+    float height = 0.0F;
+    bool visible = false;
+    QString caption;
+};
+
+// A window timer: whether it runs, and how many times it was asked to run. The window restarts
+// its real timer whenever `started` changes, so a round that re-arms the hint timer gives the
+// new hint its full four seconds.
+struct TimerState {
+    bool running = false;
+    unsigned started = 0;
+
+    void start()
+    {
+        running = true;
+        ++started;
+    }
+    void stop() { running = false; }
+};
+
+// The platform services the board's rules use, handed to the board by whoever builds it.
+struct BoardServices {
+    const DataPaths& paths;
+    SoundPlayer& sound;
+    Pause& pause;
+    GameExit& exit;
+    Draw& draw;
+};
+
+// How opening the board went.
+enum class OpenOutcome {
+    Ready,
+    // The word list is missing: the window shows missingListMessage(), then closes the board.
+    ListMissing,
+};
+
+// A word the child has just spelled: the window shows its picture and tells the board its size.
+struct SolvedWord {
+    // The picture's file; std::nullopt when the word spells a path that must not be opened.
+    std::optional<QString> pictureFile;
+};
+
+// The rules of the board. The window hands it every click and timer tick, then shows its state
+// through the const accessors; the board never calls a widget. Once closed, no handler does
+// anything, and the game ends.
+class Board {
+public:
+    static constexpr int kSlotCount = 12;
+    static constexpr int kMaxLetters = kSlotCount;
+    // Word lists longer than this are cut: the round counter must be able to step past the last
+    // word in 16 bits.
+    static constexpr int kMaxWords = 32766;
+
+    Board(BoardServices services, Language language);
+
+    // Reads the word list and draws the order of the words. Runs once, before the board shows.
+    OpenOutcome open();
+    // The play button: the next word after a short pause, or the end message after the last.
+    // The pause runs the event loop, so other handlers run inside it; a second press during it
+    // is ignored, and a close during it leaves nothing more to do once it ends.
+    void playNextWord();
+    // The quit button and the window's close box: the goodbye chime, then the game ends.
+    void quit();
+    void tileClicked(int index);
+    // Any visible answer slot starts the word again.
+    void slotClicked(int index);
+    // The two movement timers: a chosen tile falls, then slides into the next slot.
+    void dropTick();
+    std::optional<SolvedWord> slideTick();
+    // The window has loaded the solved word's picture (its size in twips) or could not.
+    void showPicture(std::optional<QSizeF> size);
+    // The hint timer: in the difficult level the hint goes after a few seconds.
+    void hideHint();
+    void difficultBoxChanged(Qt::CheckState state);
+
+    [[nodiscard]] QString missingListMessage() const;
+
+    [[nodiscard]] bool closed() const { return m_closed; }
+    [[nodiscard]] bool roundStartPending() const { return m_roundStartPending; }
+
+    [[nodiscard]] const WordTable& words() const { return m_words; }
+    // The playable words, word number k at index k - 1.
+    [[nodiscard]] const QList<QString>& playableWords() const { return m_playableWords; }
+    [[nodiscard]] qint16 playableCount() const { return m_playableCount; }
+    [[nodiscard]] qint16 round() const { return m_round; }
+    [[nodiscard]] const QString& currentWord() const { return m_currentWord; }
+    [[nodiscard]] const QList<QString>& letters() const { return m_letters; }
+    [[nodiscard]] qint16 placedCount() const { return m_placedCount; }
+    [[nodiscard]] qint16 movingTile() const { return m_movingTile; }
+    [[nodiscard]] bool resetting() const { return m_resetting; }
+    [[nodiscard]] bool difficult() const { return m_difficult; }
+    [[nodiscard]] const std::array<float, kSlotCount>& slotTops() const { return m_slotTops; }
+    [[nodiscard]] const std::array<float, kSlotCount>& slotLefts() const { return m_slotLefts; }
+    [[nodiscard]] float firstTileLeft() const { return m_firstTileLeft; }
+    [[nodiscard]] float firstTileTop() const { return m_firstTileTop; }
+
+    [[nodiscard]] const QString& title() const { return m_title; }
+    [[nodiscard]] const Control& hint() const { return m_hint; }
+    // The letter tiles; tile 0 always exists.
+    [[nodiscard]] const std::vector<Control>& tiles() const { return m_tiles; }
+    [[nodiscard]] const std::array<Control, kSlotCount>& answerSlots() const { return m_answerSlots; }
+    [[nodiscard]] const Control& slotFrame() const { return m_slotFrame; }
+    [[nodiscard]] const Control& pictureFrame() const { return m_pictureFrame; }
+    [[nodiscard]] const Control& picture() const { return m_picture; }
+    [[nodiscard]] const Control& difficultBox() const { return m_difficultBox; }
+    [[nodiscard]] const Control& playButton() const { return m_playButton; }
+    [[nodiscard]] const Control& quitButton() const { return m_quitButton; }
+    [[nodiscard]] bool playEnabled() const { return m_playEnabled; }
+    [[nodiscard]] Qt::CheckState difficultBoxState() const { return m_difficultBoxState; }
+    [[nodiscard]] const TimerState& dropTimer() const { return m_dropTimer; }
+    [[nodiscard]] const TimerState& slideTimer() const { return m_slideTimer; }
+    [[nodiscard]] const TimerState& hintTimer() const { return m_hintTimer; }
+
+private:
+    void playCue(Cue cue);
+    void buildPlayingList();
+    void showEndMessage();
+    void layOutTileRow(int length);
+    void removeTilesAfterFirst();
+    void placeMovingTile();
+    std::optional<SolvedWord> checkAnswer();
+    void resetSlotsAndRow();
+    [[nodiscard]] bool validTile(int index) const;
+
+    BoardServices m_services;
+    const LanguageData& m_language;
+    bool m_closed = false;
+    bool m_roundStartPending = false;
+
+    WordTable m_words;
+    QList<QString> m_playableWords;
+    qint16 m_playableCount = 0;
+    qint16 m_round = 0;
+    QString m_currentWord;
+    QList<QString> m_letters;
+    qint16 m_placedCount = 0;
+    qint16 m_movingTile = 0;
+    bool m_resetting = false;
+    bool m_difficult = false;
+    std::array<float, kSlotCount> m_slotTops {};
+    std::array<float, kSlotCount> m_slotLefts {};
+    float m_firstTileLeft = 0.0F;
+    float m_firstTileTop = 0.0F;
+
+    QString m_title;
+    Control m_hint;
+    std::vector<Control> m_tiles;
+    std::array<Control, kSlotCount> m_answerSlots;
+    Control m_slotFrame;
+    Control m_pictureFrame;
+    Control m_picture;
+    Control m_difficultBox;
+    Control m_playButton;
+    Control m_quitButton;
+    bool m_playEnabled = true;
+    Qt::CheckState m_difficultBoxState = Qt::Unchecked;
+    TimerState m_dropTimer;
+    TimerState m_slideTimer;
+    TimerState m_hintTimer;
+};
+
+} // namespace trouvimo

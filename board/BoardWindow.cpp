@@ -1,0 +1,436 @@
+#include "board/BoardWindow.h"
+
+#include "board/AnimatedPicture.h"
+#include "board/ClickableLabel.h"
+#include "platform/GraphicalButton.h"
+#include "platform/PackedImage.h"
+#include "platform/Twips.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QGuiApplication>
+#include <QMessageBox>
+#include <QPainter>
+#include <QScreen>
+#include <QTimer>
+#include <QToolButton>
+
+using namespace Qt::StringLiterals;
+
+namespace trouvimo {
+
+namespace {
+
+constexpr int kDropInterval = 10;
+constexpr int kSlideInterval = 10;
+constexpr int kHintInterval = 4000;
+
+// The faces the board was drawn for are not on Linux; Comic Neue has the same friendly shapes.
+QFont boardFont(double points, bool bold, double scale)
+{
+    QFont font;
+    font.setFamilies({u"Comic Neue"_s, u"Comic Sans MS"_s, u"DejaVu Sans"_s});
+    font.setPixelSize(std::max(1, pointsToPixels(points, scale)));
+    font.setBold(bold);
+    return font;
+}
+
+void setTextColour(QWidget* widget, const QColor& colour)
+{
+    QPalette palette = widget->palette();
+    palette.setColor(QPalette::WindowText, colour);
+    palette.setColor(QPalette::ButtonText, colour);
+    widget->setPalette(palette);
+}
+
+void setBackground(QWidget* widget, const QColor& colour)
+{
+    QPalette palette = widget->palette();
+    palette.setColor(QPalette::Window, colour);
+    palette.setColor(QPalette::Button, colour);
+    widget->setPalette(palette);
+    widget->setAutoFillBackground(true);
+}
+
+// The frame around the answer slots: a red outline and nothing inside.
+class Outline : public QWidget {
+public:
+    explicit Outline(QWidget* parent)
+        : QWidget(parent)
+    {
+        setAttribute(Qt::WA_TransparentForMouseEvents);
+    }
+
+    void setPenWidth(int width)
+    {
+        m_penWidth = width;
+        update();
+    }
+
+protected:
+    void paintEvent(QPaintEvent* /*event*/) override
+    {
+        QPainter painter(this);
+        const int inset = m_penWidth / 2;
+        QPen pen(QColor(255, 0, 0), m_penWidth);
+        pen.setJoinStyle(Qt::MiterJoin);
+        painter.setPen(pen);
+        painter.drawRect(rect().adjusted(inset, inset, -inset - m_penWidth % 2, -inset - m_penWidth % 2));
+    }
+
+private:
+    int m_penWidth = 5;
+};
+
+// The credit line keeps the desktop's default face but must be read whole, and that face is
+// wider here than the one it was laid out for: its size comes down until the line fits.
+void fitFontToWidth(QLabel* label)
+{
+    QFont font = QApplication::font();
+    int pixels = QFontInfo(font).pixelSize();
+    font.setPixelSize(pixels);
+    while (pixels > 6 && QFontMetrics(font).horizontalAdvance(label->text()) > label->width()) {
+        font.setPixelSize(--pixels);
+    }
+    label->setFont(font);
+}
+
+} // namespace
+
+BoardWindow::BoardWindow(BoardServices services, Language language, QWidget* parent)
+    : QWidget(parent, Qt::Window | Qt::MSWindowsFixedSizeDialogHint | Qt::CustomizeWindowHint
+                          | Qt::WindowTitleHint | Qt::WindowCloseButtonHint)
+{
+    setWindowIcon(QIcon(QPixmap::fromImage(packedResourceImage(u":/board/face.pix"_s))));
+    setBackground(this, QColor(0, 0, 0));
+
+    m_board = std::make_unique<Board>(services, language);
+    m_picture = new AnimatedPicture(this);
+
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    m_scale = screen ? fittingScale(screen->availableGeometry().size(), {}) : 1.0;
+    buildControls();
+    applyScale();
+}
+
+void BoardWindow::open()
+{
+    if (m_board->open() == OpenOutcome::ListMissing) {
+        QMessageBox box(QMessageBox::NoIcon, u"Trouvimo"_s, m_board->missingListMessage(), QMessageBox::Ok);
+        box.exec();
+        run([](Board& board) { board.quit(); });
+        return;
+    }
+    sync();
+}
+
+void BoardWindow::slideTick()
+{
+    if (const std::optional<SolvedWord> solved = m_board->slideTick())
+        showPicture(*solved);
+    sync();
+}
+
+void BoardWindow::showPicture(const SolvedWord& solved)
+{
+    const std::optional<QSizeF> size = solved.pictureFile ? m_picture->load(*solved.pictureFile) : std::nullopt;
+    if (!size)
+        m_picture->clear();
+    m_board->showPicture(size);
+}
+
+BoardWindow::~BoardWindow() = default;
+
+double BoardWindow::fittingScale(QSize available, QSize frameExtra)
+{
+    const QSize content = clientSize(1.0);
+    const double byWidth = static_cast<double>(available.width() - frameExtra.width()) / content.width();
+    const double byHeight = static_cast<double>(available.height() - frameExtra.height()) / content.height();
+    return std::clamp(std::min(byWidth, byHeight), 0.25, 1.0);
+}
+
+QSize BoardWindow::clientSize(double scale)
+{
+    return { twipsToPixels(design::kContentWidth, scale), twipsToPixels(design::kContentHeight, scale) };
+}
+
+void BoardWindow::buildControls()
+{
+    // Created back to front, so that the drawn elements stack as the design lists them; the
+    // buttons, the check box and the picture come last and lie in front of all of them.
+    m_background = new QLabel(this);
+    m_background->setPixmap(QPixmap::fromImage(packedResourceImage(u":/board/board-background.pix"_s)));
+    m_background->setScaledContents(true);
+
+    m_tiles.push_back(makeTile());
+
+    m_hint = new QLabel(this);
+    m_hint->setAttribute(Qt::WA_TranslucentBackground);
+    m_hint->setAttribute(Qt::WA_TransparentForMouseEvents);
+    setTextColour(m_hint, QColor(255, 0, 0));
+
+    m_slotFrame = new Outline(this);
+
+    for (int i = 0; i < Board::kSlotCount; ++i) {
+        auto* slot = new ClickableLabel(this);
+        slot->setAlignment(Qt::AlignCenter);
+        setBackground(slot, QColor(192, 192, 255));
+        slot->setAccessibleDescription(u"Case %1"_s.arg(i + 1));
+        connect(slot, &ClickableLabel::clicked, this, [this, i] {
+            run([i](Board& board) { board.slotClicked(i); });
+        });
+        m_slots[i] = slot;
+    }
+    // Slot 11 lies in front of the picture frame, the other slots behind it.
+    m_pictureFrame = new QWidget(this);
+    m_pictureFrame->setAttribute(Qt::WA_TransparentForMouseEvents);
+    m_pictureFrame->stackUnder(m_slots[11]);
+    for (int i = 10; i >= 0; --i)
+        m_slots[i]->stackUnder(m_pictureFrame);
+
+    m_creditLine = new QLabel(
+        u"Décor réalisé avec \"Dessinez, c'est Disney\" et gifs animés récupérés sur Internet."_s, this);
+    m_creditLine->setAttribute(Qt::WA_TranslucentBackground);
+    setTextColour(m_creditLine, QColor(192, 255, 255));
+
+    m_playButton = makeGraphicalButton(this, u":/board/tiger.pix"_s, QColor(255, 0, 0));
+    m_quitButton = makeGraphicalButton(this, u":/board/dove.pix"_s, QColor(0, 255, 0));
+    connect(m_playButton, &QToolButton::clicked, this, [this] { run([](Board& board) { board.playNextWord(); }); });
+    connect(m_quitButton, &QToolButton::clicked, this, [this] { run([](Board& board) { board.quit(); }); });
+
+    m_picture->raise();
+
+    m_difficultBox = new QCheckBox(this);
+    setBackground(m_difficultBox, QApplication::palette().color(QPalette::ToolTipBase));
+    connect(m_difficultBox, &QCheckBox::clicked, this, [this] {
+        const Qt::CheckState state = m_difficultBox->checkState();
+        run([state](Board& board) { board.difficultBoxChanged(state); });
+    });
+
+    setTabOrder(m_playButton, m_quitButton);
+    setTabOrder(m_quitButton, m_difficultBox);
+
+    m_dropTimer = new QTimer(this);
+    m_slideTimer = new QTimer(this);
+    m_hintTimer = new QTimer(this);
+    m_dropTimer->setInterval(kDropInterval);
+    m_slideTimer->setInterval(kSlideInterval);
+    m_hintTimer->setInterval(kHintInterval);
+    // A tile moves 500 twips a tick; coarse timers would make it crawl at an uneven pace.
+    m_dropTimer->setTimerType(Qt::PreciseTimer);
+    m_slideTimer->setTimerType(Qt::PreciseTimer);
+    m_hintTimer->setTimerType(Qt::PreciseTimer);
+    connect(m_dropTimer, &QTimer::timeout, this, [this] { run([](Board& board) { board.dropTick(); }); });
+    connect(m_slideTimer, &QTimer::timeout, this, &BoardWindow::slideTick);
+    connect(m_hintTimer, &QTimer::timeout, this, [this] { run([](Board& board) { board.hideHint(); }); });
+}
+
+ClickableLabel* BoardWindow::makeTile()
+{
+    auto* tile = new ClickableLabel(this);
+    tile->setAlignment(Qt::AlignCenter);
+    tile->setFrameShape(QFrame::Box);
+    tile->setLineWidth(1);
+    setBackground(tile, QColor(255, 224, 192));
+    setTextColour(tile, QApplication::palette().color(QPalette::WindowText));
+    tile->setFont(boardFont(27.75, true, m_scale));
+    tile->hide();
+    const int index = static_cast<int>(m_tiles.size());
+    connect(tile, &ClickableLabel::clicked, this, [this, index] {
+        run([index](Board& board) { board.tileClicked(index); });
+    });
+    return tile;
+}
+
+// Fonts, the outline and the client size follow the scale; positions follow it in place().
+void BoardWindow::applyScale()
+{
+    setFixedSize(clientSize(m_scale));
+    m_background->setGeometry(twipsRect(design::kBackground, m_scale));
+    for (ClickableLabel* tile : m_tiles)
+        tile->setFont(boardFont(27.75, true, m_scale));
+    m_hint->setFont(boardFont(48, true, m_scale));
+    for (ClickableLabel* slot : m_slots)
+        slot->setFont(boardFont(36, true, m_scale));
+    static_cast<Outline*>(m_slotFrame)->setPenWidth(std::max(1, static_cast<int>(std::lround(5 * m_scale))));
+    m_creditLine->setGeometry(twipsRect(design::kCreditLine, m_scale));
+    fitFontToWidth(m_creditLine);
+    const QFont buttonFont = boardFont(9.75, true, m_scale);
+    const int icon = std::max(8, static_cast<int>(std::lround(32 * m_scale)));
+    for (QToolButton* button : {m_playButton, m_quitButton}) {
+        button->setFont(buttonFont);
+        button->setIconSize({icon, icon});
+    }
+    m_difficultBox->setFont(boardFont(12, true, m_scale));
+    sync();
+}
+
+void BoardWindow::place(QWidget* widget, const Control& control) const
+{
+    widget->setGeometry(twipsRect(control.left, control.top, control.width, control.height, m_scale));
+}
+
+ClickableLabel* BoardWindow::tile(int index) const
+{
+    return index >= 0 && index < tileCount() ? m_tiles[static_cast<std::size_t>(index)] : nullptr;
+}
+
+QTimer* BoardWindow::timer(int number) const
+{
+    switch (number) {
+    case 1:
+        return m_dropTimer;
+    case 2:
+        return m_slideTimer;
+    case 3:
+        return m_hintTimer;
+    default:
+        return nullptr;
+    }
+}
+
+void BoardWindow::sync()
+{
+    const Board& board = *m_board;
+    setWindowTitle(board.title());
+
+    m_playButton->setText(board.playButton().caption);
+    place(m_playButton, board.playButton());
+    m_quitButton->setText(board.quitButton().caption);
+    place(m_quitButton, board.quitButton());
+    m_playButton->setEnabled(board.playEnabled());
+    m_difficultBox->setText(board.difficultBox().caption);
+    place(m_difficultBox, board.difficultBox());
+
+    // The hint sizes itself to its caption from its top left corner.
+    m_hint->setText(board.hint().caption);
+    m_hint->move(twipsToPixels(board.hint().left, m_scale), twipsToPixels(board.hint().top, m_scale));
+    m_hint->adjustSize();
+    m_hint->setVisible(board.hint().visible);
+
+    place(m_slotFrame, board.slotFrame());
+    place(m_pictureFrame, board.pictureFrame());
+    for (int i = 0; i < Board::kSlotCount; ++i) {
+        const Control& control = board.answerSlots()[i];
+        place(m_slots[i], control);
+        m_slots[i]->setText(control.caption);
+        m_slots[i]->setAccessibleName(control.caption);
+        m_slots[i]->setVisible(control.visible);
+    }
+    syncTiles();
+
+    place(m_picture, board.picture());
+    m_picture->setVisible(board.picture().visible && m_picture->hasPicture());
+
+    syncTimer(board.dropTimer(), m_dropTimer, m_dropTimerStarts);
+    syncTimer(board.slideTimer(), m_slideTimer, m_slideTimerStarts);
+    syncTimer(board.hintTimer(), m_hintTimer, m_hintTimerStarts);
+}
+
+void BoardWindow::syncTiles()
+{
+    const std::vector<Control>& tiles = m_board->tiles();
+    bool loaded = false;
+    while (m_tiles.size() > tiles.size()) {
+        delete m_tiles.back();
+        m_tiles.pop_back();
+    }
+    while (m_tiles.size() < tiles.size()) {
+        ClickableLabel* tile = makeTile();
+        // A new tile is brought to the front of the drawing order, as each tile of the row is
+        // laid over the one before it.
+        tile->raise();
+        m_tiles.push_back(tile);
+        loaded = true;
+    }
+    if (loaded)
+        keepChildWindowsInFront();
+    for (std::size_t m = 0; m < tiles.size(); ++m) {
+        place(m_tiles[m], tiles[m]);
+        m_tiles[m]->setText(tiles[m].caption);
+        m_tiles[m]->setAccessibleName(tiles[m].caption);
+        m_tiles[m]->setVisible(tiles[m].visible);
+    }
+}
+
+void BoardWindow::keepChildWindowsInFront()
+{
+    m_playButton->raise();
+    m_quitButton->raise();
+    m_picture->raise();
+    m_difficultBox->raise();
+}
+
+void BoardWindow::syncTimer(const TimerState& state, QTimer* timer, unsigned& lastStarted)
+{
+    if (!state.running || m_board->closed()) {
+        timer->stop();
+    } else if (!timer->isActive() || state.started != lastStarted) {
+        timer->start();
+    }
+    lastStarted = state.started;
+}
+
+void BoardWindow::showCentred()
+{
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    if (screen != nullptr) {
+        QRect frame(QPoint(), size());
+        frame.moveCenter(screen->availableGeometry().center());
+        move(frame.topLeft());
+    }
+    show();
+}
+
+void BoardWindow::showEvent(QShowEvent* event)
+{
+    QWidget::showEvent(event);
+    if (!m_watchingPlacement) {
+        m_watchingPlacement = true;
+        if (QScreen* shown = screen())
+            connect(shown, &QScreen::availableGeometryChanged, this, &BoardWindow::keepWhollyOnScreen);
+        QTimer::singleShot(0, this, &BoardWindow::keepWhollyOnScreen);
+    }
+}
+
+void BoardWindow::moveEvent(QMoveEvent* event)
+{
+    QWidget::moveEvent(event);
+    // A window manager frames and places the window some moments after it is shown, and may
+    // place the frame where it does not fit; each move it makes is checked where it lands.
+    if (m_watchingPlacement)
+        keepWhollyOnScreen();
+}
+
+void BoardWindow::keepWhollyOnScreen()
+{
+    const QScreen* shown = screen();
+    if (shown == nullptr || m_placementCorrections >= kMaxPlacementCorrections)
+        return;
+    const QRect available = shown->availableGeometry();
+    const QSize extra = frameGeometry().size() - geometry().size();
+    const double fitted = fittingScale(available.size(), extra);
+    const bool shrink = fitted < m_scale - 1e-6;
+    QRect frame(frameGeometry().topLeft(), size() + extra);
+    if (shrink) {
+        m_scale = fitted;
+        applyScale();
+        frame.setSize(size() + extra);
+    }
+    if (!shrink && available.contains(frame))
+        return;
+    ++m_placementCorrections;
+    frame.moveCenter(available.center());
+    move(frame.topLeft());
+}
+
+void BoardWindow::closeEvent(QCloseEvent* event)
+{
+    // Closing the window always goes through: the board closes and the game ends.
+    if (!m_board->closed())
+        run([](Board& board) { board.quit(); });
+    event->accept();
+}
+
+} // namespace trouvimo

@@ -1,0 +1,51 @@
+#include "gamedata/GameData.h"
+
+#include "platform/DataPaths.h"
+#include "platform/Sound.h"
+
+using namespace Qt::StringLiterals;
+
+namespace trouvimo {
+
+QStringView cueFile(Cue cue)
+{
+    // The folder is written "Sons" in some places and "sons" in others; both find it.
+    switch (cue) {
+    case Cue::Greeting:
+        return u"\\sons\\Logoff.wav";
+    case Cue::BoardOpens:
+        return u"\\Sons\\fanfare4.wav";
+    case Cue::NextWord:
+    case Cue::Goodbye:
+        return u"\\Sons\\Chimes.wav";
+    case Cue::TileChosen:
+        return u"\\sons\\Camera.wav";
+    case Cue::Reset:
+        return u"\\sons\\Cashreg.wav";
+    case Cue::Solved:
+        return u"\\sons\\Tada.wav";
+    }
+    return {};
+}
+
+void playCue(Cue cue, const DataPaths& paths, SoundPlayer& player)
+{
+    if (const std::optional<QString> file = paths.resolve(paths.join(cueFile(cue))))
+        player.play(*file);
+}
+
+const LanguageData& languageData(Language language)
+{
+    static const LanguageData french {
+        u"TROUVIMO ..."_s, u"&Jouer"_s,          u"&Quitter"_s,         u"Niveau difficile"_s,
+        u"C'EST FINI"_s,   u"ListeMots.txt"_s,   u"\\ListeMots.txt"_s,  u"\\Images\\Mots\\"_s,
+    };
+    static const LanguageData english {
+        u"Trouvimo ..."_s, u"Play"_s,                   u"Quit"_s,
+        u"Difficult Level"_s, u"THE END"_s,             u"ListeMotsAnglais.txt"_s,
+        u"\\ListeMotsAnglais.txt"_s, u"\\Images\\MotsAnglais\\"_s,
+    };
+    return language == Language::French ? french : english;
+}
+
+} // namespace trouvimo

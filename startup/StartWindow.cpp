@@ -1,0 +1,170 @@
+#include "startup/StartWindow.h"
+
+#include "platform/DataPaths.h"
+#include "platform/DisplayFactory.h"
+#include "platform/Display.h"
+#include "platform/GameExit.h"
+#include "platform/PackedImage.h"
+#include "startup/ScreenMeasure.h"
+#include "platform/Sound.h"
+#include "platform/GraphicalButton.h"
+#include "platform/Twips.h"
+
+#include <QButtonGroup>
+#include <QCloseEvent>
+#include <QGuiApplication>
+#include <QLabel>
+#include <QPainter>
+#include <QScreen>
+#include <QToolButton>
+
+using namespace Qt::StringLiterals;
+
+namespace trouvimo {
+
+namespace {
+
+// The design, in twips.
+constexpr int kClientWidth = 8700;
+constexpr int kClientHeight = 3915;
+constexpr QSize kSwitchedSize(800, 600);
+
+QLabel* makeWhiteLabel(QWidget* parent, const QString& caption)
+{
+    auto* label = new QLabel(caption, parent);
+    label->setAttribute(Qt::WA_TranslucentBackground);
+    QPalette palette = label->palette();
+    palette.setColor(QPalette::WindowText, QColor(255, 255, 255));
+    label->setPalette(palette);
+    return label;
+}
+
+} // namespace
+
+StartWindow::StartWindow(const DataPaths& paths, Display& display, SoundPlayer& sound,
+                         GameExit& gameExit, QWidget* parent)
+    : QWidget(parent, Qt::Window | Qt::FramelessWindowHint)
+    , m_paths(paths)
+    , m_display(display)
+    , m_sound(sound)
+    , m_gameExit(gameExit)
+{
+    // The start screen goes for good when the board is launched.
+    setAttribute(Qt::WA_DeleteOnClose);
+    setWindowTitle(u"Form1"_s);
+    setFixedSize(twipsToPixels(kClientWidth), twipsToPixels(kClientHeight));
+    m_background = packedResourceImage(u":/startup/start-background.pix"_s);
+    buildControls();
+}
+
+void StartWindow::buildControls()
+{
+    // Created back to front, so that the stacking matches the design's front-to-back list.
+    m_authorLine = makeWhiteLabel(this, u"Jeu réalisé par Orvanel"_s);
+    m_authorLine->setGeometry(twipsRect(120, 0, 2655, 255));
+    m_yearLine = makeWhiteLabel(this, u"© 2026"_s);
+    m_yearLine->setGeometry(twipsRect(7320, 0, 1335, 255));
+
+    m_englishButton = makeGraphicalButton(this, u":/startup/flag-uk.pix"_s, QColor(192, 0, 0));
+    m_englishButton->setGeometry(twipsRect(3120, 3240, 2535, 495));
+    m_englishButton->setAccessibleName(u"English"_s);
+    m_englishButton->setToolTip(u"English"_s);
+    m_frenchButton = makeGraphicalButton(this, u":/startup/flag-fr.pix"_s, QColor(0, 0, 128));
+    m_frenchButton->setGeometry(twipsRect(3120, 2640, 2535, 495));
+    m_frenchButton->setAccessibleName(u"Français"_s);
+    m_frenchButton->setToolTip(u"Français"_s);
+    for (QToolButton* option : {m_frenchButton, m_englishButton}) {
+        option->setCheckable(true);
+        option->setToolButtonStyle(Qt::ToolButtonIconOnly);
+    }
+    m_frenchButton->setChecked(true);
+
+    auto* group = new QButtonGroup(this);
+    group->setExclusive(true);
+    group->addButton(m_frenchButton);
+    group->addButton(m_englishButton);
+    connect(m_frenchButton, &QToolButton::clicked, this, &StartWindow::chooseFrench);
+    connect(m_englishButton, &QToolButton::clicked, this, &StartWindow::chooseEnglish);
+
+    m_launchButton = makeGraphicalButton(this, u":/startup/tiger.pix"_s, QColor(0, 128, 0));
+    m_launchButton->setText(u"&Lancer"_s);
+    m_launchButton->setGeometry(twipsRect(6960, 2640, 1575, 1095));
+    m_quitButton = makeGraphicalButton(this, u":/startup/dove.pix"_s, QColor(255, 128, 0));
+    m_quitButton->setText(u"&Quitter"_s);
+    m_quitButton->setGeometry(twipsRect(240, 2640, 1575, 1095));
+    connect(m_launchButton, &QToolButton::clicked, this, [this] { launch(); });
+    connect(m_quitButton, &QToolButton::clicked, this, [this] { quit(); });
+
+    setTabOrder(m_englishButton, m_frenchButton);
+    setTabOrder(m_frenchButton, m_launchButton);
+    setTabOrder(m_launchButton, m_quitButton);
+    m_frenchButton->setFocus();
+}
+
+void StartWindow::open()
+{
+    m_language = Language::French;
+
+    m_measuredSize = m_display.monitorSize();
+    if (needsModeSwitch(m_measuredSize))
+        m_switched = m_display.switchTo(kSwitchedSize);
+
+    playCue(Cue::Greeting, m_paths, m_sound);
+}
+
+void StartWindow::chooseFrench()
+{
+    m_language = Language::French;
+}
+
+void StartWindow::chooseEnglish()
+{
+    m_language = Language::English;
+}
+
+void StartWindow::launch()
+{
+    m_launching = true;
+    close();
+    emit launchRequested(m_language);
+}
+
+void StartWindow::quit()
+{
+    m_gameExit.exitGame();
+}
+
+void StartWindow::centreOnScreen()
+{
+    if (m_switched)
+        waitForScreenSize(kSwitchedSize, 2000);
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    if (screen == nullptr)
+        return;
+    QRect frame(QPoint(), size());
+    frame.moveCenter(screen->geometry().center());
+    move(frame.topLeft());
+}
+
+void StartWindow::closeEvent(QCloseEvent* event)
+{
+    // A close asked by the window manager (Alt+F4, a taskbar) is a quit: the start screen only
+    // ever closes by itself to hand over to the board.
+    event->accept();
+    if (!m_launching)
+        quit();
+}
+
+void StartWindow::paintEvent(QPaintEvent* /*event*/)
+{
+    // The picture is a little larger than the window and is drawn from the top left, so its
+    // right and bottom edges fall outside.
+    QPainter painter(this);
+    painter.drawImage(0, 0, m_background);
+    if (!m_painted) {
+        m_painted = true;
+        emit onScreen();
+    }
+}
+
+} // namespace trouvimo
