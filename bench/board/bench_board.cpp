@@ -130,8 +130,8 @@ AppDirectory& appDirectory()
 // A board on faked services over the benchmark's application directory, with the game's real
 // draw (its generator and clock) rather than a scripted one.
 struct BenchBoard {
-    explicit BenchBoard(bool francais)
-        : language(francais ? trouvimo::Language::French : trouvimo::Language::English)
+    explicit BenchBoard(trouvimo::Language chosen)
+        : language(chosen)
     {
         picture.sizes[kPictureWord + u".gif"_s] = kPictureSize;
         model = create();
@@ -180,7 +180,7 @@ bool skipIfNoDirectory(benchmark::State& state)
 // An English board opened on the twelve-letter list, in the round of the word with a picture.
 std::unique_ptr<BenchBoard> boardInPictureRound(benchmark::State& state)
 {
-    auto board = std::make_unique<BenchBoard>(false);
+    auto board = std::make_unique<BenchBoard>(trouvimo::Language::English);
     Board& model = *board->model;
     model.open();
     while (model.playEnabled() && model.currentWord() != kPictureWord)
@@ -233,7 +233,7 @@ void opening(benchmark::State& state)
     if (skipIfNoDirectory(state))
         return;
     state.SetLabel("budget < 100 ms");
-    BenchBoard board(true);
+    BenchBoard board(trouvimo::Language::French);
     for (auto _ : state) {
         state.PauseTiming();
         board.model.reset();
@@ -253,7 +253,7 @@ void roundStart(benchmark::State& state)
     if (skipIfNoDirectory(state))
         return;
     state.SetLabel("budget < 5 ms");
-    BenchBoard board(false);
+    BenchBoard board(trouvimo::Language::English);
     board.model->open();
     for (auto _ : state) {
         // After the last word the press would only show the end message: the game starts over.

@@ -66,8 +66,8 @@ struct BoardRig {
     std::unique_ptr<Draw> draw;
     std::unique_ptr<Board> model;
 
-    explicit BoardRig(bool francais = true)
-        : language(francais ? Language::French : Language::English)
+    explicit BoardRig(Language chosen = Language::French)
+        : language(chosen)
     {
         paths = std::make_unique<DataPaths>(directory.path());
         auto source = std::make_unique<ScriptedRandom>();

@@ -8,6 +8,8 @@
 using namespace Qt::StringLiterals;
 using namespace trouvimo;
 
+Q_DECLARE_METATYPE(trouvimo::Language)
+
 namespace {
 
 constexpr float kTileWidth = 645.0F;
@@ -76,19 +78,19 @@ private slots:
 
 void TestBoard::opensInEitherLanguage_data()
 {
-    QTest::addColumn<bool>("francais");
+    QTest::addColumn<Language>("language");
     QTest::addColumn<QString>("title");
     QTest::addColumn<QString>("play");
     QTest::addColumn<QString>("quit");
     QTest::addColumn<QString>("check");
-    QTest::newRow("French") << true << u"TROUVIMO ..."_s << u"&Jouer"_s << u"&Quitter"_s << u"Niveau difficile"_s;
-    QTest::newRow("English") << false << u"Trouvimo ..."_s << u"Play"_s << u"Quit"_s << u"Difficult Level"_s;
+    QTest::newRow("French") << Language::French << u"TROUVIMO ..."_s << u"&Jouer"_s << u"&Quitter"_s << u"Niveau difficile"_s;
+    QTest::newRow("English") << Language::English << u"Trouvimo ..."_s << u"Play"_s << u"Quit"_s << u"Difficult Level"_s;
 }
 
 void TestBoard::opensInEitherLanguage()
 {
-    QFETCH(bool, francais);
-    BoardRig rig(francais);
+    QFETCH(Language, language);
+    BoardRig rig(language);
     rig.open({u"chat"_s, u"chien"_s, u"lapin"_s});
     const Board& model = *rig.model;
     QFETCH(QString, title);
@@ -109,19 +111,19 @@ void TestBoard::opensInEitherLanguage()
 
 void TestBoard::missingListShowsTheMessageThenCloses_data()
 {
-    QTest::addColumn<bool>("francais");
+    QTest::addColumn<Language>("language");
     QTest::addColumn<QString>("otherList");
     QTest::addColumn<QString>("text");
-    QTest::newRow("French") << true << u"ListeMotsAnglais.txt"_s
+    QTest::newRow("French") << Language::French << u"ListeMotsAnglais.txt"_s
                             << u"Le fichier ListeMots.txt doit se trouver à la racine du répertoire pour que le jeu fonctionne correctement."_s;
-    QTest::newRow("English") << false << u"ListeMots.txt"_s
+    QTest::newRow("English") << Language::English << u"ListeMots.txt"_s
                              << u"Le fichier ListeMotsAnglais.txt doit se trouver à la racine du répertoire pour que le jeu fonctionne correctement."_s;
 }
 
 void TestBoard::missingListShowsTheMessageThenCloses()
 {
-    QFETCH(bool, francais);
-    BoardRig rig(francais);
+    QFETCH(Language, language);
+    BoardRig rig(language);
     // The other language's list is there: only the chosen one counts.
     QFETCH(QString, otherList);
     rig.writeList(otherList, {u"chat"_s});
@@ -237,16 +239,16 @@ void TestBoard::nextRoundUnloadsThePreviousTiles()
 
 void TestBoard::endMessage_data()
 {
-    QTest::addColumn<bool>("francais");
+    QTest::addColumn<Language>("language");
     QTest::addColumn<QString>("message");
-    QTest::newRow("French") << true << u"C'EST_FINI__"_s;
-    QTest::newRow("English") << false << u"THE_END_____"_s;
+    QTest::newRow("French") << Language::French << u"C'EST_FINI__"_s;
+    QTest::newRow("English") << Language::English << u"THE_END_____"_s;
 }
 
 void TestBoard::endMessage()
 {
-    QFETCH(bool, francais);
-    BoardRig rig(francais);
+    QFETCH(Language, language);
+    BoardRig rig(language);
     rig.open({u"chat"_s, u"chien"_s, u"lapin"_s});
     for (int round = 0; round < 3; ++round)
         rig.play();
@@ -484,22 +486,22 @@ void TestBoard::oneLetterWordIsSolvedByOneClick()
 
 void TestBoard::pictureFolderFollowsTheLanguage_data()
 {
-    QTest::addColumn<bool>("francais");
+    QTest::addColumn<Language>("language");
     QTest::addColumn<QString>("word");
     QTest::addColumn<QString>("folder");
     QTest::addColumn<QString>("file");
-    QTest::newRow("French") << true << u"chat"_s << u"Images/Mots"_s << u"CHAT.gif"_s;
-    QTest::newRow("French accents") << true << u"hérisson"_s << u"Images/Mots"_s << u"HÉRISSON.gif"_s;
-    QTest::newRow("English") << false << u"cat"_s << u"Images/MotsAnglais"_s << u"CAT.gif"_s;
+    QTest::newRow("French") << Language::French << u"chat"_s << u"Images/Mots"_s << u"CHAT.gif"_s;
+    QTest::newRow("French accents") << Language::French << u"hérisson"_s << u"Images/Mots"_s << u"HÉRISSON.gif"_s;
+    QTest::newRow("English") << Language::English << u"cat"_s << u"Images/MotsAnglais"_s << u"CAT.gif"_s;
 }
 
 void TestBoard::pictureFolderFollowsTheLanguage()
 {
-    QFETCH(bool, francais);
+    QFETCH(Language, language);
     QFETCH(QString, word);
     QFETCH(QString, folder);
     QFETCH(QString, file);
-    BoardRig rig(francais);
+    BoardRig rig(language);
     QDir(rig.directory.path()).mkpath(folder);
     QFile picture(rig.directory.filePath(folder + u'/' + file));
     QVERIFY(picture.open(QIODevice::WriteOnly));
@@ -747,7 +749,7 @@ void TestBoard::randomPlayKeepsTheRoundInvariants()
     const QStringList list {u"éléphant"_s, u"chat"_s, u"y"_s, u"abcdefghijkl"_s, u"ours"_s,
                             u"papillon"_s, u" a b "_s, u"fraise"_s};
     for (int game = 0; game < 40; ++game) {
-        BoardRig rig(game % 2 == 0);
+        BoardRig rig(game % 2 == 0 ? Language::French : Language::English);
         rig.random->values.clear();
         rig.writeList(list);
         Board& model = *rig.model;

@@ -14,6 +14,8 @@
 using namespace Qt::StringLiterals;
 using namespace trouvimo;
 
+Q_DECLARE_METATYPE(trouvimo::Language)
+
 namespace {
 
 // A one-pixel GIF; its screen and image sizes can be patched to claim any size.
@@ -37,8 +39,8 @@ QByteArray tinyGif(quint16 width = 1, quint16 height = 1)
 struct WindowRig : BoardRig {
     std::unique_ptr<BoardWindow> window;
 
-    explicit WindowRig(const QStringList& list, bool francais = true)
-        : BoardRig(francais)
+    explicit WindowRig(const QStringList& list, Language chosen = Language::French)
+        : BoardRig(chosen)
     {
         writeList(list);
         window = std::make_unique<BoardWindow>(BoardServices {*paths, sound, pause, gameExit, *draw}, language);
@@ -129,18 +131,18 @@ void TestBoardWindow::controlsSitAtTheirDesignPlaces()
 
 void TestBoardWindow::captionsFollowTheLanguage_data()
 {
-    QTest::addColumn<bool>("francais");
+    QTest::addColumn<Language>("language");
     QTest::addColumn<QString>("title");
     QTest::addColumn<QString>("play");
     QTest::addColumn<QString>("check");
-    QTest::newRow("French") << true << u"TROUVIMO ..."_s << u"&Jouer"_s << u"Niveau difficile"_s;
-    QTest::newRow("English") << false << u"Trouvimo ..."_s << u"Play"_s << u"Difficult Level"_s;
+    QTest::newRow("French") << Language::French << u"TROUVIMO ..."_s << u"&Jouer"_s << u"Niveau difficile"_s;
+    QTest::newRow("English") << Language::English << u"Trouvimo ..."_s << u"Play"_s << u"Difficult Level"_s;
 }
 
 void TestBoardWindow::captionsFollowTheLanguage()
 {
-    QFETCH(bool, francais);
-    WindowRig rig({u"chat"_s, u"de"_s, u"fg"_s}, francais);
+    QFETCH(Language, language);
+    WindowRig rig({u"chat"_s, u"de"_s, u"fg"_s}, language);
     QFETCH(QString, title);
     QCOMPARE(rig.window->windowTitle(), title);
     QFETCH(QString, play);
@@ -260,7 +262,7 @@ void TestBoardWindow::hintTimerRestartsForEachRound()
 
 void TestBoardWindow::endMessageDisablesPlay()
 {
-    WindowRig rig({u"chat"_s}, false);
+    WindowRig rig({u"chat"_s}, Language::English);
     BoardWindow& window = *rig.window;
     window.show();
     QTest::mouseClick(window.playButton(), Qt::LeftButton);
