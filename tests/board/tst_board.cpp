@@ -12,8 +12,7 @@ Q_DECLARE_METATYPE(trouvimo::Language)
 
 namespace {
 
-constexpr float kTileWidth = 645.0F;
-constexpr float kTilePitch = kTileWidth + 50.0F;
+constexpr float kTilePitch = design::kFirstTile.width + design::kTileGap;
 
 struct Unloaded { };
 
@@ -158,17 +157,17 @@ void TestBoard::openingRecordsTheDesignPositions()
     BoardRig rig;
     rig.open({u"chat"_s, u"chien"_s, u"lapin"_s});
     Board& model = *rig.model;
-    QCOMPARE(model.firstTileLeft(), 600.0F);
-    QCOMPARE(model.firstTileTop(), 1080.0F);
+    QCOMPARE(model.firstTileLeft(), design::kFirstTile.left);
+    QCOMPARE(model.firstTileTop(), design::kFirstTile.top);
     for (int i = 0; i < Board::kSlotCount; ++i) {
-        QCOMPARE(model.slotLefts()[i], 3000.0F + 720.0F * static_cast<float>(i));
-        QCOMPARE(model.slotTops()[i], 6480.0F);
+        QCOMPARE(model.slotLefts()[i], design::kFirstSlot.left + design::kSlotPitch * static_cast<float>(i));
+        QCOMPARE(model.slotTops()[i], design::kFirstSlot.top);
     }
     // The records keep the design whatever happens to the controls afterwards.
     rig.play();
     rig.placeTile(0);
-    QCOMPARE(model.firstTileLeft(), 600.0F);
-    QCOMPARE(model.firstTileTop(), 1080.0F);
+    QCOMPARE(model.firstTileLeft(), design::kFirstTile.left);
+    QCOMPARE(model.firstTileTop(), design::kFirstTile.top);
 }
 
 void TestBoard::slotRowSitsInsideItsFrame()
@@ -183,7 +182,7 @@ void TestBoard::slotRowSitsInsideItsFrame()
     QCOMPARE(model.slotFrame().top + model.slotFrame().height - (first.top + first.height), 120.0F);
     for (int i = 1; i < Board::kSlotCount; ++i)
         QCOMPARE(model.answerSlots()[i].left - (model.answerSlots()[i - 1].left + model.answerSlots()[i - 1].width), 105.0F);
-    QCOMPARE(model.hint().top, -240.0F);
+    QCOMPARE(model.hint().top, design::kHint.top);
 }
 
 void TestBoard::roundLaysOutTheWordAsTiles()
@@ -204,9 +203,9 @@ void TestBoard::roundLaysOutTheWordAsTiles()
     for (std::size_t m = 0; m < model.tiles().size(); ++m) {
         const Control& tile = model.tiles()[m];
         QVERIFY(tile.visible);
-        QCOMPARE(tile.top, 1080.0F);
-        QCOMPARE(tile.left, 600.0F + kTilePitch * static_cast<float>(m));
-        QCOMPARE(tile.width, kTileWidth);
+        QCOMPARE(tile.top, design::kFirstTile.top);
+        QCOMPARE(tile.left, design::kFirstTile.left + kTilePitch * static_cast<float>(m));
+        QCOMPARE(tile.width, design::kFirstTile.width);
     }
     for (const Control& slot : model.answerSlots()) {
         QVERIFY(!slot.visible);
@@ -234,7 +233,7 @@ void TestBoard::nextRoundUnloadsThePreviousTiles()
     rig.play();
     QCOMPARE(rig.model->tiles().size(), std::size_t {4});
     QCOMPARE(rig.tileText(), u"OURS"_s);
-    QCOMPARE(rig.model->tiles()[3].left, 600.0F + 3 * kTilePitch);
+    QCOMPARE(rig.model->tiles()[3].left, design::kFirstTile.left + 3 * kTilePitch);
 }
 
 void TestBoard::endMessage_data()
@@ -340,7 +339,7 @@ void TestBoard::roundStartStopsTheMovementTimers()
     rig.play();
     QVERIFY(!rig.model->dropTimer().running);
     QVERIFY(!rig.model->slideTimer().running);
-    QCOMPARE(rig.model->tiles()[0].left, 600.0F);
+    QCOMPARE(rig.model->tiles()[0].left, design::kFirstTile.left);
     QCOMPARE(rig.model->placedCount(), 0);
 }
 
@@ -452,8 +451,8 @@ void TestBoard::rightOrderShowsThePictureOnTheLastLetter()
     rig.spell(u"T"_s);
     const Control& picture = rig.model->picture();
     QVERIFY(picture.visible);
-    QCOMPARE(picture.left, 240.0F);
-    QCOMPARE(picture.top, 5880.0F);
+    QCOMPARE(picture.left, design::kPicture.left);
+    QCOMPARE(picture.top, design::kPicture.top);
     QCOMPARE(picture.width, 2175.0F);
     QCOMPARE(rig.playedName(), u"Tada.wav"_s);
     QCOMPARE(rig.picture.loaded.size(), 1);
@@ -481,7 +480,7 @@ void TestBoard::oneLetterWordIsSolvedByOneClick()
     QCOMPARE(rig.draw->letterOrder, (std::vector<qint16> {0, 1}));
     rig.placeTile(0);
     QVERIFY(rig.model->picture().visible);
-    QCOMPARE(rig.model->picture().left, 2655.0F / 2 - 750.0F);
+    QCOMPARE(rig.model->picture().left, design::kPictureFrame.width / 2 - 750.0F);
 }
 
 void TestBoard::pictureFolderFollowsTheLanguage_data()
@@ -565,7 +564,7 @@ void TestBoard::pictureStaysUntilTheNextSuccess()
     rig.slideTick();
     rig.spell(u"DE"_s);
     QCOMPARE(rig.model->picture().width, 1500.0F);
-    QCOMPARE(rig.model->picture().top, 3015.0F / 2 + 5280.0F - 600.0F);
+    QCOMPARE(rig.model->picture().top, design::kPictureFrame.height / 2 + design::kPictureFrame.top - 600.0F);
 }
 
 void TestBoard::resetAfterSomeLetters()
@@ -587,8 +586,8 @@ void TestBoard::resetAfterSomeLetters()
     QCOMPARE(rig.tileText(), u"ABCDE"_s);
     for (std::size_t m = 0; m < model.tiles().size(); ++m) {
         QVERIFY(model.tiles()[m].visible);
-        QCOMPARE(model.tiles()[m].left, 600.0F + kTilePitch * static_cast<float>(m));
-        QCOMPARE(model.tiles()[m].top, 1080.0F);
+        QCOMPARE(model.tiles()[m].left, design::kFirstTile.left + kTilePitch * static_cast<float>(m));
+        QCOMPARE(model.tiles()[m].top, design::kFirstTile.top);
     }
     for (const Control& slot : model.answerSlots())
         QVERIFY(!slot.visible && slot.caption.isEmpty());
@@ -610,8 +609,8 @@ void TestBoard::resetDuringATravel()
     rig.model->slotClicked(0);
     rig.model->dropTick();
     rig.slideTick();
-    QCOMPARE(rig.model->tiles()[1].left, 600.0F + kTilePitch);
-    QCOMPARE(rig.model->tiles()[1].top, 1080.0F);
+    QCOMPARE(rig.model->tiles()[1].left, design::kFirstTile.left + kTilePitch);
+    QCOMPARE(rig.model->tiles()[1].top, design::kFirstTile.top);
     QCOMPARE(rig.slotText(), u"____________"_s);
     // The next click starts an ordinary travel.
     rig.spell(u"ABC"_s);
@@ -662,8 +661,8 @@ void TestBoard::resetOfAOneLetterWord()
     rig.slideTick();
     QCOMPARE(rig.model->tiles().size(), std::size_t {1});
     QVERIFY(rig.model->tiles()[0].visible);
-    QCOMPARE(rig.model->tiles()[0].left, 600.0F);
-    QCOMPARE(rig.model->tiles()[0].top, 1080.0F);
+    QCOMPARE(rig.model->tiles()[0].left, design::kFirstTile.left);
+    QCOMPARE(rig.model->tiles()[0].top, design::kFirstTile.top);
     QCOMPARE(rig.model->tiles()[0].caption, u"Y"_s);
 }
 

@@ -35,6 +35,8 @@ QByteArray tinyGif(quint16 width = 1, quint16 height = 1)
     return gif;
 }
 
+constexpr float kTilePitch = design::kFirstTile.width + design::kTileGap;
+
 // The board window over a rig whose fakes stand in for the platform.
 struct WindowRig : BoardRig {
     std::unique_ptr<BoardWindow> window;
@@ -48,9 +50,10 @@ struct WindowRig : BoardRig {
     }
 
     [[nodiscard]] const Board& board() const { return window->board(); }
-    QRect design(double left, double top, double width, double height) const
+    // A control's design rectangle in the window's pixels, moved right by `right` twips.
+    [[nodiscard]] QRect design(const design::TwipsRect& rect, float right = 0.0F) const
     {
-        return twipsRect(left, top, width, height, window->scale());
+        return twipsRect(rect.left + right, rect.top, rect.width, rect.height, window->scale());
     }
 };
 
@@ -107,13 +110,13 @@ void TestBoardWindow::controlsSitAtTheirDesignPlaces()
     WindowRig rig({u"chat"_s, u"de"_s, u"fg"_s});
     const BoardWindow& window = *rig.window;
     QCOMPARE(window.size(), BoardWindow::clientSize(window.scale()));
-    QCOMPARE(window.playButton()->geometry(), rig.design(9120, 2400, 2535, 975));
-    QCOMPARE(window.quitButton()->geometry(), rig.design(9120, 3600, 2535, 975));
-    QCOMPARE(window.difficultBox()->geometry(), rig.design(9240, 7920, 2535, 615));
-    QCOMPARE(window.tile(0)->geometry(), rig.design(600, 1080, 645, 675));
+    QCOMPARE(window.playButton()->geometry(), rig.design(design::kPlayButton));
+    QCOMPARE(window.quitButton()->geometry(), rig.design(design::kQuitButton));
+    QCOMPARE(window.difficultBox()->geometry(), rig.design(design::kDifficultBox));
+    QCOMPARE(window.tile(0)->geometry(), rig.design(design::kFirstTile));
     QVERIFY(window.tile(0)->isHidden());
     for (int i = 0; i < Board::kSlotCount; ++i) {
-        QCOMPARE(window.slot(i)->geometry(), rig.design(3000 + 720 * i, 6480, 615, 855));
+        QCOMPARE(window.slot(i)->geometry(), rig.design(design::kFirstSlot, design::kSlotPitch * static_cast<float>(i)));
         QVERIFY(window.slot(i)->isHidden());
     }
     // The hint's top edge lies 240 twips above the client area.
@@ -192,7 +195,7 @@ void TestBoardWindow::playLaysOutTileWidgets()
     QString shown;
     for (int m = 0; m < window.tileCount(); ++m) {
         QVERIFY(window.tile(m)->isVisible());
-        QCOMPARE(window.tile(m)->geometry(), rig.design(600 + 695 * m, 1080, 645, 675));
+        QCOMPARE(window.tile(m)->geometry(), rig.design(design::kFirstTile, kTilePitch * static_cast<float>(m)));
         QCOMPARE(window.tile(m)->accessibleName(), window.tile(m)->text());
         shown += window.tile(m)->text();
     }
@@ -236,7 +239,7 @@ void TestBoardWindow::tileClickStartsTheTimersAndTheyMoveIt()
     QTest::mouseClick(window.slot(0), Qt::LeftButton);
     QTRY_VERIFY(window.slot(0)->isHidden());
     QVERIFY(window.tile(3)->isVisible());
-    QCOMPARE(window.tile(3)->geometry(), rig.design(600 + 695 * 3, 1080, 645, 675));
+    QCOMPARE(window.tile(3)->geometry(), rig.design(design::kFirstTile, kTilePitch * 3));
 }
 
 void TestBoardWindow::hintTimerRestartsForEachRound()
@@ -337,7 +340,7 @@ void TestBoardWindow::solvedWordShowsTheAnimatedPicture()
             window.slideTick();
     }
     QVERIFY(window.picture()->isVisible());
-    QCOMPARE(window.picture()->geometry(), rig.design(240, 5880, 2175, 1815));
+    QCOMPARE(window.picture()->geometry(), twipsRect(design::kPicture, rig.window->scale()));
     QCOMPARE(QFileInfo(window.picture()->file()).fileName(), u"CHAT.gif"_s);
 }
 
