@@ -28,8 +28,7 @@ int main(int argc, char* argv[])
     const std::unique_ptr<trouvimo::Display> display
         = makeDisplay(paths.applicationDirectory() + u'/' + displayGuardFileName());
     QtSoundPlayer sound(QtSoundPlayer::moduleIn(paths.applicationDirectory()));
-    SystemClock clock;
-    EventLoopPause pause(clock);
+    EventLoopPause pause(systemClock());
     ImmediateExit gameExit(sound, *display);
     Draw draw;
     std::unique_ptr<BoardWindow> board;

@@ -9,4 +9,10 @@ double SystemClock::secondsSinceMidnight() const
     return QTime::currentTime().msecsSinceStartOfDay() / 1000.0;
 }
 
+const Clock& systemClock()
+{
+    static const SystemClock clock;
+    return clock;
+}
+
 } // namespace trouvimo

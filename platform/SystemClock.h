@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/Pause.h"
+#include "platform/Clock.h"
 
 namespace trouvimo {
 
@@ -9,5 +9,9 @@ class SystemClock final : public Clock {
 public:
     [[nodiscard]] double secondsSinceMidnight() const override;
 };
+
+// The one system clock of the game, for whatever needs the time of day without being handed a
+// clock.
+[[nodiscard]] const Clock& systemClock();
 
 } // namespace trouvimo

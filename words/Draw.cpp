@@ -1,10 +1,10 @@
 #include "words/Draw.h"
 
+#include "platform/SystemClock.h"
+
 #include <algorithm>
 #include <bit>
-#include <chrono>
 #include <cmath>
-#include <ctime>
 #include <limits>
 #include <optional>
 #include <random>
@@ -86,35 +86,16 @@ float MixingRandomSource::next()
     return static_cast<float>(mix64(m_state) >> 40U) * 0x1.0p-24f;
 }
 
-double secondsSinceMidnight()
-{
-    using std::chrono::system_clock;
-    const system_clock::time_point now = system_clock::now();
-    const std::time_t whole = system_clock::to_time_t(now);
-    std::tm local{};
-    localtime_r(&whole, &local);
-    const double fraction =
-        std::chrono::duration<double>(now - system_clock::from_time_t(whole)).count();
-    return local.tm_hour * 3600.0 + local.tm_min * 60.0 + local.tm_sec + fraction;
-}
-
-Draw::Draw(std::unique_ptr<RandomSource> source, double (*clock)())
+Draw::Draw(std::unique_ptr<RandomSource> source, const Clock& clock)
     : m_source(std::move(source))
-    , m_clock(clock)
+    , m_clock(&clock)
 {
     if (!m_source)
         m_source = std::make_unique<MixingRandomSource>();
-    if (m_clock == nullptr)
-        m_clock = &secondsSinceMidnight;
-}
-
-Draw::Draw(std::unique_ptr<RandomSource> source)
-    : Draw(std::move(source), &secondsSinceMidnight)
-{
 }
 
 Draw::Draw()
-    : Draw(std::make_unique<MixingRandomSource>())
+    : Draw(std::make_unique<MixingRandomSource>(), systemClock())
 {
 }
 
@@ -207,7 +188,7 @@ void Draw::resizePool(int size)
 
 void Draw::drawPosition(qint16 k)
 {
-    m_source->reseed(m_clock());
+    m_source->reseed(m_clock->secondsSinceMidnight());
     const std::optional<int> r = scaledDraw(m_source->next());
     const std::optional<qint16> live = liveCount(highestIndex, k);
     if (!r || !live || *live == 0) {

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/Clock.h"
+
 #include <QString>
 
 #include <cstdint>
@@ -33,19 +35,14 @@ private:
     std::uint64_t m_state = 0;
 };
 
-// The time of day in seconds since local midnight, with fractions: the clock the draw re-seeds
-// from.
-[[nodiscard]] double secondsSinceMidnight();
-
 // The draw without replacement that orders the words of a game and the letters of a word.
 // One instance is shared by the board for both uses, as the pool and the results always were.
 class Draw {
 public:
-    // `clock` gives the reading mixed into the generator at every draw (seconds, any origin).
-    // A null source or clock stands for the real one.
-    Draw(std::unique_ptr<RandomSource> source, double (*clock)());
-    explicit Draw(std::unique_ptr<RandomSource> source);
-    Draw(); // the real generator on the real clock
+    // `clock` gives the reading mixed into the generator at every draw; it must outlive the
+    // draw. A null source stands for the real generator.
+    Draw(std::unique_ptr<RandomSource> source, const Clock& clock);
+    Draw(); // the real generator on the system's clock
 
     // The highest pool index as filled; after a letter draw, the length of the current word.
     qint16 highestIndex = 0;
@@ -89,7 +86,7 @@ private:
     void resizePool(int size);
 
     std::unique_ptr<RandomSource> m_source;
-    double (*m_clock)() = nullptr;
+    const Clock* m_clock = nullptr;
 
     // The pool as a gap buffer: entries 0..m_gapStart-1 are m_cells[0..m_gapStart-1], the rest
     // follow the gap. Draws only reach the first 1001 positions, so the gap stays near the front

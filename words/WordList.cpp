@@ -32,26 +32,26 @@ public:
     // Looks at the bytes added since the last call; true once `bytes` reaches past that line.
     bool reachedIn(QByteArrayView bytes)
     {
-        while (crSeen_ < kMaxLines) {
-            const qsizetype cr = bytes.indexOf(kCarriageReturn, scanned_);
+        while (m_crSeen < kMaxLines) {
+            const qsizetype cr = bytes.indexOf(kCarriageReturn, m_scanned);
             if (cr < 0) {
-                scanned_ = bytes.size();
+                m_scanned = bytes.size();
                 return false;
             }
-            ++crSeen_;
-            scanned_ = cr + 1;
+            ++m_crSeen;
+            m_scanned = cr + 1;
         }
         // The byte after that line's CR settles both whether an LF belongs to it and whether
         // another line follows.
-        const qsizetype afterCr = scanned_;
+        const qsizetype afterCr = m_scanned;
         if (bytes.size() <= afterCr)
             return false;
         return bytes[afterCr] != kLineFeed || bytes.size() > afterCr + 1;
     }
 
 private:
-    qsizetype crSeen_ = 0;
-    qsizetype scanned_ = 0;
+    qsizetype m_crSeen = 0;
+    qsizetype m_scanned = 0;
 };
 
 // How the bytes on hand relate to the file they came from.

@@ -3,6 +3,7 @@
 #include "board/Board.h"
 #include "platform/DataPaths.h"
 #include "FakePause.h"
+#include "FakeClock.h"
 #include "FakeGameExit.h"
 #include "FakeSoundPlayer.h"
 #include "words/Draw.h"
@@ -62,6 +63,7 @@ struct BoardRig {
     FakePause pause;
     FakeGameExit gameExit;
     FakePicture picture;
+    FakeClock clock;
     ScriptedRandom* random = nullptr;
     std::unique_ptr<Draw> draw;
     std::unique_ptr<Board> model;
@@ -72,7 +74,7 @@ struct BoardRig {
         paths = std::make_unique<DataPaths>(directory.path());
         auto source = std::make_unique<ScriptedRandom>();
         random = source.get();
-        draw = std::make_unique<Draw>(std::move(source), [] { return 0.0; });
+        draw = std::make_unique<Draw>(std::move(source), clock);
         model = std::make_unique<Board>(BoardServices {*paths, sound, pause, gameExit, *draw}, language);
     }
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/Pause.h"
+#include "platform/Clock.h"
 
 namespace trouvimo {
 

@@ -50,12 +50,12 @@ class TestWordList : public QObject {
     Q_OBJECT
 
 private:
-    QTemporaryDir dir_;
-    int fileCount_ = 0;
+    QTemporaryDir m_dir;
+    int m_fileCount = 0;
 
     QString writeFile(const QByteArray& bytes)
     {
-        const QString path = dir_.filePath(u"list%1.txt"_s.arg(++fileCount_));
+        const QString path = m_dir.filePath(u"list%1.txt"_s.arg(++m_fileCount));
         QFile file(path);
         if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size())
             qFatal("cannot write the test list");
@@ -63,7 +63,7 @@ private:
     }
 
 private slots:
-    void initTestCase() { QVERIFY(dir_.isValid()); }
+    void initTestCase() { QVERIFY(m_dir.isValid()); }
 
     void lineRulesAndDecoding_data()
     {
@@ -296,10 +296,10 @@ private slots:
     void missingFile()
     {
         QFETCH(bool, danglingLink);
-        QString path = dir_.filePath(u"ListeMotsAnglais.txt"_s);
+        QString path = m_dir.filePath(u"ListeMotsAnglais.txt"_s);
         if (danglingLink) {
-            path = dir_.filePath(u"link.txt"_s);
-            QVERIFY(QFile::link(dir_.filePath(u"nowhere.txt"_s), path));
+            path = m_dir.filePath(u"link.txt"_s);
+            QVERIFY(QFile::link(m_dir.filePath(u"nowhere.txt"_s), path));
         }
         WordTable table{{QString(), u"kept"_s}, 1};
         QCOMPARE(trouvimo::readWordList(path, table), ListStatus::Missing);
@@ -319,9 +319,9 @@ private slots:
     void notAPlainFileIsStopped()
     {
         QFETCH(QString, kind);
-        const QString path = dir_.filePath(u"ListeMots-%1.txt"_s.arg(kind));
+        const QString path = m_dir.filePath(u"ListeMots-%1.txt"_s.arg(kind));
         if (kind == u"directory")
-            QVERIFY(QDir(dir_.path()).mkdir(QFileInfo(path).fileName()));
+            QVERIFY(QDir(m_dir.path()).mkdir(QFileInfo(path).fileName()));
         else if (kind == u"pipe")
             QCOMPARE(::mkfifo(QFile::encodeName(path).constData(), 0600), 0);
         else
