@@ -1,8 +1,8 @@
 #include "board/BoardWindow.h"
 
 #include "board/AnimatedPicture.h"
-#include "board/ClickableLabel.h"
-#include "platform/GraphicalButton.h"
+#include "widgets/ClickableLabel.h"
+#include "widgets/GraphicalButton.h"
 #include "platform/PackedImage.h"
 #include "platform/Twips.h"
 

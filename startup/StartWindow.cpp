@@ -7,7 +7,7 @@
 #include "platform/PackedImage.h"
 #include "startup/ScreenMeasure.h"
 #include "platform/Sound.h"
-#include "platform/GraphicalButton.h"
+#include "widgets/GraphicalButton.h"
 #include "platform/Twips.h"
 
 #include <QButtonGroup>

@@ -1,5 +1,5 @@
 #include "BoardRig.h"
-#include "board/ClickableLabel.h"
+#include "widgets/ClickableLabel.h"
 #include "board/AnimatedPicture.h"
 #include "platform/Twips.h"
 #include "board/BoardWindow.h"

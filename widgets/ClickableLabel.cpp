@@ -1,4 +1,4 @@
-#include "board/ClickableLabel.h"
+#include "widgets/ClickableLabel.h"
 
 #include <QMouseEvent>
 
