@@ -36,7 +36,8 @@ private:
 };
 
 // The draw without replacement that orders the words of a game and the letters of a word.
-// One instance is shared by the board for both uses, as the pool and the results always were.
+// One instance serves the board for both orders, and the board reads the highest index of the
+// last letter draw as the length of the current word.
 class Draw {
 public:
     // `clock` gives the reading mixed into the generator at every draw; it must outlive the
