@@ -25,7 +25,8 @@ ImmediateExit::ImmediateExit(const SoundPlayer& player, Display& display,
 void ImmediateExit::exitGame()
 {
     // The child sees the game end the moment it asks; only the chime may go on a little.
-    if (qGuiApp != nullptr) {
+    // A program without windows (a QCoreApplication) has none to hide.
+    if (qobject_cast<QGuiApplication*>(QCoreApplication::instance()) != nullptr) {
         for (QWindow* window : QGuiApplication::topLevelWindows())
             window->hide();
     }
