@@ -48,8 +48,7 @@ IDLE_WAKEUPS_BUDGET = 5.0
 
 def soak_words(own_list, seed):
     """500 words from the game's own list: as they stand, capitalised, in capitals, and reversed."""
-    with open(own_list, 'rb') as own:
-        words = [line for line in own.read().decode('cp1252').split('\r\n') if line]
+    words = h.game.read_list(own_list)
     generator = random.Random(seed)
     pictured = [variant for word in words for variant in (word, word.capitalize(), word.upper())]
     reversed_words = [word[::-1] for word in words if word[::-1] != word]
@@ -168,10 +167,8 @@ def quiet_rss(pid):
 def soak(options):
     generator = random.Random(options.seed)
     with h.probed_desktop() as desk:
-        binary = desk.copy_app(options.game)
-        words, unpictured = soak_words(os.path.join(os.path.dirname(binary), 'ListeMots.txt'), options.seed)
-        with open(os.path.join(os.path.dirname(binary), 'ListeMots.txt'), 'wb') as out:
-            out.write(''.join(word + '\r\n' for word in words).encode('cp1252'))
+        words, unpictured = soak_words(os.path.join(os.path.dirname(options.game), 'ListeMots.txt'), options.seed)
+        binary = h.game.app_with_lists(desk, options.game, {'ListeMots.txt': words})
         print(f'desktop {desk.display}; game {options.game}; {len(words)} words; {options.seconds:.0f} s, '
               f'warm-up {options.warm_up:.0f} s; seed {options.seed}', flush=True)
 

@@ -54,17 +54,6 @@ ENGLISH = Language(english=True, title='Trouvimo ...', play='Play', quit='Quit',
                    list_file='ListeMotsAnglais.txt')
 
 
-def word_list(words):
-    """A list file as the game reads it: single-byte text, one word a line, CR LF line ends."""
-    return ''.join(word + '\r\n' for word in words).encode('cp1252')
-
-
-def app_with_lists(desk, binary, french=(), english=()):
-    """A copy of the game whose lists hold only the given words, so that a whole game is short."""
-    return desk.copy_app(binary, {FRENCH.list_file: word_list(french),
-                                  ENGLISH.list_file: word_list(english)})
-
-
 def is_credit_colour(pixel):
     """A pixel of the credit line's text, drawn in its light cyan, even where smoothing blends it."""
     red, green, blue = pixel

@@ -15,6 +15,9 @@ ENGLISH = 'English'
 # The board's title starts with the game's name, in capitals in French and not in English.
 BOARD_TITLE_START = 'trouvimo'
 BUTTON_ROLES = frozenset({'push button', 'toggle button', 'radio button', 'check box'})
+# The game reads its word lists as single-byte Windows text, one word a line.
+LIST_ENCODING = 'cp1252'
+LIST_LINE_END = '\r\n'
 
 
 def game_binary():
@@ -25,6 +28,23 @@ def game_binary():
     if not os.access(path, os.X_OK):
         raise AssertionError(f'TROUVIMO_BIN={path} is not an executable file')
     return path
+
+
+def list_bytes(words):
+    """A list file as the game reads it, holding the given words."""
+    return ''.join(word + LIST_LINE_END for word in words).encode(LIST_ENCODING)
+
+
+def read_list(path):
+    """The words of a list file, its empty lines left out."""
+    with open(path, 'rb') as words:
+        return [line for line in words.read().decode(LIST_ENCODING).split(LIST_LINE_END) if line]
+
+
+def app_with_lists(desk, binary, lists):
+    """A copy of the game whose lists, {list file name: words}, hold only the given words; the other
+    lists stay the game's own."""
+    return desk.copy_app(binary, {name: list_bytes(words) for name, words in lists.items()})
 
 
 def start_game(desk, binary, test=None):

@@ -31,8 +31,7 @@ def setUpModule():
 
 
 def list_words(binary, language):
-    with open(os.path.join(os.path.dirname(binary), language.list_file), 'rb') as words:
-        return words.read().decode('cp1252').splitlines()
+    return game.read_list(os.path.join(os.path.dirname(binary), language.list_file))
 
 
 def app_without(binary, language):
@@ -182,7 +181,8 @@ class RoundTest(BoardTest):
     def test_after_the_last_word_the_slots_spell_the_end_and_play_is_disabled(self):
         for language, words in ((bg.FRENCH, SHORT_FRENCH), (bg.ENGLISH, SHORT_ENGLISH)):
             with self.subTest(language=language.title):
-                short = bg.app_with_lists(desk, self.binary, french=SHORT_FRENCH, english=SHORT_ENGLISH)
+                short = game.app_with_lists(
+                    desk, self.binary, {bg.FRENCH.list_file: SHORT_FRENCH, bg.ENGLISH.list_file: SHORT_ENGLISH})
                 started, board = self.open_board(short, language)
                 hints = []
                 for _ in words:

@@ -37,7 +37,8 @@ class PlayTest(unittest.TestCase):
     def open_short_game(self, language):
         """Opens the board of a game copy with the short lists; returns the game and the copy's path."""
         if self.short is None:
-            self.short = bg.app_with_lists(desk, self.binary, french=FRENCH_WORDS, english=ENGLISH_WORDS)
+            self.short = game.app_with_lists(
+                desk, self.binary, {bg.FRENCH.list_file: FRENCH_WORDS, bg.ENGLISH.list_file: ENGLISH_WORDS})
         started = game.start_game(desk, self.short, self)
         game.open_board(desk, started, english=language.english)
         bg.wait_board(desk, started.pid, lambda now: now.control('push button', language.play),

@@ -47,10 +47,6 @@ def peak_with_own_list():
     return peak
 
 
-def crlf(*lines):
-    return ''.join(line + '\r\n' for line in lines).encode('cp1252')
-
-
 def forty_thousand_words():
     """40000 distinct playable words: 'mot' followed by the line number written in letters a to j."""
     return ['mot' + ''.join('abcdefghij'[int(digit)] for digit in str(number)) for number in range(40000)]
@@ -84,12 +80,14 @@ CASES = {
     'NUL bytes': (b'ch\0at\r\n\0\0\0\r\n\0\r\nchien\0\r\n', None),
     'random binary': (random_bytes(), None),
     # Only the first 32767 lines are read.
-    '40000 lines': (crlf(*WORDS_40000), set(WORDS_40000[:32767])),
+    '40000 lines': (h.game.list_bytes(WORDS_40000), set(WORDS_40000[:32767])),
     'one line of 10 MB': (b'a' * BIG_LINE_BYTES + b'\r\nchat\r\n', {'chat'}),
-    '13 letters and more': (crlf('anticonstitutionnellement', 'abcdefghijklm', 'abcdefghijkl'),
+    '13 letters and more': (h.game.list_bytes(['anticonstitutionnellement', 'abcdefghijklm', 'abcdefghijkl']),
                             {'abcdefghijkl'}),
-    'spaces, digits and punctuation': (crlf(' chat ', 'a b', '42', '!?;', "l'ours", '#%&*'), None),
-    'paths for words': (crlf('..\\..\\etc\\passwd', 'a/b', '/etc/passwd', '..\\..\\..\\tmp', '.', '..'),
+    'spaces, digits and punctuation': (h.game.list_bytes([' chat ', 'a b', '42', '!?;', "l'ours", '#%&*']),
+                                       None),
+    'paths for words': (h.game.list_bytes(['..\\..\\etc\\passwd', 'a/b', '/etc/passwd', '..\\..\\..\\tmp',
+                                           '.', '..']),
                         {'a/b', '/etc/passwd', '..\\..\\..\\tmp', '.', '..'}),
     # Not UTF-8 as a whole, so all of it is read as Windows-1252.
     'invalid UTF-8 among Windows-1252': (b'\xe9l\xe9phant\r\n\xc3\xa9cole\r\nna\xefve\r\n\xff\xfe\xc3\r\n',

@@ -84,10 +84,8 @@ class BadPictureTest(unittest.TestCase):
     def play_through(self, name):
         """Plays the one word with the picture of the case; returns (board after spelling, peak KiB)."""
         content, _shows = CASES[name]
-        binary = desk.copy_app(h.game.game_binary())
+        binary = h.game.app_with_lists(desk, h.game.game_binary(), {'ListeMots.txt': [WORD]})
         app_dir = os.path.dirname(binary)
-        with open(os.path.join(app_dir, 'ListeMots.txt'), 'wb') as words:
-            words.write(WORD.encode() + b'\r\n')
         put_picture(app_dir, content)
 
         desk.set_mode(*h.START_MODE)

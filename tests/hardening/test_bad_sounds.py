@@ -84,10 +84,8 @@ class BadSoundTest(unittest.TestCase):
         self.assertEqual(dialogs, [], f'a message {when}')
 
     def check(self, name):
-        binary = desk.copy_app(h.game.game_binary())
+        binary = h.game.app_with_lists(desk, h.game.game_binary(), {'ListeMots.txt': WORDS})
         app_dir = os.path.dirname(binary)
-        with open(os.path.join(app_dir, 'ListeMots.txt'), 'wb') as words:
-            words.write(''.join(word + '\r\n' for word in WORDS).encode())
         CASES[name](os.path.join(app_dir, 'Sons'))
 
         desk.set_mode(*h.START_MODE)

@@ -35,10 +35,7 @@ def setUpModule():
 
 
 def one_word_copy(desktop):
-    binary = desktop.copy_app(h.game.game_binary())
-    with open(os.path.join(os.path.dirname(binary), 'ListeMots.txt'), 'wb') as words:
-        words.write(WORD.encode() + b'\r\n')
-    return binary
+    return h.game.app_with_lists(desktop, h.game.game_binary(), {'ListeMots.txt': [WORD]})
 
 
 # --- the stages at which a signal arrives; each gets the running game and leaves it at that stage ----

@@ -71,10 +71,8 @@ def calls(trace_prefix):
 
 class NoWritesTest(unittest.TestCase):
     def test_a_whole_game_writes_nothing_and_opens_only_its_own_data(self):
-        binary = desk.copy_app(h.game.game_binary())
+        binary = h.game.app_with_lists(desk, h.game.game_binary(), {'ListeMots.txt': WORDS})
         app_dir = os.path.dirname(binary)
-        with open(os.path.join(app_dir, 'ListeMots.txt'), 'wb') as words:
-            words.write(''.join(word + '\r\n' for word in WORDS).encode())
         picture = os.path.join(app_dir, 'Images', 'Mots', 'CHAT.gif')
         bait = [os.path.normpath(os.path.join(app_dir, relative)) for relative in BAIT]
         for path in bait:
