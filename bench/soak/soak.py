@@ -167,8 +167,9 @@ def quiet_rss(pid):
 def soak(options):
     generator = random.Random(options.seed)
     with h.probed_desktop() as desk:
-        words, unpictured = soak_words(os.path.join(os.path.dirname(options.game), 'ListeMots.txt'), options.seed)
-        binary = h.game.app_with_lists(desk, options.game, {'ListeMots.txt': words})
+        words, unpictured = soak_words(os.path.join(os.path.dirname(options.game), h.game.FRENCH.list_file),
+                                       options.seed)
+        binary = h.game.app_with_lists(desk, options.game, {h.game.FRENCH.list_file: words})
         print(f'desktop {desk.display}; game {options.game}; {len(words)} words; {options.seconds:.0f} s, '
               f'warm-up {options.warm_up:.0f} s; seed {options.seed}', flush=True)
 

@@ -13,8 +13,8 @@ import ctypes.util
 import math
 import os
 import wave
-from dataclasses import dataclass
 
+from game import LANGUAGES
 from harness import Timeout, matches, wait_for
 
 TWIPS_PER_PIXEL = 15
@@ -33,25 +33,6 @@ CREDIT_COLOUR = (192, 255, 255)
 PICTURE_SIZE = (160, 150)  # pixels, every picture of the game
 # A label's box may differ from the design by one pixel: each edge is rounded on its own.
 SLACK = 1
-
-
-@dataclass(frozen=True)
-class Language:
-    english: bool
-    title: str
-    play: str
-    quit: str
-    difficult: str
-    end_message: str
-    list_file: str
-
-
-FRENCH = Language(english=False, title='TROUVIMO ...', play='Jouer', quit='Quitter',
-                  difficult='Niveau difficile', end_message="C'EST FINI",
-                  list_file='ListeMots.txt')
-ENGLISH = Language(english=True, title='Trouvimo ...', play='Play', quit='Quit',
-                   difficult='Difficult Level', end_message='THE END',
-                   list_file='ListeMotsAnglais.txt')
 
 
 def is_credit_colour(pixel):
@@ -142,7 +123,7 @@ class Board:
 def board_window(desk, pid):
     """The board's accessible window when it shows, or None."""
     for window in desk.windows(pid):
-        if window.showing and window.name in (FRENCH.title, ENGLISH.title) and window.extents:
+        if window.showing and window.name in (language.title for language in LANGUAGES) and window.extents:
             return window
     return None
 

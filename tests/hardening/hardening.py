@@ -26,9 +26,9 @@ START_MODE = (1024, 768)
 ROUND_PAUSE = 0.5
 # How long past that pause a click on the play button may go unanswered.
 ANSWER_BUDGET = 0.2
-END_MESSAGES = ("C'EST FINI", 'THE END')
-PLAY_NAMES = ('Jouer', 'Play')
-QUIT_NAMES = ('Quitter', 'Quit')
+END_MESSAGES = tuple(language.end_message for language in game.LANGUAGES)
+PLAY_NAMES = tuple(language.play for language in game.LANGUAGES)
+QUIT_NAMES = tuple(language.quit for language in game.LANGUAGES)
 
 
 class ProbeAgent(harness._Agent):
@@ -125,7 +125,7 @@ def board_window(desk, pid):
     """The board's accessible window while it shows, else None."""
     for window in desk.windows(pid):
         if (window.showing and window.role not in ('alert', 'dialog')
-                and window.name.lower().startswith(game.BOARD_TITLE_START)):
+                and window.name in (language.title for language in game.LANGUAGES)):
             return window
     return None
 

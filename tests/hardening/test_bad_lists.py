@@ -16,8 +16,6 @@ from harness import wait_for
 desk = None
 reference = None
 
-MISSING_MESSAGE = ('Le fichier ListeMots.txt doit se trouver à la racine du répertoire pour que le jeu '
-                   'fonctionne correctement.')
 # Growth of the peak resident memory allowed over the game's with its own list. The reader holds the
 # bytes it took, in a buffer that grows by doubling, and their decoded text at two bytes a character: the
 # 10 MB line honestly needs up to six times its size, and so does a list that never ends, which the reader
@@ -53,7 +51,7 @@ def forty_thousand_words():
 
 
 def lf_only_own_list():
-    with open(os.path.join(os.path.dirname(h.game.game_binary()), 'ListeMots.txt'), 'rb') as own:
+    with open(os.path.join(os.path.dirname(h.game.game_binary()), h.game.FRENCH.list_file), 'rb') as own:
         return own.read().replace(b'\r\n', b'\n')
 
 
@@ -104,7 +102,7 @@ UNBOUNDED = ('endless', 'sparse')
 
 
 def put_list(app_dir, content):
-    path = os.path.join(app_dir, 'ListeMots.txt')
+    path = os.path.join(app_dir, h.game.FRENCH.list_file)
     os.remove(path)
     if content == 'remove':
         return
@@ -156,9 +154,9 @@ class BadListTest(unittest.TestCase):
         alert = wait_for(lambda: next((window for window in desk.windows(app.pid)
                                        if window.role in ('alert', 'dialog') and window.showing), None),
                          timeout=10, what='the missing-list message')
-        self.assertEqual(alert.name, 'Trouvimo')
+        self.assertEqual(alert.name, h.game.MESSAGE_TITLE)
         texts = [node.name for node in alert.walk() if node.role == 'label' and node.name]
-        self.assertEqual(texts, [MISSING_MESSAGE])
+        self.assertEqual(texts, [h.game.missing_list_message(h.game.FRENCH)])
         self.assertIsNone(h.board_window(desk, app.pid), 'the board must not show behind the message')
         ok = next(node for node in alert.walk() if node.role == 'push button')
         self.assertEqual(ok.name, 'OK')

@@ -14,7 +14,7 @@ import hardening as h
 desk = None
 
 WORD = 'chat'
-PICTURE = os.path.join('Images', 'Mots', 'CHAT.gif')
+PICTURE = h.game.FRENCH.picture(WORD)
 # Peak resident memory allowed over the game's with its own picture: far below what decoding any of the
 # huge pictures below would take (30000 x 30000 pixels are 3.4 GiB at four bytes a pixel).
 MEMORY_SLACK_KIB = 16 * 1024
@@ -84,7 +84,7 @@ class BadPictureTest(unittest.TestCase):
     def play_through(self, name):
         """Plays the one word with the picture of the case; returns (board after spelling, peak KiB)."""
         content, _shows = CASES[name]
-        binary = h.game.app_with_lists(desk, h.game.game_binary(), {'ListeMots.txt': [WORD]})
+        binary = h.game.app_with_lists(desk, h.game.game_binary(), {h.game.FRENCH.list_file: [WORD]})
         app_dir = os.path.dirname(binary)
         put_picture(app_dir, content)
 

@@ -84,7 +84,7 @@ class BadSoundTest(unittest.TestCase):
         self.assertEqual(dialogs, [], f'a message {when}')
 
     def check(self, name):
-        binary = h.game.app_with_lists(desk, h.game.game_binary(), {'ListeMots.txt': WORDS})
+        binary = h.game.app_with_lists(desk, h.game.game_binary(), {h.game.FRENCH.list_file: WORDS})
         app_dir = os.path.dirname(binary)
         CASES[name](os.path.join(app_dir, 'Sons'))
 

@@ -35,7 +35,7 @@ def setUpModule():
 
 
 def one_word_copy(desktop):
-    return h.game.app_with_lists(desktop, h.game.game_binary(), {'ListeMots.txt': [WORD]})
+    return h.game.app_with_lists(desktop, h.game.game_binary(), {h.game.FRENCH.list_file: [WORD]})
 
 
 # --- the stages at which a signal arrives; each gets the running game and leaves it at that stage ----

@@ -30,8 +30,8 @@ WRITE_FLAGS = ('O_WRONLY', 'O_RDWR', 'O_CREAT', 'O_TRUNC', 'O_APPEND')
 WORDS = ('chat', '..\\..\\etc\\passwd', 'a/b', '/etc/passwd', '..\\escape', '..\\..\\..\\out', 'lapin')
 # Where the path-like words would lead from Images/Mots/ if they were followed, relative to the copy of
 # the game (the last one lies beside it, outside it).
-BAIT = (os.path.join('Images', 'ESCAPE.gif'), os.path.join('Images', 'Mots', 'A', 'B.gif'),
-        os.path.join('..', 'OUT.gif'))
+BAIT = tuple(os.path.normpath(os.path.join(h.game.FRENCH.pictures, *parts))
+             for parts in (('..', 'ESCAPE.gif'), ('A', 'B.gif'), ('..', '..', '..', 'OUT.gif')))
 
 CALL = re.compile(r'^(?P<call>\w+)\((?P<args>.*)\)\s+=\s+(?P<result>-?\d+|\?)(?P<error>\s+\w+)?')
 STRING = re.compile(r'"((?:[^"\\]|\\.)*)"')
@@ -71,9 +71,9 @@ def calls(trace_prefix):
 
 class NoWritesTest(unittest.TestCase):
     def test_a_whole_game_writes_nothing_and_opens_only_its_own_data(self):
-        binary = h.game.app_with_lists(desk, h.game.game_binary(), {'ListeMots.txt': WORDS})
+        binary = h.game.app_with_lists(desk, h.game.game_binary(), {h.game.FRENCH.list_file: WORDS})
         app_dir = os.path.dirname(binary)
-        picture = os.path.join(app_dir, 'Images', 'Mots', 'CHAT.gif')
+        picture = os.path.join(app_dir, h.game.FRENCH.picture('chat'))
         bait = [os.path.normpath(os.path.join(app_dir, relative)) for relative in BAIT]
         for path in bait:
             os.makedirs(os.path.dirname(path), exist_ok=True)
@@ -116,7 +116,7 @@ class NoWritesTest(unittest.TestCase):
         if toolkit:
             print('written by the toolkit into its caches:\n  ' + '\n  '.join(toolkit))
 
-        data = [os.path.join(app_dir, name) for name in ('ListeMots.txt', 'Sons', 'Images')]
+        data = [os.path.join(app_dir, name) for name in (h.game.FRENCH.list_file, 'Sons', 'Images')]
         # Beside its data, the game's folder holds its own code: the executable and the modules it loads.
         code = {binary, guard} | {path for path in glob.glob(os.path.join(app_dir, '*.so*'))}
         for path in sorted(opened - code):
