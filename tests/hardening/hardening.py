@@ -7,7 +7,6 @@ would, and reads from /proc what the kernel knows of it.
 
 import contextlib
 import os
-import subprocess
 import sys
 import time
 
@@ -31,30 +30,13 @@ PLAY_NAMES = tuple(language.play for language in game.LANGUAGES)
 QUIT_NAMES = tuple(language.quit for language in game.LANGUAGES)
 
 
-class ProbeAgent(harness._Agent):
-    """The desktop's accessibility agent, replaced by one that can also time changes from close by."""
-
-    def _start(self):
-        env = dict(self._desktop.env, ATSPI_NO_CACHE='1')
-        self._process = self._desktop._spawn([harness.SYSTEM_PYTHON, PROBE_AGENT], log='probe-agent',
-                                             env=env, stdin=subprocess.PIPE, stdout=subprocess.PIPE)
-
-
-def install_probe(desk):
-    """Makes the desktop ask its accessibility questions through the probe agent; returns the agent."""
-    if not isinstance(desk._agent, ProbeAgent):
-        if desk._agent is not None:
-            desk._agent.close()
-        desk._agent = ProbeAgent(desk)
-    return desk._agent
-
-
 @contextlib.contextmanager
 def probed_desktop(mode=START_MODE):
-    """A private desktop that asks its accessibility questions through the probe agent; a test module
-    enters it once (unittest.enterModuleContext) and shares it between its cases."""
+    """A private desktop that asks its accessibility questions through the probe agent, which can also
+    time changes from close by; a test module enters it once (unittest.enterModuleContext) and shares it
+    between its cases."""
     with Desktop(mode=mode) as desk:
-        install_probe(desk)
+        desk.use_agent(PROBE_AGENT, log='probe-agent')
         yield desk
 
 
@@ -191,7 +173,7 @@ def look(desk, pid):
 
 
 def names(desk, pid):
-    return desk._agent.ask({'op': 'names', 'pid': pid})['names']
+    return desk.ask({'op': 'names', 'pid': pid})['names']
 
 
 def timed_click(desk, pid, node, timeout=5.0):
@@ -200,8 +182,8 @@ def timed_click(desk, pid, node, timeout=5.0):
     baseline = names(desk, pid)
     began = time.monotonic()
     desk.click_node(node)
-    answer = desk._agent.ask({'op': 'wait_change', 'pid': pid, 'baseline': baseline, 'timeout': timeout},
-                             timeout=timeout + 10)
+    answer = desk.ask({'op': 'wait_change', 'pid': pid, 'baseline': baseline, 'timeout': timeout},
+                      timeout=timeout + 10)
     return answer['at'] - began if answer['changed'] else None
 
 

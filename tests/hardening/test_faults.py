@@ -125,10 +125,9 @@ class XServerGoneTest(unittest.TestCase):
             h.game.open_board(own, app)
             own.click_node(h.look(own, app.pid).button(h.PLAY_NAMES))
 
-            xorg = next(process for process in own._processes if process.args[0] == 'Xorg')
+            xorg = own.x_server()
             display = own.display.lstrip(':')
-            # The harness's own connection would end this process on the I/O error of closing it.
-            own._x = None
+            own.forget_x_connection()
             killed = time.monotonic()
             xorg.kill()
             xorg.wait(5)
