@@ -1,6 +1,8 @@
-"""What the board tests know about the game board: its design in twips, how a screen reader tells its
-tiles, answer slots, hint and picture apart, how a player solves a word with the mouse, how a window
+"""What the tests know about the game board: its design in twips, how a screen reader tells its tiles,
+answer slots, hint, picture and buttons apart, how a player solves a word with the mouse, how a window
 manager's close box reaches the window, and how a recording is recognised as one of the game's sounds.
+The desktop tests, the hardening tests and the soak all read the board here, so that a change of the
+board's layout is followed in one place.
 
 The board is read through AT-SPI only. Tiles and slots are labels named by their letter; they are told
 apart by their size, and the slots also by their place, both taken from the design (twips) at the scale
@@ -14,8 +16,8 @@ import math
 import os
 import wave
 
-from game import LANGUAGES
-from harness import Timeout, matches, wait_for
+from game import BUTTON_ROLES, LANGUAGES
+from harness import DesktopError, Timeout, matches, wait_for
 
 TWIPS_PER_PIXEL = 15
 # The part of the design that the background and the controls fill, in twips.
@@ -92,6 +94,14 @@ class Board:
         """The caption of each of the twelve answer slots, None for a slot that does not show."""
         return [node.name if node is not None else None for node in map(self.slot, range(SLOT_COUNT))]
 
+    def shown_slots(self):
+        """The answer slots that show, from the left."""
+        return [node for node in map(self.slot, range(SLOT_COUNT)) if node is not None]
+
+    def answer(self):
+        """What the slots that show spell."""
+        return ''.join(node.name for node in self.shown_slots())
+
     def hint(self):
         """The hint's text; empty when the hint label shows nothing."""
         x, y = self.x + self.px(HINT_ORIGIN[0]), self.y + self.px(HINT_ORIGIN[1])
@@ -101,11 +111,12 @@ class Board:
         return ''
 
     def picture(self):
-        """The picture viewer when it shows: the one plain widget that is neither of the two frames. It
-        is named after its word."""
+        """The picture viewer when it shows something: the one plain widget of some width that is neither
+        of the two frames. It is named after its word."""
         frames = (self.rect(*PICTURE_FRAME), self.rect(*SLOT_FRAME))
         found = [node for node in self._children
-                 if node.role == 'filler' and not any(close_enough(node.extents, frame) for frame in frames)]
+                 if node.role == 'filler' and node.extents[2] > 0
+                 and not any(close_enough(node.extents, frame) for frame in frames)]
         return found[0] if len(found) == 1 else None
 
     def expected_picture_rect(self):
@@ -119,6 +130,13 @@ class Board:
         found = [node for node in self._children if matches(node, role=role, name=name)]
         return found[0] if len(found) == 1 else None
 
+    def button(self, name):
+        """The button with that caption, of whatever kind; raises DesktopError when there is none."""
+        found = self.control(BUTTON_ROLES, name)
+        if found is None:
+            raise DesktopError(f'no button {name!r} on the board:\n{self.window.describe()}')
+        return found
+
 
 def board_window(desk, pid):
     """The board's accessible window when it shows, or None."""
@@ -131,6 +149,15 @@ def board_window(desk, pid):
 def read_board(desk, pid):
     window = board_window(desk, pid)
     return Board(window) if window is not None else None
+
+
+def look(desk, pid):
+    """The board as it shows now; raises DesktopError when it does not show."""
+    board = read_board(desk, pid)
+    if board is None:
+        app = desk.accessible_app(pid)
+        raise DesktopError('the board does not show:\n' + (app.describe() if app else '(no application)'))
+    return board
 
 
 def wait_board(desk, pid, condition, what, timeout=5.0):
@@ -170,7 +197,7 @@ def start_round(desk, pid, language, previous_hint=''):
 def place(desk, pid, letter, position):
     """Clicks a tile of the row that shows the letter and waits until the letter fills the slot at
     position (counted from 0); returns the board then."""
-    board = read_board(desk, pid)
+    board = look(desk, pid)
     tiles = [tile for tile in board.row() if tile.name == letter]
     if not tiles:
         raise AssertionError(f'no tile {letter!r} in the row:\n{board.window.describe()}')

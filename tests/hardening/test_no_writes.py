@@ -14,7 +14,8 @@ import re
 import shutil
 import unittest
 
-import hardening as h
+import hardening as h  # first: it puts tests/desktop, where the modules below lie, on the path
+import board_game as bg
 from harness import wait_for
 
 desk = None
@@ -147,17 +148,17 @@ class NoWritesTest(unittest.TestCase):
         h.game.open_board(desk, type('Traced', (), {'pid': pid})(), timeout=30)
         played = []
         while True:
-            _seconds, view = h.press_play(desk, pid)
-            if view.answer == h.END_MESSAGES[0]:
+            _seconds, board = h.press_play(desk, pid)
+            if board.answer() == h.game.FRENCH.end_message:
                 break
-            word = view.hint
+            word = board.hint()
             played.append(word)
             if not played[1:]:
-                h.solve(desk, pid, word[0].upper())
-                desk.click_node(h.look(desk, pid).slots[0])
-                wait_for(lambda: not h.look(desk, pid).slots, timeout=3, what='the reset')
-            self.assertEqual(h.solve(desk, pid, word.upper()).answer, word.upper())
-        desk.click_node(h.look(desk, pid).button(h.QUIT_NAMES))
+                board = bg.solve(desk, pid, word[0].upper())
+                desk.click_node(board.slot(0))
+                bg.wait_board(desk, pid, lambda now: not now.shown_slots(), 'the reset', timeout=3)
+            self.assertEqual(bg.solve(desk, pid, word.upper()).answer(), word.upper())
+        desk.click_node(bg.look(desk, pid).button(h.game.FRENCH.quit))
         return played
 
 
