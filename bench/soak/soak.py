@@ -30,8 +30,9 @@ import time
 
 HERE = os.path.dirname(os.path.abspath(__file__))
 ROOT = os.path.normpath(os.path.join(HERE, '..', '..'))
-sys.path.insert(0, os.path.join(ROOT, 'tests', 'hardening'))
+sys.path[:0] = [os.path.join(ROOT, 'tests', 'hardening'), os.path.join(ROOT, 'tests', 'desktop')]
 
+import board_game as bg  # noqa: E402
 import hardening as h  # noqa: E402
 from harness import DesktopError, Timeout, wait_for  # noqa: E402
 
@@ -44,12 +45,12 @@ SETTLE_SECONDS = 5.0
 IDLE_SECONDS = 3.0
 IDLE_TICKS_BUDGET = 1
 IDLE_WAKEUPS_BUDGET = 5.0
+LANGUAGE = h.game.FRENCH
 
 
 def soak_words(own_list, seed):
     """500 words from the game's own list: as they stand, capitalised, in capitals, and reversed."""
-    with open(own_list, 'rb') as own:
-        words = [line for line in own.read().decode('cp1252').split('\r\n') if line]
+    words = h.game.read_list(own_list)
     generator = random.Random(seed)
     pictured = [variant for word in words for variant in (word, word.capitalize(), word.upper())]
     reversed_words = [word[::-1] for word in words if word[::-1] != word]
@@ -79,20 +80,20 @@ class Child:
         self.play_answers = []
 
     def act(self):
-        view = h.look(self.desk, self.app.pid)
+        board = bg.look(self.desk, self.app.pid)
         # Rounds are drawn rarely enough that 20 minutes do not use up the 500 words: after the last
         # one the play button is disabled for good.
         actions = [('play', 10), ('double play', 2), ('spell', 25), ('tile', 25), ('slot', 12),
                    ('difficult', 4), ('anywhere', 22)]
         name = self.random.choices([a for a, _ in actions], [w for _, w in actions])[0]
-        getattr(self, name.replace(' ', '_'))(view)
+        getattr(self, name.replace(' ', '_'))(board)
         self.counts[name] = self.counts.get(name, 0) + 1
 
     def actions(self):
         return sum(count for name, count in self.counts.items() if name != 'words spelled')
 
-    def play(self, view):
-        button = view.button(h.PLAY_NAMES)
+    def play(self, board):
+        button = board.button(LANGUAGE.play)
         if 'enabled' not in button.states:
             return
         seconds = h.timed_click(self.desk, self.app.pid, button)
@@ -100,41 +101,42 @@ class Child:
             raise Timeout('a click on the play button went unanswered for 5 s')
         self.play_answers.append(seconds)
 
-    def double_play(self, view):
-        button = view.button(h.PLAY_NAMES)
+    def double_play(self, board):
+        button = board.button(LANGUAGE.play)
         self.desk.click_node(button)
         self.desk.click_node(button)
         time.sleep(h.ROUND_PAUSE + 0.1)
 
-    def spell(self, view):
-        if not view.hint or len(view.tiles) != len(view.hint) or view.slots:
+    def spell(self, board):
+        word = board.hint().upper()
+        if not word or len(board.row()) != len(word) or board.shown_slots():
             return
         try:
-            if h.solve(self.desk, self.app.pid, view.hint.upper()).answer == view.hint.upper():
+            if bg.solve(self.desk, self.app.pid, word).answer() == word:
                 self.counts['words spelled'] = self.counts.get('words spelled', 0) + 1
-        except (DesktopError, Timeout):
+        except (DesktopError, AssertionError):
             # The hint can be emptied by the difficult level while we spell; a miss is a child's miss.
             pass
 
-    def tile(self, view):
-        if view.tiles:
-            self.desk.click_node(self.random.choice(view.tiles))
+    def tile(self, board):
+        if board.row():
+            self.desk.click_node(self.random.choice(board.row()))
             time.sleep(self.random.uniform(0.0, 0.3))
 
-    def slot(self, view):
-        if view.slots:
-            self.desk.click_node(self.random.choice(view.slots))
+    def slot(self, board):
+        if board.shown_slots():
+            self.desk.click_node(self.random.choice(board.shown_slots()))
             time.sleep(0.05)
 
-    def difficult(self, view):
-        box = next((node for node in view.window.children if node.role == 'check box'), None)
+    def difficult(self, board):
+        box = board.control('check box', LANGUAGE.difficult)
         if box is not None:
             self.desk.click_node(box)
 
-    def anywhere(self, view):
+    def anywhere(self, board):
         """A click on any spot of the board but its quit button, which would end the soak."""
-        x, y, width, height = view.window.extents
-        qx, qy, qw, qh = view.button(h.QUIT_NAMES).extents
+        x, y, width, height = board.window.extents
+        qx, qy, qw, qh = board.button(LANGUAGE.quit).extents
         while True:
             px, py = x + self.random.randrange(width), y + self.random.randrange(height)
             if not (qx - 2 <= px < qx + qw + 2 and qy - 2 <= py < qy + qh + 2):
@@ -145,16 +147,16 @@ class Child:
 def spell_a_word_without_picture(desk, app, unpictured):
     """Presses play until a word without a picture comes, and spells it: the picture then goes away."""
     for _ in range(WORD_COUNT):
-        view = h.look(desk, app.pid)
-        if view.hint in unpictured and len(view.tiles) == len(view.hint) and not view.slots:
-            h.solve(desk, app.pid, view.hint.upper())
-            wait_for(lambda: not h.look(desk, app.pid).picture_shown, timeout=3, what='the picture to go')
+        board = bg.look(desk, app.pid)
+        if board.hint() in unpictured and len(board.row()) == len(board.hint()) and not board.shown_slots():
+            bg.solve(desk, app.pid, board.hint().upper())
+            wait_for(lambda: bg.look(desk, app.pid).picture() is None, timeout=3, what='the picture to go')
             return True
-        button = view.button(h.PLAY_NAMES)
+        button = board.button(LANGUAGE.play)
         if 'enabled' not in button.states:
             return False
-        if view.slots:
-            desk.click_node(view.slots[0])
+        if board.shown_slots():
+            desk.click_node(board.shown_slots()[0])
             time.sleep(0.2)
         h.press_play(desk, app.pid)
     return False
@@ -168,10 +170,9 @@ def quiet_rss(pid):
 def soak(options):
     generator = random.Random(options.seed)
     with h.probed_desktop() as desk:
-        binary = desk.copy_app(options.game)
-        words, unpictured = soak_words(os.path.join(os.path.dirname(binary), 'ListeMots.txt'), options.seed)
-        with open(os.path.join(os.path.dirname(binary), 'ListeMots.txt'), 'wb') as out:
-            out.write(''.join(word + '\r\n' for word in words).encode('cp1252'))
+        own_list = os.path.join(os.path.dirname(options.game), LANGUAGE.list_file)
+        words, unpictured = soak_words(own_list, options.seed)
+        binary = h.game.app_with_lists(desk, options.game, {LANGUAGE.list_file: words})
         print(f'desktop {desk.display}; game {options.game}; {len(words)} words; {options.seconds:.0f} s, '
               f'warm-up {options.warm_up:.0f} s; seed {options.seed}', flush=True)
 

@@ -1,6 +1,8 @@
-"""What the board tests know about the game board: its design in twips, how a screen reader tells its
-tiles, answer slots, hint and picture apart, how a player solves a word with the mouse, how a window
+"""What the tests know about the game board: its design in twips, how a screen reader tells its tiles,
+answer slots, hint, picture and buttons apart, how a player solves a word with the mouse, how a window
 manager's close box reaches the window, and how a recording is recognised as one of the game's sounds.
+The desktop tests, the hardening tests and the soak all read the board here, so that a change of the
+board's layout is followed in one place.
 
 The board is read through AT-SPI only. Tiles and slots are labels named by their letter; they are told
 apart by their size, and the slots also by their place, both taken from the design (twips) at the scale
@@ -13,9 +15,9 @@ import ctypes.util
 import math
 import os
 import wave
-from dataclasses import dataclass
 
-from harness import Timeout, matches, wait_for
+from game import BUTTON_ROLES, LANGUAGES
+from harness import DesktopError, Timeout, matches, wait_for
 
 TWIPS_PER_PIXEL = 15
 # The part of the design that the background and the controls fill, in twips.
@@ -33,36 +35,6 @@ CREDIT_COLOUR = (192, 255, 255)
 PICTURE_SIZE = (160, 150)  # pixels, every picture of the game
 # A label's box may differ from the design by one pixel: each edge is rounded on its own.
 SLACK = 1
-
-
-@dataclass(frozen=True)
-class Language:
-    english: bool
-    title: str
-    play: str
-    quit: str
-    difficult: str
-    end_message: str
-    list_file: str
-
-
-FRENCH = Language(english=False, title='TROUVIMO ...', play='Jouer', quit='Quitter',
-                  difficult='Niveau difficile', end_message="C'EST FINI",
-                  list_file='ListeMots.txt')
-ENGLISH = Language(english=True, title='Trouvimo ...', play='Play', quit='Quit',
-                   difficult='Difficult Level', end_message='THE END',
-                   list_file='ListeMotsAnglais.txt')
-
-
-def word_list(words):
-    """A list file as the game reads it: single-byte text, one word a line, CR LF line ends."""
-    return ''.join(word + '\r\n' for word in words).encode('cp1252')
-
-
-def app_with_lists(desk, binary, french=(), english=()):
-    """A copy of the game whose lists hold only the given words, so that a whole game is short."""
-    return desk.copy_app(binary, {FRENCH.list_file: word_list(french),
-                                  ENGLISH.list_file: word_list(english)})
 
 
 def is_credit_colour(pixel):
@@ -122,6 +94,14 @@ class Board:
         """The caption of each of the twelve answer slots, None for a slot that does not show."""
         return [node.name if node is not None else None for node in map(self.slot, range(SLOT_COUNT))]
 
+    def shown_slots(self):
+        """The answer slots that show, from the left."""
+        return [node for node in map(self.slot, range(SLOT_COUNT)) if node is not None]
+
+    def answer(self):
+        """What the slots that show spell."""
+        return ''.join(node.name for node in self.shown_slots())
+
     def hint(self):
         """The hint's text; empty when the hint label shows nothing."""
         x, y = self.x + self.px(HINT_ORIGIN[0]), self.y + self.px(HINT_ORIGIN[1])
@@ -131,11 +111,12 @@ class Board:
         return ''
 
     def picture(self):
-        """The picture viewer when it shows: the one plain widget that is neither of the two frames. It
-        is named after its word."""
+        """The picture viewer when it shows something: the one plain widget of some width that is neither
+        of the two frames. It is named after its word."""
         frames = (self.rect(*PICTURE_FRAME), self.rect(*SLOT_FRAME))
         found = [node for node in self._children
-                 if node.role == 'filler' and not any(close_enough(node.extents, frame) for frame in frames)]
+                 if node.role == 'filler' and node.extents[2] > 0
+                 and not any(close_enough(node.extents, frame) for frame in frames)]
         return found[0] if len(found) == 1 else None
 
     def expected_picture_rect(self):
@@ -149,11 +130,18 @@ class Board:
         found = [node for node in self._children if matches(node, role=role, name=name)]
         return found[0] if len(found) == 1 else None
 
+    def button(self, name):
+        """The button with that caption, of whatever kind; raises DesktopError when there is none."""
+        found = self.control(BUTTON_ROLES, name)
+        if found is None:
+            raise DesktopError(f'no button {name!r} on the board:\n{self.window.describe()}')
+        return found
+
 
 def board_window(desk, pid):
     """The board's accessible window when it shows, or None."""
     for window in desk.windows(pid):
-        if window.showing and window.name in (FRENCH.title, ENGLISH.title) and window.extents:
+        if window.showing and window.name in (language.title for language in LANGUAGES) and window.extents:
             return window
     return None
 
@@ -161,6 +149,15 @@ def board_window(desk, pid):
 def read_board(desk, pid):
     window = board_window(desk, pid)
     return Board(window) if window is not None else None
+
+
+def look(desk, pid):
+    """The board as it shows now; raises DesktopError when it does not show."""
+    board = read_board(desk, pid)
+    if board is None:
+        app = desk.accessible_app(pid)
+        raise DesktopError('the board does not show:\n' + (app.describe() if app else '(no application)'))
+    return board
 
 
 def wait_board(desk, pid, condition, what, timeout=5.0):
@@ -200,7 +197,7 @@ def start_round(desk, pid, language, previous_hint=''):
 def place(desk, pid, letter, position):
     """Clicks a tile of the row that shows the letter and waits until the letter fills the slot at
     position (counted from 0); returns the board then."""
-    board = read_board(desk, pid)
+    board = look(desk, pid)
     tiles = [tile for tile in board.row() if tile.name == letter]
     if not tiles:
         raise AssertionError(f'no tile {letter!r} in the row:\n{board.window.describe()}')

@@ -1,20 +1,51 @@
-"""What the desktop tests know about Trouvimo itself: its binary, its windows and how to reach the board."""
+"""What the tests know about Trouvimo itself: its binary, its windows, its two languages, its word lists
+and how to reach the board."""
 
 import os
 import unittest
+from dataclasses import dataclass
 
 from harness import Timeout, matches, wait_for
 
 START_TITLE = 'Form1'
 START_SIZE = (580, 261)
 SWITCHED_MODE = (800, 600)
+# The start screen speaks French whichever language is picked on it.
 LAUNCH = 'Lancer'
 QUIT = 'Quitter'
-FRENCH = 'Français'
-ENGLISH = 'English'
-# The board's title starts with the game's name, in capitals in French and not in English.
-BOARD_TITLE_START = 'trouvimo'
+# The title of the message that tells of a missing list.
+MESSAGE_TITLE = 'Trouvimo'
+
+
+@dataclass(frozen=True)
+class Language:
+    """What the game shows and reads in one of its languages."""
+    english: bool
+    flag: str  # the start screen's button that picks the language
+    title: str  # the board's window title
+    play: str
+    quit: str
+    difficult: str
+    end_message: str
+    list_file: str
+    pictures: str  # the folder of the words' pictures, relative to the application directory
+
+    def picture(self, word):
+        """Where the picture of a word lies, relative to the application directory."""
+        return os.path.join(self.pictures, word.upper() + '.gif')
+
+
+FRENCH = Language(english=False, flag='Français', title='TROUVIMO ...', play='Jouer', quit='Quitter',
+                  difficult='Niveau difficile', end_message="C'EST FINI", list_file='ListeMots.txt',
+                  pictures=os.path.join('Images', 'Mots'))
+ENGLISH = Language(english=True, flag='English', title='Trouvimo ...', play='Play', quit='Quit',
+                   difficult='Difficult Level', end_message='THE END', list_file='ListeMotsAnglais.txt',
+                   pictures=os.path.join('Images', 'MotsAnglais'))
+LANGUAGES = (FRENCH, ENGLISH)
 BUTTON_ROLES = frozenset({'push button', 'toggle button', 'radio button', 'check box'})
+# The game reads its word lists as single-byte Windows text, one word a line.
+LIST_ENCODING = 'cp1252'
+LIST_LINE_END = '\r\n'
 
 
 def game_binary():
@@ -25,6 +56,30 @@ def game_binary():
     if not os.access(path, os.X_OK):
         raise AssertionError(f'TROUVIMO_BIN={path} is not an executable file')
     return path
+
+
+def missing_list_message(language):
+    """The message that the game shows when the list of the language is missing; it is in French in
+    both languages."""
+    return (f'Le fichier {language.list_file} doit se trouver à la racine du répertoire pour que le jeu '
+            'fonctionne correctement.')
+
+
+def list_bytes(words):
+    """A list file as the game reads it, holding the given words."""
+    return ''.join(word + LIST_LINE_END for word in words).encode(LIST_ENCODING)
+
+
+def read_list(path):
+    """The words of a list file, its empty lines left out."""
+    with open(path, 'rb') as words:
+        return [line for line in words.read().decode(LIST_ENCODING).split(LIST_LINE_END) if line]
+
+
+def app_with_lists(desk, binary, lists):
+    """A copy of the game whose lists, {list file name: words}, hold only the given words; the other
+    lists stay the game's own."""
+    return desk.copy_app(binary, {name: list_bytes(words) for name, words in lists.items()})
 
 
 def start_game(desk, binary, test=None):
@@ -42,21 +97,21 @@ def button(desk, pid, name):
 
 
 def flag_buttons(desk, pid):
-    return button(desk, pid, FRENCH), button(desk, pid, ENGLISH)
+    return button(desk, pid, FRENCH.flag), button(desk, pid, ENGLISH.flag)
 
 
 def open_board(desk, game, english=False, timeout=10.0):
     """From the start screen: picks the language, clicks the launch button and waits until the start
     screen has gone and the board shows; returns the board's accessible window."""
     if english:
-        desk.click_node(button(desk, game.pid, ENGLISH))
-        wait_for(lambda: 'checked' in button(desk, game.pid, ENGLISH).states, what='English chosen')
+        desk.click_node(button(desk, game.pid, ENGLISH.flag))
+        wait_for(lambda: 'checked' in button(desk, game.pid, ENGLISH.flag).states, what='English chosen')
     desk.click_node(button(desk, game.pid, LAUNCH))
 
     def board_only():
         windows = [window for window in desk.windows(game.pid) if window.showing]
         boards = [window for window in windows
-                  if matches(window, name=lambda title: title.lower().startswith(BOARD_TITLE_START))]
+                  if any(matches(window, name=language.title) for language in LANGUAGES)]
         starts = [window for window in windows if matches(window, name=START_TITLE)]
         return boards[0] if len(boards) == 1 and not starts else None
     try:

@@ -293,14 +293,16 @@ class App:
 class _Agent:
     """The accessibility query process, restarted if it dies."""
 
-    def __init__(self, desktop):
+    def __init__(self, desktop, script=AGENT, log='atspi-agent'):
         self._desktop = desktop
+        self._script = script
+        self._log = log
         self._process = None
         self._lock = threading.Lock()
 
     def _start(self):
         env = dict(self._desktop.env, ATSPI_NO_CACHE='1')
-        self._process = self._desktop._spawn([SYSTEM_PYTHON, AGENT], log='atspi-agent', env=env,
+        self._process = self._desktop._spawn([SYSTEM_PYTHON, self._script], log=self._log, env=env,
                                              stdin=subprocess.PIPE, stdout=subprocess.PIPE)
 
     def ask(self, request, timeout=10.0):
@@ -314,7 +316,7 @@ class _Agent:
             if not line:
                 self.close()
                 raise DesktopError(f'no answer from the accessibility agent to {request}: '
-                                   + self._desktop.log_text('atspi-agent'))
+                                   + self._desktop.log_text(self._log))
             answer = json.loads(line)
             if not answer.get('ok'):
                 raise DesktopError(f'accessibility query {request} failed: {answer.get("error")}')
@@ -344,6 +346,7 @@ class Desktop:
         self._logs = {}
         self._agent = None
         self._x = None
+        self._xorg = None
         self._display_pipe = None
 
     # --- life cycle ----------------------------------------------------------------------------------
@@ -446,6 +449,7 @@ class Desktop:
             self._forget(xorg)
             return None
         self._display_pipe = read_end
+        self._xorg = xorg
         return ':' + text.decode().strip()
 
     def _xorg_log(self):
@@ -469,6 +473,7 @@ class Desktop:
         if self._x is not None:
             self._x.close()
             self._x = None
+        self._xorg = None
         for process in reversed(list(self._processes)):
             _stop_pid(process)
             for stream in (process.stdin, process.stdout):
@@ -675,6 +680,16 @@ class Desktop:
         window = _parse_xwininfo(window_id, info.stdout)
         return window.x - left, window.y - top, window.width + left + right, window.height + top + bottom
 
+    def x_server(self):
+        """The X server's process, for a test that takes the display away from under a program."""
+        return self._xorg
+
+    def forget_x_connection(self):
+        """Lets go of the harness's own X connection without closing it, before the X server is taken
+        away: closing it afterwards would end this process on Xlib's I/O error. Screenshots are gone
+        with it."""
+        self._x = None
+
     def screenshot(self, path=None):
         """The whole screen as an xclient.Image; saved as PNG when a path is given."""
         image = self._x.screenshot()
@@ -733,6 +748,18 @@ class Desktop:
         self.run(['xdotool', 'key', '--clearmodifiers', keys])
 
     # --- accessibility -------------------------------------------------------------------------------
+
+    def use_agent(self, script, log):
+        """Asks the accessibility questions through another agent from now on: a script that answers
+        every request of atspi_agent.py and may add requests of its own, sent with ask(). It is started
+        with the first question and stopped with the desktop; its output goes to the log of that name."""
+        if self._agent is not None:
+            self._agent.close()
+        self._agent = _Agent(self, script, log)
+
+    def ask(self, request, timeout=10.0):
+        """The accessibility agent's answer to one request (a dict of the agent's protocol)."""
+        return self._agent.ask(request, timeout)
 
     def accessible_apps(self):
         return self._agent.ask({'op': 'apps'})['apps']

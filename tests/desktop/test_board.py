@@ -31,8 +31,7 @@ def setUpModule():
 
 
 def list_words(binary, language):
-    with open(os.path.join(os.path.dirname(binary), language.list_file), 'rb') as words:
-        return words.read().decode('cp1252').splitlines()
+    return game.read_list(os.path.join(os.path.dirname(binary), language.list_file))
 
 
 def app_without(binary, language):
@@ -42,7 +41,7 @@ def app_without(binary, language):
     return copy
 
 
-def open_board(binary, language=bg.FRENCH, test=None):
+def open_board(binary, language=game.FRENCH, test=None):
     """Launches the game, opens the board in the language and returns (game, board); the game is
     stopped when the test ends, if one is given."""
     started = game.start_game(desk, binary, test)
@@ -58,7 +57,7 @@ class BoardTest(unittest.TestCase):
         self.chimes = os.path.join(os.path.dirname(self.binary), 'Sons', 'Chimes.wav')
         desk.set_mode(*START_MODE)
 
-    def open_board(self, binary=None, language=bg.FRENCH):
+    def open_board(self, binary=None, language=game.FRENCH):
         return open_board(binary or self.binary, language, self)
 
     def wait_for_the_fanfare(self, sound):
@@ -99,7 +98,7 @@ class PlaceOnTheScreenTest(unittest.TestCase):
         desk.wait_for_mode(*game.SWITCHED_MODE)
         screen_width, screen_height = desk.screen_size()
         window = self.window
-        self.assertEqual(window.title, bg.FRENCH.title)
+        self.assertEqual(window.title, game.FRENCH.title)
         self.assertTrue(0 <= window.x and window.x + window.width <= screen_width
                         and 0 <= window.y and window.y + window.height <= screen_height,
                         f'{window} does not fit the {screen_width}x{screen_height} screen')
@@ -157,7 +156,7 @@ class PlaceOnTheScreenTest(unittest.TestCase):
 
 class RoundTest(BoardTest):
     def test_play_lays_out_one_tile_per_letter_under_the_hint(self):
-        for language in (bg.FRENCH, bg.ENGLISH):
+        for language in (game.FRENCH, game.ENGLISH):
             with self.subTest(language=language.title):
                 started, board = self.open_board(language=language)
                 self.assertEqual(board.window.name, language.title)
@@ -180,9 +179,10 @@ class RoundTest(BoardTest):
                 started.stop()
 
     def test_after_the_last_word_the_slots_spell_the_end_and_play_is_disabled(self):
-        for language, words in ((bg.FRENCH, SHORT_FRENCH), (bg.ENGLISH, SHORT_ENGLISH)):
+        for language, words in ((game.FRENCH, SHORT_FRENCH), (game.ENGLISH, SHORT_ENGLISH)):
             with self.subTest(language=language.title):
-                short = bg.app_with_lists(desk, self.binary, french=SHORT_FRENCH, english=SHORT_ENGLISH)
+                short = game.app_with_lists(desk, self.binary, {game.FRENCH.list_file: SHORT_FRENCH,
+                                                                game.ENGLISH.list_file: SHORT_ENGLISH})
                 started, board = self.open_board(short, language)
                 hints = []
                 for _ in words:
@@ -204,8 +204,8 @@ class RoundTest(BoardTest):
 
 class ClosingTest(BoardTest):
     def test_each_way_out_chimes_ends_the_game_and_restores_the_display(self):
-        for how, language in (('quit button', bg.FRENCH), ('quit button', bg.ENGLISH),
-                              ('close box', bg.FRENCH), ('alt+q', bg.FRENCH)):
+        for how, language in (('quit button', game.FRENCH), ('quit button', game.ENGLISH),
+                              ('close box', game.FRENCH), ('alt+q', game.FRENCH)):
             with self.subTest(how=how, language=language.title):
                 desk.set_mode(*START_MODE)
                 with desk.recorder() as opening:
@@ -229,37 +229,35 @@ class ClosingTest(BoardTest):
         self.assertEqual(len(board.row()), len(board.hint()))
         started.stop()
 
-        started, _board = self.open_board(language=bg.ENGLISH)
+        started, _board = self.open_board(language=game.ENGLISH)
         desk.key('alt+q', desk.x_windows(started.pid)[0].id)
         # Events reach the game in the order they were sent: had Alt+Q closed the board, the click
         # that follows would find no game to start a round.
-        board = bg.start_round(desk, started.pid, bg.ENGLISH)
+        board = bg.start_round(desk, started.pid, game.ENGLISH)
         self.assertTrue(started.alive())
         self.assertTrue(board.hint())
 
 
 class MissingListTest(BoardTest):
     def test_missing_list_shows_the_message_and_ends_without_a_board(self):
-        for language in (bg.FRENCH, bg.ENGLISH):
+        for language in (game.FRENCH, game.ENGLISH):
             with self.subTest(language=language.title):
                 desk.set_mode(*START_MODE)
                 started = game.start_game(desk, app_without(self.binary, language), self)
                 if language.english:
-                    desk.click_node(game.button(desk, started.pid, game.ENGLISH))
-                    wait_for(lambda: 'checked' in game.button(desk, started.pid, game.ENGLISH).states,
+                    desk.click_node(game.button(desk, started.pid, game.ENGLISH.flag))
+                    wait_for(lambda: 'checked' in game.button(desk, started.pid, game.ENGLISH.flag).states,
                              what='English chosen')
                 with xclient.MapWatch(desk.display) as watch, desk.recorder() as opening:
                     since = time.monotonic()
                     desk.click_node(game.button(desk, started.pid, game.LAUNCH))
-                    box = desk.wait_for_window(started.pid, 'Trouvimo')
+                    box = desk.wait_for_window(started.pid, game.MESSAGE_TITLE)
                     self.wait_for_the_fanfare(opening)
                     ok = desk.find_one(started.pid, role='push button', name='OK')
                     windows = desk.x_windows(started.pid)
-                    self.assertEqual([window.title for window in windows], ['Trouvimo'])
-                    text = (f'Le fichier {language.list_file} doit se trouver à la racine du répertoire '
-                            'pour que le jeu fonctionne correctement.')
+                    self.assertEqual([window.title for window in windows], [game.MESSAGE_TITLE])
                     self.assertEqual([node.name for node in box.walk() if node.role == 'label' and node.showing],
-                                     [text])
+                                     [game.missing_list_message(language)])
                     self.assertEqual([node.name for node in box.walk() if node.role == 'push button'], ['OK'])
 
                     with desk.recorder() as sound:

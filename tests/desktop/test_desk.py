@@ -194,7 +194,7 @@ class ScaledDesktopTest(DeskTest):
         # AT-SPI gives logical places and xdotool clicks device pixels: press the button as a screen
         # reader does instead.
         self.assertTrue(desk.press(game.button(desk, started.pid, game.LAUNCH), started.pid))
-        windows.append(('board', placed(game.BOARD_TITLE_START)))
+        windows.append(('board', placed(game.FRENCH.title)))
         for name, window in windows:
             with self.subTest(window=name):
                 self.assertIsNotNone(window, f'the {name} did not show')

@@ -37,7 +37,8 @@ class PlayTest(unittest.TestCase):
     def open_short_game(self, language):
         """Opens the board of a game copy with the short lists; returns the game and the copy's path."""
         if self.short is None:
-            self.short = bg.app_with_lists(desk, self.binary, french=FRENCH_WORDS, english=ENGLISH_WORDS)
+            self.short = game.app_with_lists(desk, self.binary, {game.FRENCH.list_file: FRENCH_WORDS,
+                                                                 game.ENGLISH.list_file: ENGLISH_WORDS})
         started = game.start_game(desk, self.short, self)
         game.open_board(desk, started, english=language.english)
         bg.wait_board(desk, started.pid, lambda now: now.control('push button', language.play),
@@ -63,7 +64,7 @@ class PlayTest(unittest.TestCase):
                          'the picture reaches outside its place')
 
     def test_whole_game_in_each_language(self):
-        for language, words in ((bg.FRENCH, FRENCH_WORDS), (bg.ENGLISH, ENGLISH_WORDS)):
+        for language, words in ((game.FRENCH, FRENCH_WORDS), (game.ENGLISH, ENGLISH_WORDS)):
             with self.subTest(language=language.title):
                 desk.set_mode(*START_MODE)
                 started = self.open_short_game(language)
@@ -97,8 +98,8 @@ class PlayTest(unittest.TestCase):
                 desk.wait_for_mode(*START_MODE)
 
     def test_slot_click_puts_every_tile_back_in_the_row(self):
-        started = self.open_short_game(bg.FRENCH)
-        board = bg.start_round(desk, started.pid, bg.FRENCH)
+        started = self.open_short_game(game.FRENCH)
+        board = bg.start_round(desk, started.pid, game.FRENCH)
         word = board.hint().upper()
         wrong = word[::-1]
         self.assertNotEqual(wrong, word)
@@ -123,16 +124,16 @@ class PlayTest(unittest.TestCase):
         self.assert_picture_shown(board, before, word)
 
     def test_difficult_level_empties_the_hint_about_four_seconds_after_the_round_starts(self):
-        started = self.open_short_game(bg.FRENCH)
+        started = self.open_short_game(game.FRENCH)
         board = bg.read_board(desk, started.pid)
-        desk.click_node(board.control('check box', bg.FRENCH.difficult))
+        desk.click_node(board.control('check box', game.FRENCH.difficult))
         bg.wait_board(desk, started.pid,
-                      lambda now: 'checked' in now.control('check box', bg.FRENCH.difficult).states,
+                      lambda now: 'checked' in now.control('check box', game.FRENCH.difficult).states,
                       'the difficult level to be ticked')
         self.assertEqual(bg.read_board(desk, started.pid).hint(), '', 'the box alone writes no hint')
 
         pressed = time.monotonic()
-        board = bg.start_round(desk, started.pid, bg.FRENCH)
+        board = bg.start_round(desk, started.pid, game.FRENCH)
         seen = time.monotonic()
         row = [(tile.name, tile.extents) for tile in board.row()]
         board = bg.wait_board(desk, started.pid, lambda now: now.hint() == '', 'the hint to be emptied',

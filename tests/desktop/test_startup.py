@@ -66,7 +66,7 @@ class SwitchingScreenTest(StartScreenTest):
         window = desk.wait_for_window(started.pid, game.START_TITLE)
         left, top, width, height = window.extents
         for name, role in ((game.LAUNCH, 'push button'), (game.QUIT, 'push button'),
-                           (game.FRENCH, None), (game.ENGLISH, None)):
+                           (game.FRENCH.flag, None), (game.ENGLISH.flag, None)):
             with self.subTest(control=name):
                 control = game.button(desk, started.pid, name)
                 if role is not None:
@@ -83,8 +83,8 @@ class SwitchingScreenTest(StartScreenTest):
         self.assertIn('checked', french.states)
         self.assertNotIn('checked', english.states)
 
-        for clicked, other in ((game.ENGLISH, game.FRENCH), (game.FRENCH, game.ENGLISH),
-                               (game.FRENCH, game.ENGLISH)):
+        for clicked, other in ((game.ENGLISH.flag, game.FRENCH.flag), (game.FRENCH.flag, game.ENGLISH.flag),
+                               (game.FRENCH.flag, game.ENGLISH.flag)):
             with self.subTest(clicked=clicked):
                 desk.click_node(game.button(desk, started.pid, clicked))
                 wait_for(lambda: 'checked' in game.button(desk, started.pid, clicked).states,

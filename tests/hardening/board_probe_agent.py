@@ -11,8 +11,15 @@ one look at the game costs only the D-Bus calls it needs:
 
 The names of a window's direct children, and whether each shows, are what a round changes: the hint takes
 the word, the tiles take their letters and show, the slots take the end message. Both count, because a name
-can be lost on the way: D-Bus strings cannot hold the NUL character that a hostile list may put in a word. time.monotonic() is the system-wide monotonic clock on Linux, so
-the harness can compare "at" with its own time of the click.
+can be lost on the way: D-Bus strings cannot hold the NUL character that a hostile list may put in a word.
+time.monotonic() is the system-wide monotonic clock on Linux, so the harness can compare "at" with its own
+time of the click.
+
+This is a watcher of changes, not a second reader of the board: which label is a tile, a slot or the hint
+is told by tests/desktop/board_game.py alone. It watches names instead of reading the board through that
+module because a look must be cheap for the timing to mean anything. Measured on the test desktop with the
+board open, 40 looks each: a board read through the whole tree took a median of 56 ms (41 ms at best), one
+look at the names from inside this process 18 ms (15 ms at best), against an answer budget of 200 ms.
 """
 
 import os

@@ -1,4 +1,5 @@
-"""What the hardening tests share: a faster accessibility probe, the game's memory, and the board's moves.
+"""What the hardening tests share: a faster accessibility probe, the game's memory, and the board's moves,
+timed; the board itself is read by tests/desktop/board_game.py.
 
 The game runs on the private real desktop of tests/desktop (Xorg with the dummy driver, PulseAudio with a
 null sink, the accessibility bus); everything here drives it from outside, as a child and a screen reader
@@ -7,16 +8,15 @@ would, and reads from /proc what the kernel knows of it.
 
 import contextlib
 import os
-import subprocess
 import sys
 import time
 
 HERE = os.path.dirname(os.path.abspath(__file__))
 sys.path.insert(0, os.path.join(HERE, '..', 'desktop'))
 
+import board_game as bg  # noqa: E402
 import game  # noqa: E402
-import harness  # noqa: E402
-from harness import Desktop, DesktopError, Timeout, wait_for  # noqa: E402
+from harness import Desktop, Timeout  # noqa: E402
 
 PROBE_AGENT = os.path.join(HERE, 'board_probe_agent.py')
 
@@ -26,35 +26,15 @@ START_MODE = (1024, 768)
 ROUND_PAUSE = 0.5
 # How long past that pause a click on the play button may go unanswered.
 ANSWER_BUDGET = 0.2
-END_MESSAGES = ("C'EST FINI", 'THE END')
-PLAY_NAMES = ('Jouer', 'Play')
-QUIT_NAMES = ('Quitter', 'Quit')
-
-
-class ProbeAgent(harness._Agent):
-    """The desktop's accessibility agent, replaced by one that can also time changes from close by."""
-
-    def _start(self):
-        env = dict(self._desktop.env, ATSPI_NO_CACHE='1')
-        self._process = self._desktop._spawn([harness.SYSTEM_PYTHON, PROBE_AGENT], log='probe-agent',
-                                             env=env, stdin=subprocess.PIPE, stdout=subprocess.PIPE)
-
-
-def install_probe(desk):
-    """Makes the desktop ask its accessibility questions through the probe agent; returns the agent."""
-    if not isinstance(desk._agent, ProbeAgent):
-        if desk._agent is not None:
-            desk._agent.close()
-        desk._agent = ProbeAgent(desk)
-    return desk._agent
 
 
 @contextlib.contextmanager
 def probed_desktop(mode=START_MODE):
-    """A private desktop that asks its accessibility questions through the probe agent; a test module
-    enters it once (unittest.enterModuleContext) and shares it between its cases."""
+    """A private desktop that asks its accessibility questions through the probe agent, which can also
+    time changes from close by; a test module enters it once (unittest.enterModuleContext) and shares it
+    between its cases."""
     with Desktop(mode=mode) as desk:
-        install_probe(desk)
+        desk.use_agent(PROBE_AGENT, log='probe-agent')
         yield desk
 
 
@@ -119,79 +99,10 @@ def sanitizer_report(output):
     return output[min(found):] if found else ''
 
 
-# --- the board, read through the accessibility tree ---------------------------------------------------
-
-def board_window(desk, pid):
-    """The board's accessible window while it shows, else None."""
-    for window in desk.windows(pid):
-        if (window.showing and window.role not in ('alert', 'dialog')
-                and window.name.lower().startswith(game.BOARD_TITLE_START)):
-            return window
-    return None
-
-
-def _band(window, node):
-    """Where a label of the board lies: 'top' (the hint), 'row' (the tiles) or 'slots' (the answer)."""
-    _x, top, _width, height = window.extents
-    _nx, ny, _nw, nh = node.extents
-    centre = ny + nh / 2 - top
-    if centre < height * 0.11:
-        return 'top'
-    if centre < height * 0.45:
-        return 'row'
-    return 'slots'
-
-
-class BoardView:
-    """One look at the board: its hint, the tiles of the row, the answer slots and its buttons."""
-
-    def __init__(self, window):
-        self.window = window
-        labels = [node for node in window.children if node.role == 'label' and node.showing]
-        fillers = [node for node in window.children if node.role == 'filler' and node.showing
-                   and node.extents[2] > 0]
-        # The red frame around the slots is the widest of the drawn frames; a travelling tile stays to
-        # its left until it is placed, so only what lies inside it counts as the answer.
-        frame = max(fillers, key=lambda node: node.extents[2], default=None)
-        frame_left = frame.extents[0] if frame is not None else 0
-        self.hints = [node for node in labels if _band(window, node) == 'top']
-        self.tiles = sorted((node for node in labels if _band(window, node) == 'row'),
-                            key=lambda node: node.extents[0])
-        bottom = window.extents[1] + window.extents[3] * 0.9
-        self.slots = sorted((node for node in labels if _band(window, node) == 'slots'
-                             and node.extents[0] >= frame_left and node.extents[1] < bottom),
-                            key=lambda node: node.extents[0])
-        self.buttons = {harness.plain_name(node.name): node for node in window.children
-                        if node.role in game.BUTTON_ROLES}
-        # The frame around the slots and the frame of the picture always show; a third drawn area is
-        # the picture of a solved word.
-        self.picture_shown = len(fillers) > 2
-
-    @property
-    def hint(self):
-        return self.hints[0].name if self.hints else ''
-
-    @property
-    def answer(self):
-        return ''.join(node.name for node in self.slots)
-
-    def button(self, names):
-        for name in names:
-            if name in self.buttons:
-                return self.buttons[name]
-        raise DesktopError(f'none of the buttons {names} on the board: {sorted(self.buttons)}')
-
-
-def look(desk, pid):
-    window = board_window(desk, pid)
-    if window is None:
-        app = desk.accessible_app(pid)
-        raise DesktopError('the board does not show:\n' + (app.describe() if app else '(no application)'))
-    return BoardView(window)
-
+# --- the board's moves, timed -------------------------------------------------------------------------
 
 def names(desk, pid):
-    return desk._agent.ask({'op': 'names', 'pid': pid})['names']
+    return desk.ask({'op': 'names', 'pid': pid})['names']
 
 
 def timed_click(desk, pid, node, timeout=5.0):
@@ -200,43 +111,24 @@ def timed_click(desk, pid, node, timeout=5.0):
     baseline = names(desk, pid)
     began = time.monotonic()
     desk.click_node(node)
-    answer = desk._agent.ask({'op': 'wait_change', 'pid': pid, 'baseline': baseline, 'timeout': timeout},
-                             timeout=timeout + 10)
+    answer = desk.ask({'op': 'wait_change', 'pid': pid, 'baseline': baseline, 'timeout': timeout},
+                      timeout=timeout + 10)
     return answer['at'] - began if answer['changed'] else None
 
 
-def press_play(desk, pid):
+def press_play(desk, pid, language=game.FRENCH):
     """Presses the play button; returns (seconds until the board answered, the board afterwards)."""
-    seconds = timed_click(desk, pid, look(desk, pid).button(PLAY_NAMES))
+    seconds = timed_click(desk, pid, bg.look(desk, pid).button(language.play))
     if seconds is None:
         raise Timeout('the board did not change within 5 s of a click on the play button')
     # The answer is complete once the whole row is laid out: the row is built in one handler.
-    return seconds, look(desk, pid)
+    return seconds, bg.look(desk, pid)
 
 
-def solve(desk, pid, word):
-    """Clicks the tiles in the order that spells `word` (as the tiles show it, in capitals), each once the
-    previous one has been placed; returns the board afterwards."""
-    used = set()
-    for letter in word:
-        view = look(desk, pid)
-        candidates = [tile for tile in view.tiles if tile.name == letter and tile.extents not in used]
-        if not candidates:
-            raise DesktopError(f'no tile {letter!r} left to spell {word!r}: '
-                               f'{[tile.name for tile in view.tiles]}')
-        tile = candidates[0]
-        placed_before = len(view.answer)
-        desk.click_node(tile)
-        used.add(tile.extents)
-        wait_for(lambda: len(look(desk, pid).answer) > placed_before, timeout=3,
-                 what=f'the tile {letter!r} to reach its slot')
-    return look(desk, pid)
-
-
-def quit_board(desk, app):
+def quit_board(desk, app, language=game.FRENCH):
     """Clicks the board's quit button and waits for the game to end; returns its exit status and the
     seconds from the click to the end."""
-    quit_button = look(desk, app.pid).button(QUIT_NAMES)
+    quit_button = bg.look(desk, app.pid).button(language.quit)
     clicked = time.monotonic()
     desk.click_node(quit_button)
     status = app.wait_exit(5)

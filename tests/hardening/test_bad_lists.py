@@ -10,14 +10,13 @@ import os
 import random
 import unittest
 
-import hardening as h
+import hardening as h  # first: it puts tests/desktop, where the modules below lie, on the path
+import board_game as bg
 from harness import wait_for
 
 desk = None
 reference = None
 
-MISSING_MESSAGE = ('Le fichier ListeMots.txt doit se trouver à la racine du répertoire pour que le jeu '
-                   'fonctionne correctement.')
 # Growth of the peak resident memory allowed over the game's with its own list. The reader holds the
 # bytes it took, in a buffer that grows by doubling, and their decoded text at two bytes a character: the
 # 10 MB line honestly needs up to six times its size, and so does a list that never ends, which the reader
@@ -47,17 +46,13 @@ def peak_with_own_list():
     return peak
 
 
-def crlf(*lines):
-    return ''.join(line + '\r\n' for line in lines).encode('cp1252')
-
-
 def forty_thousand_words():
     """40000 distinct playable words: 'mot' followed by the line number written in letters a to j."""
     return ['mot' + ''.join('abcdefghij'[int(digit)] for digit in str(number)) for number in range(40000)]
 
 
 def lf_only_own_list():
-    with open(os.path.join(os.path.dirname(h.game.game_binary()), 'ListeMots.txt'), 'rb') as own:
+    with open(os.path.join(os.path.dirname(h.game.game_binary()), h.game.FRENCH.list_file), 'rb') as own:
         return own.read().replace(b'\r\n', b'\n')
 
 
@@ -84,12 +79,14 @@ CASES = {
     'NUL bytes': (b'ch\0at\r\n\0\0\0\r\n\0\r\nchien\0\r\n', None),
     'random binary': (random_bytes(), None),
     # Only the first 32767 lines are read.
-    '40000 lines': (crlf(*WORDS_40000), set(WORDS_40000[:32767])),
+    '40000 lines': (h.game.list_bytes(WORDS_40000), set(WORDS_40000[:32767])),
     'one line of 10 MB': (b'a' * BIG_LINE_BYTES + b'\r\nchat\r\n', {'chat'}),
-    '13 letters and more': (crlf('anticonstitutionnellement', 'abcdefghijklm', 'abcdefghijkl'),
+    '13 letters and more': (h.game.list_bytes(['anticonstitutionnellement', 'abcdefghijklm', 'abcdefghijkl']),
                             {'abcdefghijkl'}),
-    'spaces, digits and punctuation': (crlf(' chat ', 'a b', '42', '!?;', "l'ours", '#%&*'), None),
-    'paths for words': (crlf('..\\..\\etc\\passwd', 'a/b', '/etc/passwd', '..\\..\\..\\tmp', '.', '..'),
+    'spaces, digits and punctuation': (h.game.list_bytes([' chat ', 'a b', '42', '!?;', "l'ours", '#%&*']),
+                                       None),
+    'paths for words': (h.game.list_bytes(['..\\..\\etc\\passwd', 'a/b', '/etc/passwd', '..\\..\\..\\tmp',
+                                           '.', '..']),
                         {'a/b', '/etc/passwd', '..\\..\\..\\tmp', '.', '..'}),
     # Not UTF-8 as a whole, so all of it is read as Windows-1252.
     'invalid UTF-8 among Windows-1252': (b'\xe9l\xe9phant\r\n\xc3\xa9cole\r\nna\xefve\r\n\xff\xfe\xc3\r\n',
@@ -106,7 +103,7 @@ UNBOUNDED = ('endless', 'sparse')
 
 
 def put_list(app_dir, content):
-    path = os.path.join(app_dir, 'ListeMots.txt')
+    path = os.path.join(app_dir, h.game.FRENCH.list_file)
     os.remove(path)
     if content == 'remove':
         return
@@ -158,10 +155,10 @@ class BadListTest(unittest.TestCase):
         alert = wait_for(lambda: next((window for window in desk.windows(app.pid)
                                        if window.role in ('alert', 'dialog') and window.showing), None),
                          timeout=10, what='the missing-list message')
-        self.assertEqual(alert.name, 'Trouvimo')
+        self.assertEqual(alert.name, h.game.MESSAGE_TITLE)
         texts = [node.name for node in alert.walk() if node.role == 'label' and node.name]
-        self.assertEqual(texts, [MISSING_MESSAGE])
-        self.assertIsNone(h.board_window(desk, app.pid), 'the board must not show behind the message')
+        self.assertEqual(texts, [h.game.missing_list_message(h.game.FRENCH)])
+        self.assertIsNone(bg.board_window(desk, app.pid), 'the board must not show behind the message')
         ok = next(node for node in alert.walk() if node.role == 'push button')
         self.assertEqual(ok.name, 'OK')
         desk.click_node(ok)
@@ -175,16 +172,17 @@ class BadListTest(unittest.TestCase):
         except h.Timeout as error:
             self.fail(f'{name}: the board did not open ({error}); the game '
                       + ('still runs, stuck' if app.alive() else h.describe_exit(app.process.poll())))
-        seconds, view = h.press_play(desk, app.pid)
+        seconds, board = h.press_play(desk, app.pid)
         self.assertLess(seconds, h.ROUND_PAUSE + h.ANSWER_BUDGET,
                         f'{name}: the play button was answered after {seconds * 1000:.0f} ms')
         if expected == 'end':
-            self.assertEqual(view.answer, h.END_MESSAGES[0])
+            self.assertEqual(board.answer(), h.game.FRENCH.end_message)
         elif expected is not None:
-            self.assertIn(view.hint, expected)
-            self.assertEqual(len(view.tiles), len(view.hint))
+            self.assertIn(board.hint(), expected)
+            self.assertEqual(len(board.row()), len(board.hint()))
         else:
-            self.assertTrue(view.answer == h.END_MESSAGES[0] or view.tiles, f'{name}: neither word nor end')
+            self.assertTrue(board.answer() == h.game.FRENCH.end_message or board.row(),
+                            f'{name}: neither word nor end')
 
         big = name == 'one line of 10 MB' or CASES[name][0] in UNBOUNDED
         slack = h.memory_slack_kib(BIG_MEMORY_SLACK_KIB if big else MEMORY_SLACK_KIB, h.game.game_binary())

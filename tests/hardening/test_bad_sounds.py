@@ -9,8 +9,8 @@ import shutil
 import struct
 import unittest
 
-import hardening as h
-from harness import wait_for
+import hardening as h  # first: it puts tests/desktop, where the modules below lie, on the path
+import board_game as bg
 
 desk = None
 
@@ -84,32 +84,30 @@ class BadSoundTest(unittest.TestCase):
         self.assertEqual(dialogs, [], f'a message {when}')
 
     def check(self, name):
-        binary = desk.copy_app(h.game.game_binary())
+        binary = h.game.app_with_lists(desk, h.game.game_binary(), {h.game.FRENCH.list_file: WORDS})
         app_dir = os.path.dirname(binary)
-        with open(os.path.join(app_dir, 'ListeMots.txt'), 'wb') as words:
-            words.write(''.join(word + '\r\n' for word in WORDS).encode())
         CASES[name](os.path.join(app_dir, 'Sons'))
 
         desk.set_mode(*h.START_MODE)
         with h.started_board(desk, binary) as app:
             self.assert_no_message(app.pid, 'when the board opened')
-            seconds, view = h.press_play(desk, app.pid)
+            seconds, board = h.press_play(desk, app.pid)
             self.assertLess(seconds, h.ROUND_PAUSE + h.ANSWER_BUDGET,
                             f'the play button was answered after {seconds * 1000:.0f} ms')
-            word = view.hint.upper()
-            self.assertIn(view.hint, WORDS)
+            word = board.hint().upper()
+            self.assertIn(board.hint(), WORDS)
 
             # One letter placed, then a click on its slot takes it back to the row.
-            h.solve(desk, app.pid, word[0])
-            desk.click_node(h.look(desk, app.pid).slots[0])
-            wait_for(lambda: len(h.look(desk, app.pid).tiles) == len(word) and not h.look(desk, app.pid).slots,
-                     timeout=3, what='the row to come back')
+            board = bg.solve(desk, app.pid, word[0])
+            desk.click_node(board.slot(0))
+            bg.wait_board(desk, app.pid, lambda now: len(now.row()) == len(word) and not now.shown_slots(),
+                          'the row to come back', timeout=3)
             self.assert_no_message(app.pid, 'after a tile and a slot were clicked')
 
-            self.assertEqual(h.solve(desk, app.pid, word).answer, word)
-            seconds, view = h.press_play(desk, app.pid)
+            self.assertEqual(bg.solve(desk, app.pid, word).answer(), word)
+            seconds, board = h.press_play(desk, app.pid)
             self.assertLess(seconds, h.ROUND_PAUSE + h.ANSWER_BUDGET)
-            self.assertIn(view.hint, WORDS)
+            self.assertIn(board.hint(), WORDS)
             self.assert_no_message(app.pid, 'after the word was spelled')
 
             status, took = h.quit_board(desk, app)

@@ -11,7 +11,8 @@ import threading
 import time
 import unittest
 
-import hardening as h
+import hardening as h  # first: it puts tests/desktop, where the modules below lie, on the path
+import board_game as bg
 from xclient import MapWatch
 
 desk = None
@@ -35,10 +36,7 @@ def setUpModule():
 
 
 def one_word_copy(desktop):
-    binary = desktop.copy_app(h.game.game_binary())
-    with open(os.path.join(os.path.dirname(binary), 'ListeMots.txt'), 'wb') as words:
-        words.write(WORD.encode() + b'\r\n')
-    return binary
+    return h.game.app_with_lists(desktop, h.game.game_binary(), {h.game.FRENCH.list_file: [WORD]})
 
 
 # --- the stages at which a signal arrives; each gets the running game and leaves it at that stage ----
@@ -49,31 +47,31 @@ def on_start_screen(app):
 
 def in_round_pause(app):
     h.game.open_board(desk, app)
-    desk.click_node(h.look(desk, app.pid).button(h.PLAY_NAMES))
+    desk.click_node(bg.look(desk, app.pid).button(h.game.FRENCH.play))
     time.sleep(h.ROUND_PAUSE / 3)
 
 
 def in_tile_travel(app):
     h.game.open_board(desk, app)
-    _seconds, view = h.press_play(desk, app.pid)
+    _seconds, board = h.press_play(desk, app.pid)
     # The leftmost tile travels longest: about 50 ms to its slot and 110 ms down to the frame's top.
-    desk.click_node(view.tiles[0])
+    desk.click_node(board.row()[0])
     time.sleep(0.03)
 
 
 def in_reset(app):
     h.game.open_board(desk, app)
     h.press_play(desk, app.pid)
-    view = h.solve(desk, app.pid, WORD[0].upper())
+    board = bg.solve(desk, app.pid, WORD[0].upper())
     # The reset runs on the movement timers' next ticks, 10 ms after the click.
-    desk.click_node(view.slots[0])
+    desk.click_node(board.slot(0))
 
 
 def at_end_message(app):
     h.game.open_board(desk, app)
     h.press_play(desk, app.pid)
-    _seconds, view = h.press_play(desk, app.pid)
-    assert view.answer == h.END_MESSAGES[0], view.answer
+    _seconds, board = h.press_play(desk, app.pid)
+    assert board.answer() == h.game.FRENCH.end_message, board.answer()
 
 
 STAGES = {
@@ -126,12 +124,11 @@ class XServerGoneTest(unittest.TestCase):
             self.addCleanup(app.stop)
             own.wait_for_window(app.pid, h.game.START_TITLE)
             h.game.open_board(own, app)
-            own.click_node(h.look(own, app.pid).button(h.PLAY_NAMES))
+            own.click_node(bg.look(own, app.pid).button(h.game.FRENCH.play))
 
-            xorg = next(process for process in own._processes if process.args[0] == 'Xorg')
+            xorg = own.x_server()
             display = own.display.lstrip(':')
-            # The harness's own connection would end this process on the I/O error of closing it.
-            own._x = None
+            own.forget_x_connection()
             killed = time.monotonic()
             xorg.kill()
             xorg.wait(5)
@@ -226,12 +223,12 @@ class NoSoundServerTest(unittest.TestCase):
     def play_whole_game(self, env):
         desk.set_mode(*h.START_MODE)
         with h.started_board(desk, self.binary, env=env) as app:
-            seconds, view = h.press_play(desk, app.pid)
+            seconds, _board = h.press_play(desk, app.pid)
             self.assertLess(seconds, h.ROUND_PAUSE + h.ANSWER_BUDGET)
-            self.assertEqual(h.solve(desk, app.pid, WORD.upper()).answer, WORD.upper())
-            seconds, view = h.press_play(desk, app.pid)
+            self.assertEqual(bg.solve(desk, app.pid, WORD.upper()).answer(), WORD.upper())
+            seconds, board = h.press_play(desk, app.pid)
             self.assertLess(seconds, h.ROUND_PAUSE + h.ANSWER_BUDGET)
-            self.assertEqual(view.answer, h.END_MESSAGES[0])
+            self.assertEqual(board.answer(), h.game.FRENCH.end_message)
             status, took = h.quit_board(desk, app)
             h.assert_clean_end(self, app, status)
             self.assertLess(took, SIGNAL_EXIT_SECONDS, f'ended {took:.2f} s after the quit button')

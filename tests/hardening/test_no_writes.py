@@ -14,7 +14,8 @@ import re
 import shutil
 import unittest
 
-import hardening as h
+import hardening as h  # first: it puts tests/desktop, where the modules below lie, on the path
+import board_game as bg
 from harness import wait_for
 
 desk = None
@@ -30,8 +31,8 @@ WRITE_FLAGS = ('O_WRONLY', 'O_RDWR', 'O_CREAT', 'O_TRUNC', 'O_APPEND')
 WORDS = ('chat', '..\\..\\etc\\passwd', 'a/b', '/etc/passwd', '..\\escape', '..\\..\\..\\out', 'lapin')
 # Where the path-like words would lead from Images/Mots/ if they were followed, relative to the copy of
 # the game (the last one lies beside it, outside it).
-BAIT = (os.path.join('Images', 'ESCAPE.gif'), os.path.join('Images', 'Mots', 'A', 'B.gif'),
-        os.path.join('..', 'OUT.gif'))
+BAIT = tuple(os.path.normpath(os.path.join(h.game.FRENCH.pictures, *parts))
+             for parts in (('..', 'ESCAPE.gif'), ('A', 'B.gif'), ('..', '..', '..', 'OUT.gif')))
 
 CALL = re.compile(r'^(?P<call>\w+)\((?P<args>.*)\)\s+=\s+(?P<result>-?\d+|\?)(?P<error>\s+\w+)?')
 STRING = re.compile(r'"((?:[^"\\]|\\.)*)"')
@@ -71,11 +72,9 @@ def calls(trace_prefix):
 
 class NoWritesTest(unittest.TestCase):
     def test_a_whole_game_writes_nothing_and_opens_only_its_own_data(self):
-        binary = desk.copy_app(h.game.game_binary())
+        binary = h.game.app_with_lists(desk, h.game.game_binary(), {h.game.FRENCH.list_file: WORDS})
         app_dir = os.path.dirname(binary)
-        with open(os.path.join(app_dir, 'ListeMots.txt'), 'wb') as words:
-            words.write(''.join(word + '\r\n' for word in WORDS).encode())
-        picture = os.path.join(app_dir, 'Images', 'Mots', 'CHAT.gif')
+        picture = os.path.join(app_dir, h.game.FRENCH.picture('chat'))
         bait = [os.path.normpath(os.path.join(app_dir, relative)) for relative in BAIT]
         for path in bait:
             os.makedirs(os.path.dirname(path), exist_ok=True)
@@ -118,7 +117,7 @@ class NoWritesTest(unittest.TestCase):
         if toolkit:
             print('written by the toolkit into its caches:\n  ' + '\n  '.join(toolkit))
 
-        data = [os.path.join(app_dir, name) for name in ('ListeMots.txt', 'Sons', 'Images')]
+        data = [os.path.join(app_dir, name) for name in (h.game.FRENCH.list_file, 'Sons', 'Images')]
         # Beside its data, the game's folder holds its own code: the executable and the modules it loads.
         code = {binary, guard} | {path for path in glob.glob(os.path.join(app_dir, '*.so*'))}
         for path in sorted(opened - code):
@@ -149,17 +148,17 @@ class NoWritesTest(unittest.TestCase):
         h.game.open_board(desk, type('Traced', (), {'pid': pid})(), timeout=30)
         played = []
         while True:
-            _seconds, view = h.press_play(desk, pid)
-            if view.answer == h.END_MESSAGES[0]:
+            _seconds, board = h.press_play(desk, pid)
+            if board.answer() == h.game.FRENCH.end_message:
                 break
-            word = view.hint
+            word = board.hint()
             played.append(word)
             if not played[1:]:
-                h.solve(desk, pid, word[0].upper())
-                desk.click_node(h.look(desk, pid).slots[0])
-                wait_for(lambda: not h.look(desk, pid).slots, timeout=3, what='the reset')
-            self.assertEqual(h.solve(desk, pid, word.upper()).answer, word.upper())
-        desk.click_node(h.look(desk, pid).button(h.QUIT_NAMES))
+                board = bg.solve(desk, pid, word[0].upper())
+                desk.click_node(board.slot(0))
+                bg.wait_board(desk, pid, lambda now: not now.shown_slots(), 'the reset', timeout=3)
+            self.assertEqual(bg.solve(desk, pid, word.upper()).answer(), word.upper())
+        desk.click_node(bg.look(desk, pid).button(h.game.FRENCH.quit))
         return played
 
 
