@@ -3,7 +3,7 @@
 #include "ClickableLabel.h"
 #include "GifPic.h"
 #include "GraphicalButton.h"
-#include "PackedImage.h"
+#include "ResourcePng.h"
 #include "Twips.h"
 
 #include <QApplication>
@@ -106,7 +106,7 @@ frmMots::frmMots(BoardServices services, QWidget* parent)
     : QWidget(parent, Qt::Window | Qt::MSWindowsFixedSizeDialogHint | Qt::CustomizeWindowHint
                           | Qt::WindowTitleHint | Qt::WindowCloseButtonHint)
 {
-    setWindowIcon(QIcon(QPixmap::fromImage(packedResourceImage(u":/board/face.pix"_s))));
+    setWindowIcon(QIcon(QPixmap::fromImage(readPng(u":/board/face.png"_s))));
     setBackground(this, QColor(0, 0, 0));
 
     // The picture viewer must exist before the model, which loads pictures through it.
@@ -142,7 +142,7 @@ void frmMots::buildControls()
     // Created back to front, so that the drawn elements stack as the design lists them; the
     // buttons, the check box and the picture come last and lie in front of all of them.
     m_Image1 = new QLabel(this);
-    m_Image1->setPixmap(QPixmap::fromImage(packedResourceImage(u":/board/board-background.pix"_s)));
+    m_Image1->setPixmap(QPixmap::fromImage(readPng(u":/board/board-background.png"_s)));
     m_Image1->setScaledContents(true);
 
     m_Label1.push_back(makeTile());
@@ -176,8 +176,8 @@ void frmMots::buildControls()
     m_Label4->setAttribute(Qt::WA_TranslucentBackground);
     setTextColour(m_Label4, QColor(192, 255, 255));
 
-    m_cmdJouer[0] = makeGraphicalButton(this, u":/board/tiger.pix"_s, QColor(255, 0, 0));
-    m_cmdJouer[1] = makeGraphicalButton(this, u":/board/dove.pix"_s, QColor(0, 255, 0));
+    m_cmdJouer[0] = makeGraphicalButton(this, u":/board/tiger.png"_s, QColor(255, 0, 0));
+    m_cmdJouer[1] = makeGraphicalButton(this, u":/board/dove.png"_s, QColor(0, 255, 0));
     for (int index = 0; index < 2; ++index) {
         connect(m_cmdJouer[index], &QToolButton::clicked, this, [this, index] {
             run([index](BoardModel& model) { model.cmdJouer_Click(index); });

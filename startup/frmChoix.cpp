@@ -5,7 +5,7 @@
 #include "JouerSon.h"
 #include "Display.h"
 #include "ProcessEnd.h"
-#include "PackedImage.h"
+#include "ResourcePng.h"
 #include "ScreenMeasure.h"
 #include "SharedValues.h"
 #include "Sound.h"
@@ -56,7 +56,6 @@ frmChoix::frmChoix(SharedValues& shared, const DataPaths& paths, Display& displa
     setAttribute(Qt::WA_DeleteOnClose);
     setWindowTitle(u"Form1"_s);
     setFixedSize(twipsToPixels(kClientWidth), twipsToPixels(kClientHeight));
-    m_background = packedResourceImage(u":/startup/start-background.pix"_s);
     buildControls();
     Form_Load();
 }
@@ -69,11 +68,11 @@ void frmChoix::buildControls()
     m_Label2 = makeWhiteLabel(this, u"© 2026"_s);
     m_Label2->setGeometry(twipsRect(7320, 0, 1335, 255));
 
-    m_Option2 = makeGraphicalButton(this, u":/startup/flag-uk.pix"_s, QColor(192, 0, 0));
+    m_Option2 = makeGraphicalButton(this, u":/startup/flag-uk.png"_s, QColor(192, 0, 0));
     m_Option2->setGeometry(twipsRect(3120, 3240, 2535, 495));
     m_Option2->setAccessibleName(u"English"_s);
     m_Option2->setToolTip(u"English"_s);
-    m_Option1 = makeGraphicalButton(this, u":/startup/flag-fr.pix"_s, QColor(0, 0, 128));
+    m_Option1 = makeGraphicalButton(this, u":/startup/flag-fr.png"_s, QColor(0, 0, 128));
     m_Option1->setGeometry(twipsRect(3120, 2640, 2535, 495));
     m_Option1->setAccessibleName(u"Français"_s);
     m_Option1->setToolTip(u"Français"_s);
@@ -90,10 +89,10 @@ void frmChoix::buildControls()
     connect(m_Option1, &QToolButton::clicked, this, &frmChoix::Option1_Click);
     connect(m_Option2, &QToolButton::clicked, this, &frmChoix::Option2_Click);
 
-    m_Command1[0] = makeGraphicalButton(this, u":/startup/tiger.pix"_s, QColor(0, 128, 0));
+    m_Command1[0] = makeGraphicalButton(this, u":/startup/tiger.png"_s, QColor(0, 128, 0));
     m_Command1[0]->setText(u"&Lancer"_s);
     m_Command1[0]->setGeometry(twipsRect(6960, 2640, 1575, 1095));
-    m_Command1[1] = makeGraphicalButton(this, u":/startup/dove.pix"_s, QColor(255, 128, 0));
+    m_Command1[1] = makeGraphicalButton(this, u":/startup/dove.png"_s, QColor(255, 128, 0));
     m_Command1[1]->setText(u"&Quitter"_s);
     m_Command1[1]->setGeometry(twipsRect(240, 2640, 1575, 1095));
     connect(m_Command1[0], &QToolButton::clicked, this, [this] { Command1_Click(0); });
@@ -169,8 +168,10 @@ void frmChoix::paintEvent(QPaintEvent* /*event*/)
 {
     // The picture is a little larger than the window and is drawn from the top left, so its
     // right and bottom edges fall outside.
+    if (!m_background)
+        m_background = readPng(u":/startup/start-background.png"_s);
     QPainter painter(this);
-    painter.drawImage(0, 0, m_background);
+    painter.drawImage(0, 0, *m_background);
     if (!m_painted) {
         m_painted = true;
         emit onScreen();
