@@ -3,7 +3,7 @@
 #include "board/AnimatedPicture.h"
 #include "widgets/ClickableLabel.h"
 #include "widgets/GraphicalButton.h"
-#include "platform/PackedImage.h"
+#include "platform/ResourcePng.h"
 #include "platform/Twips.h"
 
 #include <QApplication>
@@ -102,7 +102,7 @@ BoardWindow::BoardWindow(BoardServices services, Language language, QWidget* par
     : QWidget(parent, Qt::Window | Qt::MSWindowsFixedSizeDialogHint | Qt::CustomizeWindowHint
                           | Qt::WindowTitleHint | Qt::WindowCloseButtonHint)
 {
-    setWindowIcon(QIcon(QPixmap::fromImage(packedResourceImage(u":/board/face.pix"_s))));
+    setWindowIcon(QIcon(QPixmap::fromImage(readPng(u":/board/face.png"_s))));
     setBackground(this, QColor(0, 0, 0));
 
     m_board = std::make_unique<Board>(services, language);
@@ -160,7 +160,7 @@ void BoardWindow::buildControls()
     // Created back to front, so that the drawn elements stack as the design lists them; the
     // buttons, the check box and the picture come last and lie in front of all of them.
     m_background = new QLabel(this);
-    m_background->setPixmap(QPixmap::fromImage(packedResourceImage(u":/board/board-background.pix"_s)));
+    m_background->setPixmap(QPixmap::fromImage(readPng(u":/board/board-background.png"_s)));
     m_background->setScaledContents(true);
 
     m_tiles.push_back(makeTile());
@@ -194,8 +194,8 @@ void BoardWindow::buildControls()
     m_creditLine->setAttribute(Qt::WA_TranslucentBackground);
     setTextColour(m_creditLine, QColor(192, 255, 255));
 
-    m_playButton = makeGraphicalButton(this, u":/board/tiger.pix"_s, QColor(255, 0, 0));
-    m_quitButton = makeGraphicalButton(this, u":/board/dove.pix"_s, QColor(0, 255, 0));
+    m_playButton = makeGraphicalButton(this, u":/board/tiger.png"_s, QColor(255, 0, 0));
+    m_quitButton = makeGraphicalButton(this, u":/board/dove.png"_s, QColor(0, 255, 0));
     connect(m_playButton, &QToolButton::clicked, this, [this] { run([](Board& board) { board.playNextWord(); }); });
     connect(m_quitButton, &QToolButton::clicked, this, [this] { run([](Board& board) { board.quit(); }); });
 

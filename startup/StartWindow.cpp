@@ -4,7 +4,7 @@
 #include "platform/DisplayFactory.h"
 #include "platform/Display.h"
 #include "platform/GameExit.h"
-#include "platform/PackedImage.h"
+#include "platform/ResourcePng.h"
 #include "startup/ScreenMeasure.h"
 #include "platform/Sound.h"
 #include "widgets/GraphicalButton.h"
@@ -53,7 +53,6 @@ StartWindow::StartWindow(const DataPaths& paths, Display& display, SoundPlayer& 
     setAttribute(Qt::WA_DeleteOnClose);
     setWindowTitle(u"Form1"_s);
     setFixedSize(twipsToPixels(kClientWidth), twipsToPixels(kClientHeight));
-    m_background = packedResourceImage(u":/startup/start-background.pix"_s);
     buildControls();
 }
 
@@ -65,11 +64,11 @@ void StartWindow::buildControls()
     m_yearLine = makeWhiteLabel(this, u"© 2026"_s);
     m_yearLine->setGeometry(twipsRect(7320, 0, 1335, 255));
 
-    m_englishButton = makeGraphicalButton(this, u":/startup/flag-uk.pix"_s, QColor(192, 0, 0));
+    m_englishButton = makeGraphicalButton(this, u":/startup/flag-uk.png"_s, QColor(192, 0, 0));
     m_englishButton->setGeometry(twipsRect(3120, 3240, 2535, 495));
     m_englishButton->setAccessibleName(u"English"_s);
     m_englishButton->setToolTip(u"English"_s);
-    m_frenchButton = makeGraphicalButton(this, u":/startup/flag-fr.pix"_s, QColor(0, 0, 128));
+    m_frenchButton = makeGraphicalButton(this, u":/startup/flag-fr.png"_s, QColor(0, 0, 128));
     m_frenchButton->setGeometry(twipsRect(3120, 2640, 2535, 495));
     m_frenchButton->setAccessibleName(u"Français"_s);
     m_frenchButton->setToolTip(u"Français"_s);
@@ -86,10 +85,10 @@ void StartWindow::buildControls()
     connect(m_frenchButton, &QToolButton::clicked, this, &StartWindow::chooseFrench);
     connect(m_englishButton, &QToolButton::clicked, this, &StartWindow::chooseEnglish);
 
-    m_launchButton = makeGraphicalButton(this, u":/startup/tiger.pix"_s, QColor(0, 128, 0));
+    m_launchButton = makeGraphicalButton(this, u":/startup/tiger.png"_s, QColor(0, 128, 0));
     m_launchButton->setText(u"&Lancer"_s);
     m_launchButton->setGeometry(twipsRect(6960, 2640, 1575, 1095));
-    m_quitButton = makeGraphicalButton(this, u":/startup/dove.pix"_s, QColor(255, 128, 0));
+    m_quitButton = makeGraphicalButton(this, u":/startup/dove.png"_s, QColor(255, 128, 0));
     m_quitButton->setText(u"&Quitter"_s);
     m_quitButton->setGeometry(twipsRect(240, 2640, 1575, 1095));
     connect(m_launchButton, &QToolButton::clicked, this, [this] { launch(); });
@@ -159,8 +158,10 @@ void StartWindow::paintEvent(QPaintEvent* /*event*/)
 {
     // The picture is a little larger than the window and is drawn from the top left, so its
     // right and bottom edges fall outside.
+    if (!m_background)
+        m_background = readPng(u":/startup/start-background.png"_s);
     QPainter painter(this);
-    painter.drawImage(0, 0, m_background);
+    painter.drawImage(0, 0, *m_background);
     if (!m_painted) {
         m_painted = true;
         emit onScreen();

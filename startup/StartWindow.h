@@ -5,6 +5,7 @@
 #include <QImage>
 #include <QWidget>
 
+#include <optional>
 
 class QLabel;
 class QToolButton;
@@ -64,8 +65,9 @@ private:
     bool m_switched = false;
     bool m_launching = false;
 
-    // The packed picture is drawn from where it lies in the program: nothing to decode.
-    QImage m_background;
+    // Decoding the picture takes about as long as building the rest of the window, so it waits for
+    // the first paint, when the window has already gone to the display.
+    std::optional<QImage> m_background;
     bool m_painted = false;
     QToolButton* m_launchButton = nullptr;
     QToolButton* m_quitButton = nullptr;

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/PackedImage.h"
+#include "platform/ResourcePng.h"
 
 #include <QColor>
 #include <QIcon>
@@ -99,7 +99,7 @@ inline QToolButton* makeGraphicalButton(QWidget* parent, const QString& icon,
                                         const QColor& background)
 {
     auto* button = new GraphicalButton(parent, background);
-    button->setIcon(QIcon(QPixmap::fromImage(packedResourceImage(icon))));
+    button->setIcon(QIcon(QPixmap::fromImage(readPng(icon))));
     button->setIconSize({32, 32});
     button->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
     button->setFocusPolicy(Qt::StrongFocus);
