@@ -7,7 +7,7 @@ namespace trouvimo {
 
 namespace {
 
-constexpr QChar writtenSeparator = u'\\';
+constexpr QChar kWrittenSeparator = u'\\';
 
 bool isAcceptableComponent(QStringView component)
 {
@@ -51,11 +51,11 @@ QString DataPaths::join(QStringView relative) const
 
 std::optional<QString> DataPaths::resolve(const QString& written) const
 {
-    const QString prefix = m_directory + writtenSeparator;
+    const QString prefix = m_directory + kWrittenSeparator;
     if (!written.startsWith(prefix))
         return std::nullopt;
 
-    const QStringList components = written.mid(prefix.size()).split(writtenSeparator);
+    const QStringList components = written.mid(prefix.size()).split(kWrittenSeparator);
     for (const QString& component : components) {
         if (!isAcceptableComponent(component))
             return std::nullopt;

@@ -11,11 +11,11 @@ namespace trouvimo {
 
 namespace {
 
-constexpr double secondsPerDay = 86400.0;
+constexpr double kSecondsPerDay = 86400.0;
 // Each wait is cut into slices this long at most, so a clock that jumps ahead is noticed soon.
-constexpr double longestSliceSeconds = 0.05;
+constexpr double kLongestSliceSeconds = 0.05;
 // How much longer than asked a pause may last when the time of day does not move on.
-constexpr double steadyMarginSeconds = 1.0;
+constexpr double kSteadyMarginSeconds = 1.0;
 
 // Sleeps on a nested event loop for the given time, running every event that arrives meanwhile.
 void waitOnEventLoop(double seconds)
@@ -42,7 +42,7 @@ void EventLoopPause::pause(float seconds)
     double start = m_clock.secondsSinceMidnight();
     QElapsedTimer steady;
     steady.start();
-    const double steadyLimit = static_cast<double>(seconds) + steadyMarginSeconds;
+    const double steadyLimit = static_cast<double>(seconds) + kSteadyMarginSeconds;
     for (;;) {
         // The elapsed time is tested before any wait, so that zero or a negative duration
         // returns without running a single event.
@@ -53,9 +53,9 @@ void EventLoopPause::pause(float seconds)
         if (steadyElapsed >= steadyLimit)
             return;
         const double remaining = static_cast<double>(seconds) - static_cast<double>(elapsed);
-        waitOnEventLoop(std::min({remaining, longestSliceSeconds, steadyLimit - steadyElapsed}));
+        waitOnEventLoop(std::min({remaining, kLongestSliceSeconds, steadyLimit - steadyElapsed}));
         if (m_clock.secondsSinceMidnight() < start)
-            start -= secondsPerDay;
+            start -= kSecondsPerDay;
     }
 }
 

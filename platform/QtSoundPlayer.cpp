@@ -14,7 +14,7 @@ namespace {
 // A requested sound counts as playing from the moment it is asked for, for as long as the
 // player's thread may need to load the module, find the output and read the file; the output
 // then replaces this with the sound's real end.
-constexpr auto loadingAllowance = std::chrono::seconds(2);
+constexpr auto kLoadingAllowance = std::chrono::seconds(2);
 
 } // namespace
 
@@ -96,7 +96,7 @@ void QtSoundPlayer::start()
 void QtSoundPlayer::play(const QString& file)
 {
     const quint64 generation = ++m_state->requested;
-    m_state->playingUntil = steadyNanoseconds(SteadyClock::now() + loadingAllowance);
+    m_state->playingUntil = steadyNanoseconds(SteadyClock::now() + kLoadingAllowance);
     QMetaObject::invokeMethod(
         m_host.get(), [host = m_host.get(), file, generation] { host->play(file, generation); },
         Qt::QueuedConnection);

@@ -51,14 +51,14 @@ SignalWatcher::SignalWatcher(QObject* parent)
     action.sa_handler = forwardSignal;
     sigemptyset(&action.sa_mask);
     action.sa_flags = SA_RESTART;
-    for (std::size_t i = 0; i < watchedSignals.size(); ++i)
-        ::sigaction(watchedSignals[i], &action, &m_previousActions[i]);
+    for (std::size_t i = 0; i < kWatchedSignals.size(); ++i)
+        ::sigaction(kWatchedSignals[i], &action, &m_previousActions[i]);
 }
 
 SignalWatcher::~SignalWatcher()
 {
-    for (std::size_t i = 0; i < watchedSignals.size(); ++i)
-        ::sigaction(watchedSignals[i], &m_previousActions[i], nullptr);
+    for (std::size_t i = 0; i < kWatchedSignals.size(); ++i)
+        ::sigaction(kWatchedSignals[i], &m_previousActions[i], nullptr);
     writeSocket = -1;
     m_notifier->setEnabled(false);
     for (const int fd : m_sockets)

@@ -52,7 +52,7 @@ protected:
         const qreal top = box.top();
         const qreal right = box.right();
         const qreal bottom = box.bottom();
-        constexpr qreal width = kBevel;
+        const qreal width = kBevel;
         painter.save();
         painter.setRenderHint(QPainter::Antialiasing);
         painter.setPen(Qt::NoPen);
