@@ -100,18 +100,15 @@ struct Clip {
 
 std::optional<Clip> loadClip(const QString& file)
 {
-    std::optional<WavSound> wav = readWav(file);
+    std::optional<DecodedWav> wav = decodeWav(file);
     if (!wav)
         return std::nullopt;
     Clip clip;
-    clip.format.setChannelCount(wav->info.channels);
-    clip.format.setSampleRate(wav->info.sampleRate);
-    clip.format.setSampleFormat(wav->info.floatSamples         ? QAudioFormat::Float
-                                : wav->info.bitsPerSample == 8  ? QAudioFormat::UInt8
-                                : wav->info.bitsPerSample == 16 ? QAudioFormat::Int16
-                                                                : QAudioFormat::Int32);
+    clip.format.setChannelCount(wav->channels);
+    clip.format.setSampleRate(wav->sampleRate);
+    clip.format.setSampleFormat(QAudioFormat::Float);
     clip.duration = std::chrono::duration_cast<SteadyClock::duration>(
-        std::chrono::duration<double>(wav->info.durationSeconds()));
+        std::chrono::duration<double>(wav->durationSeconds()));
     clip.samples = std::move(wav->samples);
     return clip;
 }
