@@ -2,8 +2,10 @@
 
 #include <QStringDecoder>
 
+#include <algorithm>
 #include <array>
 #include <cstdint>
+#include <vector>
 
 namespace trouvimo {
 
@@ -17,18 +19,28 @@ constexpr std::array<char16_t, 32> kHighControlRange = {
     0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178, //
 };
 
+constexpr qsizetype kPieceBytes = 64 * 1024;
+
 } // namespace
 
 bool looksLikeUtf8(QByteArrayView bytes)
 {
-    // Stateless, so that a sequence cut off at the end is an error rather than state kept for a
-    // next chunk; Qt's decoder then refuses overlong forms, surrogates, code points above
-    // U+10FFFF, and stray or missing continuation bytes.
-    QStringDecoder decoder(QStringConverter::Utf8, QStringConverter::Flag::Stateless);
-    const QString text = decoder.decode(bytes);
+    // In pieces into one small buffer: a list of up to 16 MiB is not held a second time, twice
+    // as large, for a yes or no. The decoder keeps a sequence cut between two pieces for the
+    // next one; a line end after the last piece turns a sequence cut off at the very end into
+    // an error. Qt's decoder refuses overlong forms, surrogates, code points above U+10FFFF, and
+    // stray or missing continuation bytes.
+    QStringDecoder decoder(QStringConverter::Utf8);
+    std::vector<QChar> buffer(static_cast<std::size_t>(decoder.requiredSpace(kPieceBytes)));
+    qsizetype units = 0;
+    for (qsizetype at = 0; at < bytes.size(); at += kPieceBytes) {
+        const QByteArrayView piece = bytes.sliced(at, std::min(kPieceBytes, bytes.size() - at));
+        units += decoder.appendToBuffer(buffer.data(), piece) - buffer.data();
+    }
+    const QChar* end = decoder.appendToBuffer(buffer.data(), "\n");
     // Well-formed UTF-8 decodes to fewer UTF-16 units than it has bytes exactly when it holds a
     // multi-byte sequence.
-    return !decoder.hasError() && text.size() < bytes.size();
+    return !decoder.hasError() && units + (end - buffer.data()) - 1 < bytes.size();
 }
 
 QString decodeUtf8(QByteArrayView bytes)
