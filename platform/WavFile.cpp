@@ -4,136 +4,141 @@
 #include <QFileInfo>
 #include <QtEndian>
 
+#include <sndfile.hh>
+
+#include <array>
+#include <cstring>
 
 namespace trouvimo {
 
 namespace {
 
-constexpr quint16 formatPcm = 1;
-constexpr quint16 formatFloat = 3;
-constexpr quint16 formatExtensible = 0xFFFE;
-constexpr int riffHeaderBytes = 12;
-constexpr int chunkHeaderBytes = 8;
-constexpr int shortestFormatChunk = 16;
-// The extensible format chunk carries the real format tag in the first bytes of its sub-format.
-constexpr int extensibleSubFormatOffset = 24;
-constexpr int longestFormatChunkRead = 40;
+constexpr int mostChannels = 8;
+constexpr int lowestRate = 1000;
+constexpr int highestRate = 192000;
+constexpr qint64 riffHeaderBytes = 12;
+constexpr qint64 chunkHeaderBytes = 8;
+// Channels, rate, byte rate, block align and bits per sample: the part every format chunk has.
+constexpr unsigned commonFormatBytes = 16;
+constexpr int byteRateOffset = 8;
+constexpr int blockAlignOffset = 12;
 
-struct FormatChunk {
-    quint16 formatTag = 0;
-    quint16 channels = 0;
-    quint32 sampleRate = 0;
-    quint32 byteRate = 0;
-    quint16 blockAlign = 0;
-    quint16 bitsPerSample = 0;
-};
-
-quint16 readU16(const QByteArray& bytes, int offset)
+// libsndfile shortens a data chunk that claims more bytes than the file holds to what is there:
+// libsndfile 1.2.0 plays the first half of a file cut in the middle, and the whole of a file
+// whose data chunk claims 100 MB. A file cut short is a damaged copy and a header that lies about
+// its sizes may lie about anything else, so every chunk libsndfile found must lie wholly within
+// the file. libsndfile lists the RIFF chunk first, then the chunks inside it in file order.
+bool chunksFitInFile(SNDFILE* file, qint64 fileSize)
 {
-    return qFromLittleEndian<quint16>(bytes.constData() + offset);
-}
-
-quint32 readU32(const QByteArray& bytes, int offset)
-{
-    return qFromLittleEndian<quint32>(bytes.constData() + offset);
-}
-
-std::optional<FormatChunk> parseFormat(const QByteArray& bytes)
-{
-    if (bytes.size() < shortestFormatChunk)
-        return std::nullopt;
-    FormatChunk format;
-    format.formatTag = readU16(bytes, 0);
-    format.channels = readU16(bytes, 2);
-    format.sampleRate = readU32(bytes, 4);
-    format.byteRate = readU32(bytes, 8);
-    format.blockAlign = readU16(bytes, 12);
-    format.bitsPerSample = readU16(bytes, 14);
-    if (format.formatTag == formatExtensible) {
-        if (bytes.size() < extensibleSubFormatOffset + 2)
-            return std::nullopt;
-        format.formatTag = readU16(bytes, extensibleSubFormatOffset);
+    qint64 end = riffHeaderBytes;
+    bool riff = true;
+    for (SF_CHUNK_ITERATOR* chunk = sf_get_chunk_iterator(file, nullptr); chunk != nullptr;
+         chunk = sf_next_chunk_iterator(chunk)) {
+        SF_CHUNK_INFO info{};
+        if (sf_get_chunk_size(chunk, &info) != SF_ERR_NO_ERROR)
+            return false;
+        if (riff) {
+            riff = false;
+            continue;
+        }
+        end += chunkHeaderBytes + info.datalen;
+        if (end > fileSize)
+            return false;
+        // Chunks are padded to an even length.
+        end += info.datalen % 2;
     }
-    return format;
+    return !riff;
 }
 
-bool isPlayable(const FormatChunk& format)
+// The size of one sample in the encodings whose frames all have the same size; the block codecs
+// (ADPCM, GSM) check their own block layout when libsndfile opens the file.
+int fixedSampleBytes(int format)
 {
-    const bool supportedSamples
-        = (format.formatTag == formatPcm
-           && (format.bitsPerSample == 8 || format.bitsPerSample == 16
-               || format.bitsPerSample == 32))
-        || (format.formatTag == formatFloat && format.bitsPerSample == 32);
-    const quint32 frameBytes = quint32(format.channels) * format.bitsPerSample / 8;
-    return supportedSamples && format.channels >= 1 && format.channels <= 8
-        && format.sampleRate >= 1000 && format.sampleRate <= 192000
-        && format.blockAlign == frameBytes && format.byteRate == frameBytes * format.sampleRate;
+    switch (format & SF_FORMAT_SUBMASK) {
+    case SF_FORMAT_PCM_U8:
+    case SF_FORMAT_PCM_S8:
+    case SF_FORMAT_ULAW:
+    case SF_FORMAT_ALAW:
+        return 1;
+    case SF_FORMAT_PCM_16:
+        return 2;
+    case SF_FORMAT_PCM_24:
+        return 3;
+    case SF_FORMAT_PCM_32:
+    case SF_FORMAT_FLOAT:
+        return 4;
+    case SF_FORMAT_DOUBLE:
+        return 8;
+    default:
+        return 0;
+    }
+}
+
+// libsndfile takes the bits-per-sample field on trust and only notes in its log a block align
+// or a byte rate that contradict it: a 16-bit tone at half scale whose bits field was changed
+// to 8 came out of libsndfile 1.2.0 as 8-bit samples at full scale, a loud noise. When the
+// fields disagree, nothing tells which one was damaged, so such a file is not played.
+bool formatFieldsAgree(SndfileHandle& file)
+{
+    const int sampleBytes = fixedSampleBytes(file.format());
+    if (sampleBytes == 0)
+        return true;
+    SF_CHUNK_INFO format{};
+    std::memcpy(format.id, "fmt ", 4);
+    format.id_size = 4;
+    SF_CHUNK_ITERATOR* chunk = sf_get_chunk_iterator(file.rawHandle(), &format);
+    if (chunk == nullptr || sf_get_chunk_size(chunk, &format) != SF_ERR_NO_ERROR
+        || format.datalen < commonFormatBytes)
+        return false;
+    std::array<uchar, commonFormatBytes> fields{};
+    format.data = fields.data();
+    format.datalen = commonFormatBytes;
+    if (sf_get_chunk_data(chunk, &format) != SF_ERR_NO_ERROR)
+        return false;
+    const qint64 frameBytes = qint64(file.channels()) * sampleBytes;
+    return qFromLittleEndian<quint16>(fields.data() + blockAlignOffset) == frameBytes
+        && qFromLittleEndian<quint32>(fields.data() + byteRateOffset)
+        == frameBytes * file.samplerate();
 }
 
 } // namespace
 
-double WavInfo::durationSeconds() const
+qint64 DecodedWav::frames() const
 {
-    const qint64 bytesPerSecond = qint64(channels) * bitsPerSample / 8 * sampleRate;
-    return bytesPerSecond > 0 ? static_cast<double>(dataBytes) / static_cast<double>(bytesPerSecond)
-                              : 0.0;
+    return channels > 0 ? samples.size() / qsizetype(sizeof(float)) / channels : 0;
 }
 
-std::optional<WavInfo> inspectWav(const QString& path)
+double DecodedWav::durationSeconds() const
 {
-    if (!QFileInfo(path).isFile())
-        return std::nullopt;
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return std::nullopt;
-
-    const QByteArray riff = file.read(riffHeaderBytes);
-    if (riff.size() != riffHeaderBytes || !riff.startsWith("RIFF") || riff.mid(8, 4) != "WAVE")
-        return std::nullopt;
-
-    std::optional<FormatChunk> format;
-    const qint64 fileSize = file.size();
-    qint64 position = riffHeaderBytes;
-    while (position + chunkHeaderBytes <= fileSize) {
-        if (!file.seek(position))
-            return std::nullopt;
-        const QByteArray header = file.read(chunkHeaderBytes);
-        if (header.size() != chunkHeaderBytes)
-            return std::nullopt;
-        const QByteArray id = header.left(4);
-        const qint64 size = readU32(header, 4);
-        const qint64 body = position + chunkHeaderBytes;
-        if (size > fileSize - body)
-            return std::nullopt;
-
-        if (id == "fmt ") {
-            format = parseFormat(file.read(std::min<qint64>(size, longestFormatChunkRead)));
-            if (!format || !isPlayable(*format))
-                return std::nullopt;
-        } else if (id == "data") {
-            if (!format || size < format->blockAlign)
-                return std::nullopt;
-            return WavInfo{format->channels, static_cast<int>(format->sampleRate),
-                           format->bitsPerSample, format->formatTag == formatFloat, body, size};
-        }
-        // Chunks are padded to an even length.
-        position = body + size + (size % 2);
-    }
-    return std::nullopt;
+    return sampleRate > 0 ? static_cast<double>(frames()) / sampleRate : 0.0;
 }
 
-std::optional<WavSound> readWav(const QString& path)
+std::optional<DecodedWav> decodeWav(const QString& path)
 {
-    const std::optional<WavInfo> info = inspectWav(path);
-    if (!info)
+    // libsndfile would wait for a writer on a named pipe.
+    const QFileInfo fileInfo(path);
+    if (!fileInfo.isFile())
         return std::nullopt;
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly) || !file.seek(info->dataOffset))
+    SndfileHandle file(QFile::encodeName(path).constData());
+    if (file.rawHandle() == nullptr)
         return std::nullopt;
-    QByteArray samples = file.read(info->dataBytes);
-    if (samples.size() != info->dataBytes)
+
+    const int container = file.format() & SF_FORMAT_TYPEMASK;
+    if ((container != SF_FORMAT_WAV && container != SF_FORMAT_WAVEX) || file.channels() < 1
+        || file.channels() > mostChannels || file.samplerate() < lowestRate
+        || file.samplerate() > highestRate || file.frames() <= 0
+        || !chunksFitInFile(file.rawHandle(), fileInfo.size()) || !formatFieldsAgree(file))
         return std::nullopt;
-    return WavSound{*info, std::move(samples)};
+
+    DecodedWav wav;
+    wav.channels = file.channels();
+    wav.sampleRate = file.samplerate();
+    wav.samples = QByteArray(
+        static_cast<qsizetype>(file.frames() * file.channels() * qint64(sizeof(float))),
+        Qt::Uninitialized);
+    if (file.readf(reinterpret_cast<float*>(wav.samples.data()), file.frames()) != file.frames())
+        return std::nullopt;
+    return wav;
 }
 
 } // namespace trouvimo

@@ -1,35 +1,29 @@
 #pragma once
 
+#include <QByteArray>
 #include <QString>
 
 #include <optional>
 
 namespace trouvimo {
 
-// What the header of a WAV file promises, once checked against the file itself.
-struct WavInfo {
+// A WAV file decoded into the one sample format the sound module hands to the audio output:
+// 32-bit float samples in [-1, 1], channels interleaved, at the file's own rate.
+struct DecodedWav {
     int channels = 0;
     int sampleRate = 0;
-    int bitsPerSample = 0;
-    // 32-bit float samples rather than integers.
-    bool floatSamples = false;
-    qint64 dataOffset = 0;
-    qint64 dataBytes = 0;
+    QByteArray samples;
+    [[nodiscard]] qint64 frames() const;
     [[nodiscard]] double durationSeconds() const;
 };
 
-// Reads the header of a WAV file and checks that Qt Multimedia can play it as it stands:
-// uncompressed PCM (8, 16 or 32 bits) or 32-bit float, a format chunk before a data chunk, and a
-// data chunk that holds at least one frame and no more bytes than the file has left.
-// std::nullopt for anything else: no file, a directory, an empty or truncated file, a header
-// that lies about its sizes, or a file that is no WAV at all.
-[[nodiscard]] std::optional<WavInfo> inspectWav(const QString& path);
-
-// A WAV file that inspectWav() accepts, with its samples read into memory.
-struct WavSound {
-    WavInfo info;
-    QByteArray samples;
-};
-[[nodiscard]] std::optional<WavSound> readWav(const QString& path);
+// Decodes a RIFF WAVE file with libsndfile, whatever encoding it holds: integer PCM of 8 to 32
+// bits, 32- or 64-bit float, mu-law, A-law, IMA or MS ADPCM, GSM 6.10, with a plain or an
+// extensible format chunk and any other chunks around the samples.
+// std::nullopt for anything else: no file, a directory or a pipe, an empty file, a file cut short
+// or whose chunks claim more bytes than it holds, a format chunk whose fields contradict each
+// other, a sound file of another kind, or more than 8 channels or a rate outside 1 to 192 kHz,
+// which the audio output would not take.
+[[nodiscard]] std::optional<DecodedWav> decodeWav(const QString& path);
 
 } // namespace trouvimo

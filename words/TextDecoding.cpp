@@ -2,8 +2,10 @@
 
 #include <QStringDecoder>
 
+#include <algorithm>
 #include <array>
 #include <cstdint>
+#include <vector>
 
 namespace trouvimo {
 
@@ -17,60 +19,28 @@ constexpr std::array<char16_t, 32> kHighControlRange = {
     0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178, //
 };
 
-constexpr bool isContinuation(std::uint8_t byte)
-{
-    return (byte & 0xC0U) == 0x80U;
-}
+constexpr qsizetype kPieceBytes = 64 * 1024;
 
 } // namespace
 
 bool looksLikeUtf8(QByteArrayView bytes)
 {
-    const auto* data = reinterpret_cast<const std::uint8_t*>(bytes.data());
-    const qsizetype size = bytes.size();
-    bool multiByte = false;
-    qsizetype i = 0;
-    while (i < size) {
-        const std::uint8_t lead = data[i];
-        if (lead < 0x80U) {
-            ++i;
-            continue;
-        }
-        // The second byte's range is what rules out overlong forms (E0, F0), the surrogates
-        // (ED) and code points above U+10FFFF (F4); C0, C1 and F5..FF never start a sequence.
-        qsizetype length = 0;
-        std::uint8_t low = 0x80U;
-        std::uint8_t high = 0xBFU;
-        if (lead >= 0xC2U && lead <= 0xDFU) {
-            length = 2;
-        } else if (lead >= 0xE0U && lead <= 0xEFU) {
-            length = 3;
-            if (lead == 0xE0U)
-                low = 0xA0U;
-            else if (lead == 0xEDU)
-                high = 0x9FU;
-        } else if (lead >= 0xF0U && lead <= 0xF4U) {
-            length = 4;
-            if (lead == 0xF0U)
-                low = 0x90U;
-            else if (lead == 0xF4U)
-                high = 0x8FU;
-        } else {
-            return false;
-        }
-        if (size - i < length)
-            return false;
-        const std::uint8_t second = data[i + 1];
-        if (second < low || second > high)
-            return false;
-        for (qsizetype k = 2; k < length; ++k) {
-            if (!isContinuation(data[i + k]))
-                return false;
-        }
-        multiByte = true;
-        i += length;
+    // In pieces into one small buffer: a list of up to 16 MiB is not held a second time, twice
+    // as large, for a yes or no. The decoder keeps a sequence cut between two pieces for the
+    // next one; a line end after the last piece turns a sequence cut off at the very end into
+    // an error. Qt's decoder refuses overlong forms, surrogates, code points above U+10FFFF, and
+    // stray or missing continuation bytes.
+    QStringDecoder decoder(QStringConverter::Utf8);
+    std::vector<QChar> buffer(static_cast<std::size_t>(decoder.requiredSpace(kPieceBytes)));
+    qsizetype units = 0;
+    for (qsizetype at = 0; at < bytes.size(); at += kPieceBytes) {
+        const QByteArrayView piece = bytes.sliced(at, std::min(kPieceBytes, bytes.size() - at));
+        units += decoder.appendToBuffer(buffer.data(), piece) - buffer.data();
     }
-    return multiByte;
+    const QChar* end = decoder.appendToBuffer(buffer.data(), "\n");
+    // Well-formed UTF-8 decodes to fewer UTF-16 units than it has bytes exactly when it holds a
+    // multi-byte sequence.
+    return !decoder.hasError() && units + (end - buffer.data()) - 1 < bytes.size();
 }
 
 QString decodeUtf8(QByteArrayView bytes)

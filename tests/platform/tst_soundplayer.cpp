@@ -5,6 +5,7 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QMutex>
+#include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -44,6 +45,8 @@ private slots:
     void playsNothingAndSaysNothing();
     void playReturnsAtOnce();
     void destroyedWhileRequestsArePending();
+    void messagesReachableThroughLoggingRules_data();
+    void messagesReachableThroughLoggingRules();
 
 private:
     QTemporaryDir m_dir;
@@ -121,6 +124,36 @@ void SoundPlayerTest::destroyedWhileRequestsArePending()
         player->play(m_dir.filePath(u"good.wav"_s));
     player.reset();
     QCOMPARE(capturedMessages(), QStringList());
+}
+
+void SoundPlayerTest::messagesReachableThroughLoggingRules_data()
+{
+    QTest::addColumn<QString>("rules");
+    QTest::addColumn<bool>("reported");
+    QTest::newRow("no rules") << QString() << false;
+    QTest::newRow("Qt Multimedia") << u"qt.multimedia*=true"_s << true;
+    QTest::newRow("its PulseAudio warnings") << u"qt.multimedia.pulseaudio*.warning=true"_s << true;
+    QTest::newRow("another category") << u"qt.multimedia.soundeffect=true"_s << false;
+}
+
+void SoundPlayerTest::messagesReachableThroughLoggingRules()
+{
+    // The rules of the environment are read once, when the process starts.
+    QFETCH(QString, rules);
+    QFETCH(bool, reported);
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.remove(u"QT_LOGGING_RULES"_s);
+    if (!rules.isEmpty())
+        environment.insert(u"QT_LOGGING_RULES"_s, rules);
+    QProcess probe;
+    probe.setProcessEnvironment(environment);
+    probe.setProcessChannelMode(QProcess::MergedChannels);
+    probe.start(QStringLiteral(TROUVIMO_SOUND_PROBE));
+    QVERIFY(probe.waitForFinished(10000));
+    QCOMPARE(probe.exitCode(), 1);
+    const QString output = QString::fromLocal8Bit(probe.readAll());
+    QVERIFY2(output.contains(u"pa_context_connect() failed"_s) == reported, qPrintable(output));
+    QVERIFY2(reported || output.isEmpty(), qPrintable(output));
 }
 
 QTEST_GUILESS_MAIN(SoundPlayerTest)

@@ -150,6 +150,8 @@ private slots:
         QTest::newRow("bad third byte") << QByteArray("\xE2\x82\x41") << false;
         QTest::newRow("bad fourth byte") << QByteArray("\xF0\x9F\x98\xC3") << false;
         QTest::newRow("truncated at end") << QByteArray("\xC3\xA9\xE2\x82") << false;
+        QTest::newRow("lone lead byte at end") << QByteArray("\xC3\xA9\xF0") << false;
+        QTest::newRow("byte-order mark, then ASCII") << QByteArray("\xEF\xBB\xBFplain") << true;
         QTest::newRow("mixed text") << QByteArray("na\xC3\xAFve \xE2\x82\xAC") << true;
     }
 
