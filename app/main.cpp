@@ -25,8 +25,8 @@ int main(int argc, char* argv[])
     endAtOnceWhenTheDisplayConnectionBreaks();
 
     const DataPaths paths(QCoreApplication::applicationDirPath());
-    const std::unique_ptr<trouvimo::Display> display
-        = makeDisplay(paths.applicationDirectory() + u'/' + displayGuardFileName());
+    const std::unique_ptr<trouvimo::Display> display =
+        makeDisplay(paths.applicationDirectory() + u'/' + displayGuardFileName());
     QtSoundPlayer sound(QtSoundPlayer::moduleIn(paths.applicationDirectory()));
     EventLoopPause pause(systemClock());
     ImmediateExit gameExit(sound, *display);
@@ -55,8 +55,8 @@ int main(int argc, char* argv[])
 
     // What the game does in the background (the sound module and the sound server) starts once
     // the start screen is on the screen, after its first frame has gone to the display.
-    QObject::connect(start, &StartWindow::onScreen, &app, [&sound] { sound.start(); },
-                     Qt::QueuedConnection);
+    QObject::connect(
+        start, &StartWindow::onScreen, &app, [&sound] { sound.start(); }, Qt::QueuedConnection);
 
     start->open();
     start->centreOnScreen();

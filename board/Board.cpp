@@ -271,7 +271,8 @@ std::optional<SolvedWord> Board::checkAnswer()
         return std::nullopt;
     m_picture.visible = false;
     // A word of the list that spells a way out of the picture folder never gets opened.
-    return SolvedWord {m_services.paths.resolve(m_services.paths.join(m_language.pictureFolder + answer + u".gif"_s))};
+    return SolvedWord {m_services.paths.resolve(
+        m_services.paths.join(m_language.pictureFolder + answer + u".gif"_s))};
 }
 
 void Board::showPicture(std::optional<QSizeF> size)
@@ -308,7 +309,8 @@ void Board::resetSlotsAndRow()
         slot.caption.clear();
 
     removeTilesAfterFirst();
-    const int length = std::min<int>(m_services.draw.highestIndex, static_cast<int>(m_letters.size()));
+    const int length =
+        std::min<int>(m_services.draw.highestIndex, static_cast<int>(m_letters.size()));
     m_tiles[0].top = m_firstTileTop;
     m_tiles[0].left = m_firstTileLeft;
     // Before any word was laid out there is no letter to show on the first tile.

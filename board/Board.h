@@ -126,7 +126,10 @@ public:
     [[nodiscard]] const Control& hint() const { return m_hint; }
     // The letter tiles; tile 0 always exists.
     [[nodiscard]] const std::vector<Control>& tiles() const { return m_tiles; }
-    [[nodiscard]] const std::array<Control, kSlotCount>& answerSlots() const { return m_answerSlots; }
+    [[nodiscard]] const std::array<Control, kSlotCount>& answerSlots() const
+    {
+        return m_answerSlots;
+    }
     [[nodiscard]] const Control& slotFrame() const { return m_slotFrame; }
     [[nodiscard]] const Control& pictureFrame() const { return m_pictureFrame; }
     [[nodiscard]] const Control& picture() const { return m_picture; }

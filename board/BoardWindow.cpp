@@ -1,10 +1,10 @@
 #include "board/BoardWindow.h"
 
 #include "board/AnimatedPicture.h"
-#include "widgets/ClickableLabel.h"
-#include "widgets/GraphicalButton.h"
 #include "platform/ResourcePng.h"
 #include "platform/Twips.h"
+#include "widgets/ClickableLabel.h"
+#include "widgets/GraphicalButton.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -76,7 +76,8 @@ protected:
         QPen pen(QColor(255, 0, 0), m_penWidth);
         pen.setJoinStyle(Qt::MiterJoin);
         painter.setPen(pen);
-        painter.drawRect(rect().adjusted(inset, inset, -inset - m_penWidth % 2, -inset - m_penWidth % 2));
+        painter.drawRect(
+            rect().adjusted(inset, inset, -inset - m_penWidth % 2, -inset - m_penWidth % 2));
     }
 
 private:
@@ -99,8 +100,9 @@ void fitFontToWidth(QLabel* label)
 } // namespace
 
 BoardWindow::BoardWindow(BoardServices services, Language language, QWidget* parent)
-    : QWidget(parent, Qt::Window | Qt::MSWindowsFixedSizeDialogHint | Qt::CustomizeWindowHint
-                          | Qt::WindowTitleHint | Qt::WindowCloseButtonHint)
+    : QWidget(parent,
+              Qt::Window | Qt::MSWindowsFixedSizeDialogHint | Qt::CustomizeWindowHint
+                  | Qt::WindowTitleHint | Qt::WindowCloseButtonHint)
 {
     setWindowIcon(QIcon(QPixmap::fromImage(readPng(u":/board/face.png"_s))));
     setBackground(this, QColor(0, 0, 0));
@@ -117,7 +119,8 @@ BoardWindow::BoardWindow(BoardServices services, Language language, QWidget* par
 void BoardWindow::open()
 {
     if (m_board->open() == OpenOutcome::ListMissing) {
-        QMessageBox box(QMessageBox::NoIcon, u"Trouvimo"_s, m_board->missingListMessage(), QMessageBox::Ok);
+        QMessageBox box(QMessageBox::NoIcon, u"Trouvimo"_s, m_board->missingListMessage(),
+                        QMessageBox::Ok);
         box.exec();
         run([](Board& board) { board.quit(); });
         return;
@@ -134,7 +137,8 @@ void BoardWindow::slideTick()
 
 void BoardWindow::showPicture(const SolvedWord& solved)
 {
-    const std::optional<QSizeF> size = solved.pictureFile ? m_picture->load(*solved.pictureFile) : std::nullopt;
+    const std::optional<QSizeF> size =
+        solved.pictureFile ? m_picture->load(*solved.pictureFile) : std::nullopt;
     if (!size)
         m_picture->clear();
     m_board->showPicture(size);
@@ -145,14 +149,17 @@ BoardWindow::~BoardWindow() = default;
 double BoardWindow::fittingScale(QSize available, QSize frameExtra)
 {
     const QSize content = clientSize(1.0);
-    const double byWidth = static_cast<double>(available.width() - frameExtra.width()) / content.width();
-    const double byHeight = static_cast<double>(available.height() - frameExtra.height()) / content.height();
+    const double byWidth =
+        static_cast<double>(available.width() - frameExtra.width()) / content.width();
+    const double byHeight =
+        static_cast<double>(available.height() - frameExtra.height()) / content.height();
     return std::clamp(std::min(byWidth, byHeight), 0.25, 1.0);
 }
 
 QSize BoardWindow::clientSize(double scale)
 {
-    return { twipsToPixels(design::kContentWidth, scale), twipsToPixels(design::kContentHeight, scale) };
+    return {twipsToPixels(design::kContentWidth, scale),
+            twipsToPixels(design::kContentHeight, scale)};
 }
 
 void BoardWindow::buildControls()
@@ -177,9 +184,8 @@ void BoardWindow::buildControls()
         slot->setAlignment(Qt::AlignCenter);
         setBackground(slot, QColor(192, 192, 255));
         slot->setAccessibleDescription(u"Case %1"_s.arg(i + 1));
-        connect(slot, &ClickableLabel::clicked, this, [this, i] {
-            run([i](Board& board) { board.slotClicked(i); });
-        });
+        connect(slot, &ClickableLabel::clicked, this,
+                [this, i] { run([i](Board& board) { board.slotClicked(i); }); });
         m_slots[i] = slot;
     }
     // Slot 11 lies in front of the picture frame, the other slots behind it.
@@ -190,14 +196,17 @@ void BoardWindow::buildControls()
         m_slots[i]->stackUnder(m_pictureFrame);
 
     m_creditLine = new QLabel(
-        u"Décor réalisé avec \"Dessinez, c'est Disney\" et gifs animés récupérés sur Internet."_s, this);
+        u"Décor réalisé avec \"Dessinez, c'est Disney\" et gifs animés récupérés sur Internet."_s,
+        this);
     m_creditLine->setAttribute(Qt::WA_TranslucentBackground);
     setTextColour(m_creditLine, QColor(192, 255, 255));
 
     m_playButton = makeGraphicalButton(this, u":/board/tiger.png"_s, QColor(255, 0, 0));
     m_quitButton = makeGraphicalButton(this, u":/board/dove.png"_s, QColor(0, 255, 0));
-    connect(m_playButton, &QToolButton::clicked, this, [this] { run([](Board& board) { board.playNextWord(); }); });
-    connect(m_quitButton, &QToolButton::clicked, this, [this] { run([](Board& board) { board.quit(); }); });
+    connect(m_playButton, &QToolButton::clicked, this,
+            [this] { run([](Board& board) { board.playNextWord(); }); });
+    connect(m_quitButton, &QToolButton::clicked, this,
+            [this] { run([](Board& board) { board.quit(); }); });
 
     m_picture->raise();
 
@@ -221,9 +230,11 @@ void BoardWindow::buildControls()
     m_dropTimer->setTimerType(Qt::PreciseTimer);
     m_slideTimer->setTimerType(Qt::PreciseTimer);
     m_hintTimer->setTimerType(Qt::PreciseTimer);
-    connect(m_dropTimer, &QTimer::timeout, this, [this] { run([](Board& board) { board.dropTick(); }); });
+    connect(m_dropTimer, &QTimer::timeout, this,
+            [this] { run([](Board& board) { board.dropTick(); }); });
     connect(m_slideTimer, &QTimer::timeout, this, &BoardWindow::slideTick);
-    connect(m_hintTimer, &QTimer::timeout, this, [this] { run([](Board& board) { board.hideHint(); }); });
+    connect(m_hintTimer, &QTimer::timeout, this,
+            [this] { run([](Board& board) { board.hideHint(); }); });
 }
 
 ClickableLabel* BoardWindow::makeTile()
@@ -237,9 +248,8 @@ ClickableLabel* BoardWindow::makeTile()
     tile->setFont(boardFont(27.75, true, m_scale));
     tile->hide();
     const int index = static_cast<int>(m_tiles.size());
-    connect(tile, &ClickableLabel::clicked, this, [this, index] {
-        run([index](Board& board) { board.tileClicked(index); });
-    });
+    connect(tile, &ClickableLabel::clicked, this,
+            [this, index] { run([index](Board& board) { board.tileClicked(index); }); });
     return tile;
 }
 
@@ -253,7 +263,8 @@ void BoardWindow::applyScale()
     m_hint->setFont(boardFont(48, true, m_scale));
     for (ClickableLabel* slot : m_slots)
         slot->setFont(boardFont(36, true, m_scale));
-    static_cast<Outline*>(m_slotFrame)->setPenWidth(std::max(1, static_cast<int>(std::lround(5 * m_scale))));
+    static_cast<Outline*>(m_slotFrame)
+        ->setPenWidth(std::max(1, static_cast<int>(std::lround(5 * m_scale))));
     m_creditLine->setGeometry(twipsRect(design::kCreditLine, m_scale));
     fitFontToWidth(m_creditLine);
     const QFont buttonFont = boardFont(9.75, true, m_scale);
@@ -268,7 +279,8 @@ void BoardWindow::applyScale()
 
 void BoardWindow::place(QWidget* widget, const Control& control) const
 {
-    widget->setGeometry(twipsRect(control.left, control.top, control.width, control.height, m_scale));
+    widget->setGeometry(
+        twipsRect(control.left, control.top, control.width, control.height, m_scale));
 }
 
 ClickableLabel* BoardWindow::tile(int index) const
@@ -305,7 +317,8 @@ void BoardWindow::sync()
 
     // The hint sizes itself to its caption from its top left corner.
     m_hint->setText(board.hint().caption);
-    m_hint->move(twipsToPixels(board.hint().left, m_scale), twipsToPixels(board.hint().top, m_scale));
+    m_hint->move(twipsToPixels(board.hint().left, m_scale),
+                 twipsToPixels(board.hint().top, m_scale));
     m_hint->adjustSize();
     m_hint->setVisible(board.hint().visible);
 
@@ -389,7 +402,8 @@ void BoardWindow::showEvent(QShowEvent* event)
     if (!m_watchingPlacement) {
         m_watchingPlacement = true;
         if (QScreen* shown = screen())
-            connect(shown, &QScreen::availableGeometryChanged, this, &BoardWindow::keepWhollyOnScreen);
+            connect(shown, &QScreen::availableGeometryChanged, this,
+                    &BoardWindow::keepWhollyOnScreen);
         QTimer::singleShot(0, this, &BoardWindow::keepWhollyOnScreen);
     }
 }

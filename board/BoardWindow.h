@@ -58,8 +58,7 @@ public:
     void slideTick();
 
     // Runs a handler of the board and brings the widgets up to date.
-    template <typename Handler>
-    void run(Handler&& handler)
+    template <typename Handler> void run(Handler&& handler)
     {
         handler(*m_board);
         sync();

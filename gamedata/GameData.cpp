@@ -37,13 +37,18 @@ void playCue(Cue cue, const DataPaths& paths, SoundPlayer& player)
 const LanguageData& languageData(Language language)
 {
     static const LanguageData french {
-        u"TROUVIMO ..."_s, u"&Jouer"_s,          u"&Quitter"_s,         u"Niveau difficile"_s,
-        u"C'EST FINI"_s,   u"ListeMots.txt"_s,   u"\\ListeMots.txt"_s,  u"\\Images\\Mots\\"_s,
+        u"TROUVIMO ..."_s, u"&Jouer"_s,        u"&Quitter"_s,        u"Niveau difficile"_s,
+        u"C'EST FINI"_s,   u"ListeMots.txt"_s, u"\\ListeMots.txt"_s, u"\\Images\\Mots\\"_s,
     };
     static const LanguageData english {
-        u"Trouvimo ..."_s, u"Play"_s,                   u"Quit"_s,
-        u"Difficult Level"_s, u"THE END"_s,             u"ListeMotsAnglais.txt"_s,
-        u"\\ListeMotsAnglais.txt"_s, u"\\Images\\MotsAnglais\\"_s,
+        u"Trouvimo ..."_s,
+        u"Play"_s,
+        u"Quit"_s,
+        u"Difficult Level"_s,
+        u"THE END"_s,
+        u"ListeMotsAnglais.txt"_s,
+        u"\\ListeMotsAnglais.txt"_s,
+        u"\\Images\\MotsAnglais\\"_s,
     };
     return language == Language::French ? french : english;
 }

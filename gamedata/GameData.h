@@ -14,13 +14,13 @@ class SoundPlayer;
 
 // The sounds of the game, one for each moment that has one.
 enum class Cue {
-    Greeting,   // the start screen opens
+    Greeting, // the start screen opens
     BoardOpens, // the board opens
-    NextWord,   // the play button is pressed
+    NextWord, // the play button is pressed
     TileChosen, // a tile is clicked and sets off
-    Reset,      // an answer slot is clicked and the word starts again
-    Solved,     // the slots spell the word
-    Goodbye,    // the board closes
+    Reset, // an answer slot is clicked and the word starts again
+    Solved, // the slots spell the word
+    Goodbye, // the board closes
 };
 
 [[nodiscard]] QStringView cueFile(Cue cue);

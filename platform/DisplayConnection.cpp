@@ -1,7 +1,7 @@
 #include "platform/DisplayConnection.h"
 
-#include <QtGlobal>
 #include <QString>
+#include <QtGlobal>
 
 #include <cstdio>
 

@@ -34,7 +34,8 @@ QString displayGuardFileName()
 
 void drawInDevicePixels()
 {
-    for (const char* variable : {"QT_SCALE_FACTOR", "QT_SCREEN_SCALE_FACTORS", "QT_ENABLE_HIGHDPI_SCALING"}) {
+    for (const char* variable :
+         {"QT_SCALE_FACTOR", "QT_SCREEN_SCALE_FACTORS", "QT_ENABLE_HIGHDPI_SCALING"}) {
         if (qEnvironmentVariableIsSet(variable))
             return;
     }

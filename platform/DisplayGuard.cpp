@@ -63,7 +63,8 @@ bool readReady(int fd, int timeoutMs)
     for (;;) {
         timespec now {};
         ::clock_gettime(CLOCK_MONOTONIC, &now);
-        const long elapsed = (now.tv_sec - start.tv_sec) * 1000 + (now.tv_nsec - start.tv_nsec) / 1000000;
+        const long elapsed =
+            (now.tv_sec - start.tv_sec) * 1000 + (now.tv_nsec - start.tv_nsec) / 1000000;
         if (elapsed >= timeoutMs)
             return false;
         pollfd watched {fd, POLLIN, 0};
@@ -113,10 +114,12 @@ bool DisplayGuard::start(const QString& displayName, unsigned long crtc, int tim
     const QByteArray program = m_program.toLocal8Bit();
     const QByteArray display = displayName.toLocal8Bit();
     const std::string crtcText = std::to_string(crtc);
-    std::vector<char*> argv {const_cast<char*>(program.constData()), const_cast<char*>(display.constData()),
+    std::vector<char*> argv {const_cast<char*>(program.constData()),
+                             const_cast<char*>(display.constData()),
                              const_cast<char*>(crtcText.c_str()), nullptr};
     pid_t pid = -1;
-    const int spawned = ::posix_spawn(&pid, program.constData(), &actions, nullptr, argv.data(), environ);
+    const int spawned =
+        ::posix_spawn(&pid, program.constData(), &actions, nullptr, argv.data(), environ);
     posix_spawn_file_actions_destroy(&actions);
     if (spawned != 0)
         return false;

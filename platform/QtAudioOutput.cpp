@@ -50,7 +50,7 @@ constexpr auto quietMultimedia = "qt.multimedia*=false";
 // qt.multimedia, and held back only while that category is off.
 Q_LOGGING_CATEGORY(lcPulseAudioService, "qt.multimedia.pulseaudio.service")
 
-std::atomic<QtMessageHandler> forwardedHandler{nullptr};
+std::atomic<QtMessageHandler> forwardedHandler {nullptr};
 
 void holdBackPulseAudioServiceMessages(QtMsgType type, const QMessageLogContext& context,
                                        const QString& message)
@@ -78,7 +78,7 @@ void installQuietLogging()
 struct Clip {
     QAudioFormat format;
     QByteArray samples;
-    SteadyClock::duration duration{};
+    SteadyClock::duration duration {};
 };
 
 std::optional<Clip> loadClip(const QString& file)
@@ -154,7 +154,8 @@ public:
                     else if (now == QAudio::ActiveState)
                         m_closing.stop();
                 });
-        m_state->playingUntil = steadyNanoseconds(SteadyClock::now() + clip->duration + audibleTail);
+        m_state->playingUntil =
+            steadyNanoseconds(SteadyClock::now() + clip->duration + audibleTail);
         m_sink->start(source);
     }
 
@@ -168,8 +169,8 @@ public:
 private:
     static int drainMilliseconds(const QAudioSink& sink)
     {
-        const qint64 bufferedUs
-            = sink.format().durationForBytes(static_cast<qint32>(sink.bufferSize()));
+        const qint64 bufferedUs =
+            sink.format().durationForBytes(static_cast<qint32>(sink.bufferSize()));
         return static_cast<int>(std::max<qint64>(bufferedUs, 0) / 1000) + drainMarginMs;
     }
 
@@ -188,8 +189,9 @@ private:
     // The clip of a file, read once and kept while it is among the most recently played.
     const Clip* clipFor(const QString& file)
     {
-        const auto cached = std::find_if(m_clips.begin(), m_clips.end(),
-                                         [&file](const auto& entry) { return entry.first == file; });
+        const auto cached =
+            std::find_if(m_clips.begin(), m_clips.end(),
+                         [&file](const auto& entry) { return entry.first == file; });
         if (cached != m_clips.end()) {
             std::rotate(m_clips.begin(), cached, cached + 1);
             return &m_clips.front().second;

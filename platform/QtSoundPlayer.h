@@ -50,7 +50,6 @@ public:
     [[nodiscard]] bool waitUntilReady();
 
 private:
-
     std::shared_ptr<PlaybackState> m_state;
     QThread m_thread;
     std::unique_ptr<SoundHost> m_host;

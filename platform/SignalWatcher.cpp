@@ -47,7 +47,7 @@ SignalWatcher::SignalWatcher(QObject* parent)
     m_notifier = new QSocketNotifier(m_sockets[0], QSocketNotifier::Read, this);
     connect(m_notifier, &QSocketNotifier::activated, this, &SignalWatcher::readPendingSignals);
 
-    struct sigaction action {};
+    struct sigaction action { };
     action.sa_handler = forwardSignal;
     sigemptyset(&action.sa_mask);
     action.sa_flags = SA_RESTART;

@@ -31,10 +31,10 @@ signals:
 private:
     void readPendingSignals();
 
-    static constexpr std::array<int, 3> kWatchedSignals{SIGINT, SIGTERM, SIGHUP};
+    static constexpr std::array<int, 3> kWatchedSignals {SIGINT, SIGTERM, SIGHUP};
 
-    std::array<int, 2> m_sockets{-1, -1};
-    std::array<struct sigaction, kWatchedSignals.size()> m_previousActions{};
+    std::array<int, 2> m_sockets {-1, -1};
+    std::array<struct sigaction, kWatchedSignals.size()> m_previousActions {};
     QSocketNotifier* m_notifier = nullptr;
 };
 

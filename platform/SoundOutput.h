@@ -25,19 +25,18 @@ inline qint64 steadyNanoseconds(SteadyClock::time_point when)
 // Every request carries the next number; a sound is playing while the latest request is not
 // known to be silent (settled: refused, or failed in the output) and its expected end is ahead.
 struct PlaybackState {
-    std::atomic<quint64> requested{0};
-    std::atomic<quint64> settled{0};
+    std::atomic<quint64> requested {0};
+    std::atomic<quint64> settled {0};
     // steadyNanoseconds() of the moment the latest sound is expected to have ended.
-    std::atomic<qint64> playingUntil{0};
+    std::atomic<qint64> playingUntil {0};
     // Released once the player's thread has looked for an audio output.
     QSemaphore ready;
-    std::atomic<bool> outputFound{false};
+    std::atomic<bool> outputFound {false};
 
     void settle(quint64 generation)
     {
         quint64 current = settled.load();
-        while (current < generation && !settled.compare_exchange_weak(current, generation)) {
-        }
+        while (current < generation && !settled.compare_exchange_weak(current, generation)) { }
     }
 };
 

@@ -21,7 +21,7 @@ inline constexpr double kTwipsPerPixel = 15.0;
 {
     const int x = twipsToPixels(left, scale);
     const int y = twipsToPixels(top, scale);
-    return { x, y, twipsToPixels(left + width, scale) - x, twipsToPixels(top + height, scale) - y };
+    return {x, y, twipsToPixels(left + width, scale) - x, twipsToPixels(top + height, scale) - y};
 }
 
 [[nodiscard]] inline QRect twipsRect(const auto& rect, double scale = 1.0)

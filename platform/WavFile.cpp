@@ -34,7 +34,7 @@ bool chunksFitInFile(SNDFILE* file, qint64 fileSize)
     bool riff = true;
     for (SF_CHUNK_ITERATOR* chunk = sf_get_chunk_iterator(file, nullptr); chunk != nullptr;
          chunk = sf_next_chunk_iterator(chunk)) {
-        SF_CHUNK_INFO info{};
+        SF_CHUNK_INFO info {};
         if (sf_get_chunk_size(chunk, &info) != SF_ERR_NO_ERROR)
             return false;
         if (riff) {
@@ -83,14 +83,14 @@ bool formatFieldsAgree(SndfileHandle& file)
     const int sampleBytes = fixedSampleBytes(file.format());
     if (sampleBytes == 0)
         return true;
-    SF_CHUNK_INFO format{};
+    SF_CHUNK_INFO format {};
     std::memcpy(format.id, "fmt ", 4);
     format.id_size = 4;
     SF_CHUNK_ITERATOR* chunk = sf_get_chunk_iterator(file.rawHandle(), &format);
     if (chunk == nullptr || sf_get_chunk_size(chunk, &format) != SF_ERR_NO_ERROR
         || format.datalen < commonFormatBytes)
         return false;
-    std::array<uchar, commonFormatBytes> fields{};
+    std::array<uchar, commonFormatBytes> fields {};
     format.data = fields.data();
     format.datalen = commonFormatBytes;
     if (sf_get_chunk_data(chunk, &format) != SF_ERR_NO_ERROR)
@@ -133,9 +133,9 @@ std::optional<DecodedWav> decodeWav(const QString& path)
     DecodedWav wav;
     wav.channels = file.channels();
     wav.sampleRate = file.samplerate();
-    wav.samples = QByteArray(
-        static_cast<qsizetype>(file.frames() * file.channels() * qint64(sizeof(float))),
-        Qt::Uninitialized);
+    wav.samples =
+        QByteArray(static_cast<qsizetype>(file.frames() * file.channels() * qint64(sizeof(float))),
+                   Qt::Uninitialized);
     if (file.readf(reinterpret_cast<float*>(wav.samples.data()), file.frames()) != file.frames())
         return std::nullopt;
     return wav;

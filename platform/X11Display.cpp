@@ -120,7 +120,8 @@ bool X11Display::switchWholeScreen(QSize size)
     if (wanted == end)
         return false;
     if (!m_savedScreen)
-        m_savedScreen = WholeScreenConfiguration {current, rotation, XRRConfigCurrentRate(configuration.get())};
+        m_savedScreen =
+            WholeScreenConfiguration {current, rotation, XRRConfigCurrentRate(configuration.get())};
     if (wanted - sizes == current)
         return true;
     const auto target = static_cast<SizeID>(wanted - sizes);
@@ -137,8 +138,9 @@ void X11Display::restoreWholeScreen(const WholeScreenConfiguration& saved)
     const ScreenConfiguration configuration(XRRGetScreenInfo(connection, root));
     if (!configuration)
         return;
-    XRRSetScreenConfigAndRate(connection, configuration.get(), root, static_cast<SizeID>(saved.sizeIndex),
-                              saved.rotation, saved.rate, CurrentTime);
+    XRRSetScreenConfigAndRate(connection, configuration.get(), root,
+                              static_cast<SizeID>(saved.sizeIndex), saved.rotation, saved.rate,
+                              CurrentTime);
     XSync(connection, False);
 }
 

@@ -86,12 +86,14 @@ ScreenSize currentScreenSize(::Display* connection)
     // The millimetres are those the connection was told when it opened; the connection is
     // opened before the game switches anything, so they are the desktop's own.
     const auto scaled = [](unsigned int pixels, int referencePixels, int referenceMm) {
-        return referencePixels > 0 ? static_cast<int>(static_cast<long long>(pixels) * referenceMm / referencePixels)
-                                   : referenceMm;
+        return referencePixels > 0
+            ? static_cast<int>(static_cast<long long>(pixels) * referenceMm / referencePixels)
+            : referenceMm;
     };
-    return {static_cast<int>(width), static_cast<int>(height),
-            scaled(width, XDisplayWidth(connection, screen), XDisplayWidthMM(connection, screen)),
-            scaled(height, XDisplayHeight(connection, screen), XDisplayHeightMM(connection, screen))};
+    return {
+        static_cast<int>(width), static_cast<int>(height),
+        scaled(width, XDisplayWidth(connection, screen), XDisplayWidthMM(connection, screen)),
+        scaled(height, XDisplayHeight(connection, screen), XDisplayHeightMM(connection, screen))};
 }
 
 } // namespace
@@ -103,8 +105,10 @@ RandrScreen::RandrScreen(_XDisplay* connection)
     int errorBase = 0;
     int major = 0;
     int minor = 0;
-    m_available = connection != nullptr && XRRQueryExtension(connection, &eventBase, &errorBase) != 0
-        && XRRQueryVersion(connection, &major, &minor) != 0 && (major > 1 || (major == 1 && minor >= 2));
+    m_available = connection != nullptr
+        && XRRQueryExtension(connection, &eventBase, &errorBase) != 0
+        && XRRQueryVersion(connection, &major, &minor) != 0
+        && (major > 1 || (major == 1 && minor >= 2));
 }
 
 std::optional<ResourceId> RandrScreen::primaryCrtc() const
@@ -122,7 +126,8 @@ std::optional<ResourceId> RandrScreen::primaryCrtc() const
         const CrtcInfo crtc(XRRGetCrtcInfo(m_connection, resources.get(), info->crtc));
         return crtc && crtc->mode != 0 ? info->crtc : 0;
     };
-    if (const RROutput primary = XRRGetOutputPrimary(m_connection, XDefaultRootWindow(m_connection))) {
+    if (const RROutput primary =
+            XRRGetOutputPrimary(m_connection, XDefaultRootWindow(m_connection))) {
         if (const RRCrtc crtc = litCrtcOf(primary))
             return crtc;
     }
@@ -158,18 +163,21 @@ bool RandrScreen::switchMode(const SavedConfiguration& saved, int width, int hei
 
     // Every output of the CRTC must be able to show the mode; the first one's list is checked
     // and the server refuses the rest if they cannot.
-    const OutputInfo output(XRRGetOutputInfo(m_connection, resources.get(), saved.crtc.outputs.front()));
+    const OutputInfo output(
+        XRRGetOutputInfo(m_connection, resources.get(), saved.crtc.outputs.front()));
     if (!output)
         return false;
     std::vector<Mode> offered;
     for (int i = 0; i < output->nmode; ++i) {
         if (const XRRModeInfo* mode = findMode(*resources, output->modes[i]))
-            offered.push_back({mode->id, static_cast<int>(mode->width), static_cast<int>(mode->height), refreshOf(*mode)});
+            offered.push_back({mode->id, static_cast<int>(mode->width),
+                               static_cast<int>(mode->height), refreshOf(*mode)});
     }
     const XRRModeInfo* current = findMode(*resources, saved.crtc.mode);
     const bool turned = sideways(saved.crtc.rotation);
-    const std::optional<Mode> wanted = nearestMode(offered, turned ? height : width, turned ? width : height,
-                                                   current != nullptr ? refreshOf(*current) : 0.0);
+    const std::optional<Mode> wanted =
+        nearestMode(offered, turned ? height : width, turned ? width : height,
+                    current != nullptr ? refreshOf(*current) : 0.0);
     if (!wanted)
         return false;
 
@@ -181,7 +189,8 @@ bool RandrScreen::switchMode(const SavedConfiguration& saved, int width, int hei
     for (int i = 0; i < resources->ncrtc; ++i) {
         if (resources->crtcs[i] == saved.crtc.crtc) {
             layout.push_back(switched);
-        } else if (const CrtcInfo info {XRRGetCrtcInfo(m_connection, resources.get(), resources->crtcs[i])}) {
+        } else if (const CrtcInfo info {
+                       XRRGetCrtcInfo(m_connection, resources.get(), resources->crtcs[i])}) {
             layout.push_back(configOf(resources->crtcs[i], *info));
         }
     }

@@ -31,7 +31,8 @@ ScreenSize screenAround(const std::vector<CrtcConfig>& crtcs, const ScreenSize& 
     const auto millimetres = [](int pixels, int referencePixels, int referenceMm) {
         if (referencePixels <= 0)
             return referenceMm;
-        return static_cast<int>(std::lround(static_cast<double>(pixels) * referenceMm / referencePixels));
+        return static_cast<int>(
+            std::lround(static_cast<double>(pixels) * referenceMm / referencePixels));
     };
     screen.widthMm = millimetres(screen.width, density.width, density.widthMm);
     screen.heightMm = millimetres(screen.height, density.height, density.heightMm);
@@ -47,7 +48,8 @@ std::vector<Step> stepsTo(const ScreenSize& current, const ScreenSize& target,
         holdingBoth.width = std::max(current.width, target.width);
         holdingBoth.height = std::max(current.height, target.height);
         holdingBoth.widthMm = holdingBoth.width == target.width ? target.widthMm : current.widthMm;
-        holdingBoth.heightMm = holdingBoth.height == target.height ? target.heightMm : current.heightMm;
+        holdingBoth.heightMm =
+            holdingBoth.height == target.height ? target.heightMm : current.heightMm;
         steps.push_back({Step::Kind::ResizeScreen, holdingBoth, {}});
     }
     steps.push_back({Step::Kind::SetCrtc, {}, crtc});

@@ -1,14 +1,14 @@
 #include "startup/StartWindow.h"
 
 #include "platform/DataPaths.h"
-#include "platform/DisplayFactory.h"
 #include "platform/Display.h"
+#include "platform/DisplayFactory.h"
 #include "platform/GameExit.h"
 #include "platform/ResourcePng.h"
-#include "startup/ScreenMeasure.h"
 #include "platform/Sound.h"
-#include "widgets/GraphicalButton.h"
 #include "platform/Twips.h"
+#include "startup/ScreenMeasure.h"
+#include "widgets/GraphicalButton.h"
 
 #include <QButtonGroup>
 #include <QCloseEvent>

@@ -57,15 +57,21 @@ protected:
         painter.setRenderHint(QPainter::Antialiasing);
         painter.setPen(Qt::NoPen);
         painter.setBrush(bottomRight);
-        painter.drawConvexPolygon(QPolygonF{{left, bottom}, {left + width, bottom - width},
-                                            {right - width, bottom - width}, {right, bottom}});
-        painter.drawConvexPolygon(QPolygonF{{right, top}, {right - width, top + width},
-                                            {right - width, bottom - width}, {right, bottom}});
+        painter.drawConvexPolygon(QPolygonF {{left, bottom},
+                                             {left + width, bottom - width},
+                                             {right - width, bottom - width},
+                                             {right, bottom}});
+        painter.drawConvexPolygon(QPolygonF {{right, top},
+                                             {right - width, top + width},
+                                             {right - width, bottom - width},
+                                             {right, bottom}});
         painter.setBrush(topLeft);
-        painter.drawConvexPolygon(QPolygonF{{left, top}, {left + width, top + width},
-                                            {left + width, bottom - width}, {left, bottom}});
-        painter.drawConvexPolygon(QPolygonF{{left, top}, {left + width, top + width},
-                                            {right - width, top + width}, {right, top}});
+        painter.drawConvexPolygon(QPolygonF {{left, top},
+                                             {left + width, top + width},
+                                             {left + width, bottom - width},
+                                             {left, bottom}});
+        painter.drawConvexPolygon(QPolygonF {
+            {left, top}, {left + width, top + width}, {right - width, top + width}, {right, top}});
         painter.restore();
 
         option.rect = rect().adjusted(kBevel, kBevel, -kBevel, -kBevel);
@@ -77,8 +83,8 @@ protected:
         // A frame of black and white dots inside the bevel shows which button the keyboard would
         // press; the two colours keep it visible on every button's background.
         if (option.state & QStyle::State_HasFocus) {
-            const QRect frame = rect().adjusted(kFocusInset, kFocusInset, -kFocusInset - 1,
-                                                -kFocusInset - 1);
+            const QRect frame =
+                rect().adjusted(kFocusInset, kFocusInset, -kFocusInset - 1, -kFocusInset - 1);
             painter.setBrush(Qt::NoBrush);
             painter.setPen(QPen(Qt::white, 1));
             painter.drawRect(frame);

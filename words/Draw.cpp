@@ -61,9 +61,9 @@ qint16 entryAsShort(int entry)
 
 MixingRandomSource::MixingRandomSource()
     : MixingRandomSource([] {
-          std::random_device device;
-          return (std::uint64_t{device()} << 32U) ^ device();
-      }())
+        std::random_device device;
+        return (std::uint64_t {device()} << 32U) ^ device();
+    }())
 {
 }
 
@@ -134,15 +134,15 @@ void Draw::moveGapTo(std::size_t position)
     if (position < m_gapStart) {
         const std::size_t count = m_gapStart - position;
         std::move_backward(cells + static_cast<std::ptrdiff_t>(position),
-            cells + static_cast<std::ptrdiff_t>(m_gapStart),
-            cells + static_cast<std::ptrdiff_t>(m_gapEnd));
+                           cells + static_cast<std::ptrdiff_t>(m_gapStart),
+                           cells + static_cast<std::ptrdiff_t>(m_gapEnd));
         m_gapStart = position;
         m_gapEnd -= count;
     } else if (position > m_gapStart) {
         const std::size_t count = position - m_gapStart;
         std::move(cells + static_cast<std::ptrdiff_t>(m_gapEnd),
-            cells + static_cast<std::ptrdiff_t>(m_gapEnd + count),
-            cells + static_cast<std::ptrdiff_t>(m_gapStart));
+                  cells + static_cast<std::ptrdiff_t>(m_gapEnd + count),
+                  cells + static_cast<std::ptrdiff_t>(m_gapStart));
         m_gapStart = position;
         m_gapEnd += count;
     }
@@ -210,8 +210,9 @@ void Draw::removeDrawn(qint16 k)
     const std::optional<qint16> last = checked16(highestIndex - k);
     if (!last)
         return;
-    // The copies poolEntry(a) = poolEntry(a + 1) that stay inside the pool form one run [from, to]: the
-    // entry at `from` goes, the run moves one place forward and poolEntry(to + 1) keeps its text.
+    // The copies poolEntry(a) = poolEntry(a + 1) that stay inside the pool form one run [from, to]:
+    // the entry at `from` goes, the run moves one place forward and poolEntry(to + 1) keeps its
+    // text.
     const int from = std::max<int>(drawnPosition, 0);
     const int to = std::min<int>(*last, poolSize() - 2);
     if (from > to)

@@ -49,8 +49,8 @@ public:
     qint16 highestIndex = 0;
     // The pool position chosen by the last draw.
     qint16 drawnPosition = 0;
-    // The word order, indices 0..highestIndex of the word draw: entry k is the number (from 1) of the
-    // word of round k + 1.
+    // The word order, indices 0..highestIndex of the word draw: entry k is the number (from 1) of
+    // the word of round k + 1.
     std::vector<qint16> wordOrder;
     // The letter order of the current word, indices 0..L: entries 1..L are a permutation of
     // 1..L, entry 0 stays 0.
@@ -68,12 +68,14 @@ public:
     // round-half-even(x * 1000) mod m, or 0 when m is 0 or the arithmetic overflows.
     void drawPosition(qint16 k);
     // Removes the entry at drawnPosition, keeping the order of the rest: the pool is resized to
-    // 0..highestIndex + 1 - k, then poolEntry(a) = poolEntry(a + 1) for a = drawnPosition..highestIndex - k. A part that
-    // would overflow or leave the pool is skipped on its own.
+    // 0..highestIndex + 1 - k, then poolEntry(a) = poolEntry(a + 1) for a =
+    // drawnPosition..highestIndex - k. A part that would overflow or leave the pool is skipped on
+    // its own.
     void removeDrawn(qint16 k);
 
     // The two calling sequences of the game.
-    // Word order of a list of nbMots words (nbMots >= 1): highestIndex = nbMots - 1, steps 0..highestIndex.
+    // Word order of a list of nbMots words (nbMots >= 1): highestIndex = nbMots - 1, steps
+    // 0..highestIndex.
     void drawWordOrder(qint16 nbMots);
     // Letter order of a word of `length` letters: highestIndex = length, steps 1..length.
     void drawLetterOrder(qint16 length);

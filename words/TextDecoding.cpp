@@ -46,7 +46,8 @@ bool looksLikeUtf8(QByteArrayView bytes)
 QString decodeUtf8(QByteArrayView bytes)
 {
     QStringDecoder decoder(QStringConverter::Utf8,
-        QStringConverter::Flag::ConvertInitialBom | QStringConverter::Flag::Stateless);
+                           QStringConverter::Flag::ConvertInitialBom
+                               | QStringConverter::Flag::Stateless);
     return decoder.decode(bytes);
 }
 

@@ -6,7 +6,7 @@
 namespace trouvimo {
 
 // The UTF-8 byte-order mark that editors put at the start of a file saved "as UTF-8".
-inline constexpr QByteArrayView kUtf8Bom{"\xEF\xBB\xBF", 3};
+inline constexpr QByteArrayView kUtf8Bom {"\xEF\xBB\xBF", 3};
 
 // True when `bytes` is well-formed UTF-8 (no overlong forms, no surrogates, nothing above
 // U+10FFFF) and holds at least one multi-byte sequence. Pure ASCII says false: it reads the

@@ -19,11 +19,11 @@ constexpr char kLineFeed = '\n';
 // The line count is a 16-bit signed integer: the line that would take it past this is not read.
 constexpr qsizetype kMaxLines = std::numeric_limits<qint16>::max();
 
-constexpr qint64 kFirstRead = qint64{4} * 1024 * 1024;
+constexpr qint64 kFirstRead = qint64 {4} * 1024 * 1024;
 // No word list comes near this; a file that does (a huge sparse file, a line that never ends) is
 // read this far and then treated as a read that failed.
-constexpr qsizetype kMaxBytes = qsizetype{16} * 1024 * 1024;
-constexpr qsizetype kReadChunk = qsizetype{256} * 1024;
+constexpr qsizetype kMaxBytes = qsizetype {16} * 1024 * 1024;
+constexpr qsizetype kReadChunk = qsizetype {256} * 1024;
 
 // Finds the end of the last line that can be taken while the bytes come in, so that reading can
 // stop there: a huge list then costs no more than its first 32767 lines.
@@ -56,7 +56,7 @@ private:
 
 // How the bytes on hand relate to the file they came from.
 enum class Ending {
-    Complete,    // the bytes are the whole file
+    Complete, // the bytes are the whole file
     Interrupted, // reading failed after these bytes
 };
 

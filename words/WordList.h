@@ -7,7 +7,7 @@ namespace trouvimo {
 
 // How reading a word list ended.
 enum class ListStatus {
-    Read,    // the whole file was read
+    Read, // the whole file was read
     Missing, // the file does not exist: the board shows its message and closes
     Stopped, // any other failure (a directory, no permission, a read error, the 32768th line):
              // reading stopped silently and what was read until then is kept

@@ -2,7 +2,8 @@
 // work of the same size so that the figures can be read as ratios on a busy machine.
 //
 //   cmake --build <build> --target bench_board
-//   <build>/bench/board/bench_board [--benchmark_repetitions=5 --benchmark_report_aggregates_only=true]
+//   <build>/bench/board/bench_board [--benchmark_repetitions=5
+//   --benchmark_report_aggregates_only=true]
 //
 // Each benchmark's label states its budget. The application directory is a temporary one: the
 // word lists are written there, and the game's sound and picture folders are linked in, so that
@@ -109,7 +110,8 @@ public:
             && writeFile(m_directory.filePath(u"ListeMotsAnglais.txt"_s), roundList())
             && QFile::link(data + u"/Sons"_s, m_directory.filePath(u"Sons"_s))
             && QFile::link(data + u"/Images"_s, m_directory.filePath(u"Images"_s))
-            && QFile::exists(m_directory.filePath(u"Images/MotsAnglais/%1.gif"_s.arg(kPictureWord)));
+            && QFile::exists(
+                      m_directory.filePath(u"Images/MotsAnglais/%1.gif"_s.arg(kPictureWord)));
     }
 
     [[nodiscard]] bool ready() const { return m_ready; }
@@ -139,14 +141,16 @@ struct BenchBoard {
 
     [[nodiscard]] std::unique_ptr<Board> create()
     {
-        return std::make_unique<Board>(trouvimo::BoardServices {paths, sound, pause, gameExit, draw}, language);
+        return std::make_unique<Board>(
+            trouvimo::BoardServices {paths, sound, pause, gameExit, draw}, language);
     }
 
     // The slide timer's tick as the window runs it, the solved word's picture loaded.
     void slideTick(Board& board)
     {
         if (const auto solved = board.slideTick()) {
-            const auto size = solved->pictureFile ? picture.load(*solved->pictureFile) : std::nullopt;
+            const auto size =
+                solved->pictureFile ? picture.load(*solved->pictureFile) : std::nullopt;
             board.showPicture(size);
         }
     }
@@ -290,8 +294,8 @@ void moveStep(benchmark::State& state)
         model->dropTick();
         board->slideTick(*model);
     }
-    if (!model || model->tiles()[0].left != model->firstTileLeft() + kTileStep || model->placedCount() != 0
-        || !model->slideTimer().running)
+    if (!model || model->tiles()[0].left != model->firstTileLeft() + kTileStep
+        || model->placedCount() != 0 || !model->slideTimer().running)
         state.SkipWithError("the tick did not just move the tile");
 }
 BENCHMARK(moveStep)->Unit(benchmark::kMicrosecond);
@@ -356,8 +360,8 @@ void resetStep(benchmark::State& state)
         board->slideTick(*model);
         board->forgetCalls();
     }
-    if (!model || model->resetting() || model->slideTimer().running || model->tiles().size() != Board::kMaxLetters
-        || !model->tiles().back().visible)
+    if (!model || model->resetting() || model->slideTimer().running
+        || model->tiles().size() != Board::kMaxLetters || !model->tiles().back().visible)
         state.SkipWithError("the reset did not rebuild the row");
 }
 BENCHMARK(resetStep)->Unit(benchmark::kMicrosecond);

@@ -17,8 +17,9 @@ namespace {
 // French-looking words of 3 to 12 letters, some accented, one per CR LF line.
 QByteArray longList()
 {
-    static const char* const stems[] = {"ch\xE2teau", "for\xEAt", "papillon", "\xE9l\xE9phant",
-        "arbre", "maison", "tortue", "biblioth\xE8que", "soleil", "cerf-volant", "loup", "l\xE8vre"};
+    static const char* const stems[] = {"ch\xE2teau", "for\xEAt",    "papillon", "\xE9l\xE9phant",
+                                        "arbre",      "maison",      "tortue",   "biblioth\xE8que",
+                                        "soleil",     "cerf-volant", "loup",     "l\xE8vre"};
     QByteArray bytes;
     for (int i = 0; i < 32767; ++i) {
         bytes.append(stems[i % 12]);

@@ -1,11 +1,11 @@
 #pragma once
 
-#include "board/Board.h"
-#include "platform/DataPaths.h"
-#include "FakePause.h"
 #include "FakeClock.h"
 #include "FakeGameExit.h"
+#include "FakePause.h"
 #include "FakeSoundPlayer.h"
+#include "board/Board.h"
+#include "platform/DataPaths.h"
 #include "words/Draw.h"
 
 #include <QDir>
@@ -23,7 +23,7 @@ namespace trouvimo {
 // takes the first live pool entry, so words come in list order and letters in word order.
 class ScriptedRandom final : public RandomSource {
 public:
-    void reseed(double /*clockReading*/) override {}
+    void reseed(double /*clockReading*/) override { }
     float next() override
     {
         if (values.empty())
@@ -75,7 +75,8 @@ struct BoardRig {
         auto source = std::make_unique<ScriptedRandom>();
         random = source.get();
         draw = std::make_unique<Draw>(std::move(source), clock);
-        model = std::make_unique<Board>(BoardServices {*paths, sound, pause, gameExit, *draw}, language);
+        model = std::make_unique<Board>(BoardServices {*paths, sound, pause, gameExit, *draw},
+                                        language);
     }
 
     // The slide timer's tick as the window runs it: a solved word's picture is loaded and its
@@ -85,7 +86,8 @@ struct BoardRig {
         const std::optional<SolvedWord> solved = model->slideTick();
         if (!solved)
             return;
-        const std::optional<QSizeF> size = solved->pictureFile ? picture.load(*solved->pictureFile) : std::nullopt;
+        const std::optional<QSizeF> size =
+            solved->pictureFile ? picture.load(*solved->pictureFile) : std::nullopt;
         if (!size)
             picture.clear();
         model->showPicture(size);
@@ -161,8 +163,9 @@ struct BoardRig {
 
     [[nodiscard]] QString playedName(int fromEnd = 0) const
     {
-        return sound.played.isEmpty() ? QString()
-                                      : QFileInfo(sound.played.at(sound.played.size() - 1 - fromEnd)).fileName();
+        return sound.played.isEmpty()
+            ? QString()
+            : QFileInfo(sound.played.at(sound.played.size() - 1 - fromEnd)).fileName();
     }
 };
 

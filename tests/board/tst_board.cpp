@@ -82,8 +82,10 @@ void TestBoard::opensInEitherLanguage_data()
     QTest::addColumn<QString>("play");
     QTest::addColumn<QString>("quit");
     QTest::addColumn<QString>("check");
-    QTest::newRow("French") << Language::French << u"TROUVIMO ..."_s << u"&Jouer"_s << u"&Quitter"_s << u"Niveau difficile"_s;
-    QTest::newRow("English") << Language::English << u"Trouvimo ..."_s << u"Play"_s << u"Quit"_s << u"Difficult Level"_s;
+    QTest::newRow("French") << Language::French << u"TROUVIMO ..."_s << u"&Jouer"_s << u"&Quitter"_s
+                            << u"Niveau difficile"_s;
+    QTest::newRow("English") << Language::English << u"Trouvimo ..."_s << u"Play"_s << u"Quit"_s
+                             << u"Difficult Level"_s;
 }
 
 void TestBoard::opensInEitherLanguage()
@@ -113,10 +115,12 @@ void TestBoard::missingListShowsTheMessageThenCloses_data()
     QTest::addColumn<Language>("language");
     QTest::addColumn<QString>("otherList");
     QTest::addColumn<QString>("text");
-    QTest::newRow("French") << Language::French << u"ListeMotsAnglais.txt"_s
-                            << u"Le fichier ListeMots.txt doit se trouver à la racine du répertoire pour que le jeu fonctionne correctement."_s;
-    QTest::newRow("English") << Language::English << u"ListeMots.txt"_s
-                             << u"Le fichier ListeMotsAnglais.txt doit se trouver à la racine du répertoire pour que le jeu fonctionne correctement."_s;
+    QTest::newRow("French")
+        << Language::French << u"ListeMotsAnglais.txt"_s
+        << u"Le fichier ListeMots.txt doit se trouver à la racine du répertoire pour que le jeu fonctionne correctement."_s;
+    QTest::newRow("English")
+        << Language::English << u"ListeMots.txt"_s
+        << u"Le fichier ListeMotsAnglais.txt doit se trouver à la racine du répertoire pour que le jeu fonctionne correctement."_s;
 }
 
 void TestBoard::missingListShowsTheMessageThenCloses()
@@ -160,7 +164,8 @@ void TestBoard::openingRecordsTheDesignPositions()
     QCOMPARE(model.firstTileLeft(), design::kFirstTile.left);
     QCOMPARE(model.firstTileTop(), design::kFirstTile.top);
     for (int i = 0; i < Board::kSlotCount; ++i) {
-        QCOMPARE(model.slotLefts()[i], design::kFirstSlot.left + design::kSlotPitch * static_cast<float>(i));
+        QCOMPARE(model.slotLefts()[i],
+                 design::kFirstSlot.left + design::kSlotPitch * static_cast<float>(i));
         QCOMPARE(model.slotTops()[i], design::kFirstSlot.top);
     }
     // The records keep the design whatever happens to the controls afterwards.
@@ -181,7 +186,9 @@ void TestBoard::slotRowSitsInsideItsFrame()
     QCOMPARE(first.top - model.slotFrame().top, 120.0F);
     QCOMPARE(model.slotFrame().top + model.slotFrame().height - (first.top + first.height), 120.0F);
     for (int i = 1; i < Board::kSlotCount; ++i)
-        QCOMPARE(model.answerSlots()[i].left - (model.answerSlots()[i - 1].left + model.answerSlots()[i - 1].width), 105.0F);
+        QCOMPARE(model.answerSlots()[i].left
+                     - (model.answerSlots()[i - 1].left + model.answerSlots()[i - 1].width),
+                 105.0F);
     QCOMPARE(model.hint().top, design::kHint.top);
 }
 
@@ -354,7 +361,8 @@ void TestBoard::closingDuringThePauseLaysOutNothing()
     QCOMPARE(rig.gameExit.calls, 1);
     QCOMPARE(rig.model->round(), 1);
     QCOMPARE(rig.model->currentWord(), u"CHAT"_s);
-    QVERIFY(!rig.model->dropTimer().running && !rig.model->slideTimer().running && !rig.model->hintTimer().running);
+    QVERIFY(!rig.model->dropTimer().running && !rig.model->slideTimer().running
+            && !rig.model->hintTimer().running);
     // A tick that was already on its way does nothing.
     const float left = rig.model->tiles()[0].left;
     rig.slideTick();
@@ -490,8 +498,10 @@ void TestBoard::pictureFolderFollowsTheLanguage_data()
     QTest::addColumn<QString>("folder");
     QTest::addColumn<QString>("file");
     QTest::newRow("French") << Language::French << u"chat"_s << u"Images/Mots"_s << u"CHAT.gif"_s;
-    QTest::newRow("French accents") << Language::French << u"hérisson"_s << u"Images/Mots"_s << u"HÉRISSON.gif"_s;
-    QTest::newRow("English") << Language::English << u"cat"_s << u"Images/MotsAnglais"_s << u"CAT.gif"_s;
+    QTest::newRow("French accents")
+        << Language::French << u"hérisson"_s << u"Images/Mots"_s << u"HÉRISSON.gif"_s;
+    QTest::newRow("English") << Language::English << u"cat"_s << u"Images/MotsAnglais"_s
+                             << u"CAT.gif"_s;
 }
 
 void TestBoard::pictureFolderFollowsTheLanguage()
@@ -564,7 +574,8 @@ void TestBoard::pictureStaysUntilTheNextSuccess()
     rig.slideTick();
     rig.spell(u"DE"_s);
     QCOMPARE(rig.model->picture().width, 1500.0F);
-    QCOMPARE(rig.model->picture().top, design::kPictureFrame.height / 2 + design::kPictureFrame.top - 600.0F);
+    QCOMPARE(rig.model->picture().top,
+             design::kPictureFrame.height / 2 + design::kPictureFrame.top - 600.0F);
 }
 
 void TestBoard::resetAfterSomeLetters()
@@ -586,7 +597,8 @@ void TestBoard::resetAfterSomeLetters()
     QCOMPARE(rig.tileText(), u"ABCDE"_s);
     for (std::size_t m = 0; m < model.tiles().size(); ++m) {
         QVERIFY(model.tiles()[m].visible);
-        QCOMPARE(model.tiles()[m].left, design::kFirstTile.left + kTilePitch * static_cast<float>(m));
+        QCOMPARE(model.tiles()[m].left,
+                 design::kFirstTile.left + kTilePitch * static_cast<float>(m));
         QCOMPARE(model.tiles()[m].top, design::kFirstTile.top);
     }
     for (const Control& slot : model.answerSlots())
@@ -745,8 +757,8 @@ void TestBoard::hintTimerOutlivesTheEndMessage()
 void TestBoard::randomPlayKeepsTheRoundInvariants()
 {
     std::mt19937 random(20261208);
-    const QStringList list {u"éléphant"_s, u"chat"_s, u"y"_s, u"abcdefghijkl"_s, u"ours"_s,
-                            u"papillon"_s, u" a b "_s, u"fraise"_s};
+    const QStringList list {u"éléphant"_s, u"chat"_s,     u"y"_s,     u"abcdefghijkl"_s,
+                            u"ours"_s,     u"papillon"_s, u" a b "_s, u"fraise"_s};
     for (int game = 0; game < 40; ++game) {
         BoardRig rig(game % 2 == 0 ? Language::French : Language::English);
         rig.random->values.clear();
@@ -802,7 +814,8 @@ void TestBoard::randomPlayKeepsTheRoundInvariants()
             const QString word = model.playableWords()[number - 1].toUpper();
             QCOMPARE(model.currentWord(), word);
             QCOMPARE(rig.draw->highestIndex, word.size());
-            QVERIFY(model.tiles().size() == static_cast<std::size_t>(word.size()) || word.isEmpty());
+            QVERIFY(model.tiles().size() == static_cast<std::size_t>(word.size())
+                    || word.isEmpty());
             QVERIFY(model.placedCount() >= 0 && model.placedCount() <= word.size());
             // The slots hold the letters placed so far, every one a letter of the word.
             std::multiset<QString> letters(model.letters().begin(), model.letters().end());

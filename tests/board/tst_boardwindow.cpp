@@ -1,8 +1,8 @@
 #include "BoardRig.h"
-#include "widgets/ClickableLabel.h"
 #include "board/AnimatedPicture.h"
-#include "platform/Twips.h"
 #include "board/BoardWindow.h"
+#include "platform/Twips.h"
+#include "widgets/ClickableLabel.h"
 
 #include <QCheckBox>
 #include <QMessageBox>
@@ -21,9 +21,8 @@ namespace {
 // A one-pixel GIF; its screen and image sizes can be patched to claim any size.
 QByteArray tinyGif(quint16 width = 1, quint16 height = 1)
 {
-    QByteArray gif = QByteArray::fromHex(
-        "47494638396101000100800000000000ffffff21f904"
-        "01000000002c00000000010001000002024401003b");
+    QByteArray gif = QByteArray::fromHex("47494638396101000100800000000000ffffff21f904"
+                                         "01000000002c00000000010001000002024401003b");
     auto put = [&gif](int at, quint16 value) {
         gif[at] = static_cast<char>(value & 0xff);
         gif[at + 1] = static_cast<char>(value >> 8);
@@ -45,7 +44,8 @@ struct WindowRig : BoardRig {
         : BoardRig(chosen)
     {
         writeList(list);
-        window = std::make_unique<BoardWindow>(BoardServices {*paths, sound, pause, gameExit, *draw}, language);
+        window = std::make_unique<BoardWindow>(
+            BoardServices {*paths, sound, pause, gameExit, *draw}, language);
         window->open();
     }
 
@@ -116,7 +116,8 @@ void TestBoardWindow::controlsSitAtTheirDesignPlaces()
     QCOMPARE(window.tile(0)->geometry(), rig.design(design::kFirstTile));
     QVERIFY(window.tile(0)->isHidden());
     for (int i = 0; i < Board::kSlotCount; ++i) {
-        QCOMPARE(window.slot(i)->geometry(), rig.design(design::kFirstSlot, design::kSlotPitch * static_cast<float>(i)));
+        QCOMPARE(window.slot(i)->geometry(),
+                 rig.design(design::kFirstSlot, design::kSlotPitch * static_cast<float>(i)));
         QVERIFY(window.slot(i)->isHidden());
     }
     // The hint's top edge lies 240 twips above the client area.
@@ -138,8 +139,10 @@ void TestBoardWindow::captionsFollowTheLanguage_data()
     QTest::addColumn<QString>("title");
     QTest::addColumn<QString>("play");
     QTest::addColumn<QString>("check");
-    QTest::newRow("French") << Language::French << u"TROUVIMO ..."_s << u"&Jouer"_s << u"Niveau difficile"_s;
-    QTest::newRow("English") << Language::English << u"Trouvimo ..."_s << u"Play"_s << u"Difficult Level"_s;
+    QTest::newRow("French") << Language::French << u"TROUVIMO ..."_s << u"&Jouer"_s
+                            << u"Niveau difficile"_s;
+    QTest::newRow("English") << Language::English << u"Trouvimo ..."_s << u"Play"_s
+                             << u"Difficult Level"_s;
 }
 
 void TestBoardWindow::captionsFollowTheLanguage()
@@ -175,7 +178,8 @@ void TestBoardWindow::missingListShowsAMessageBoxBeforeTheBoard()
             boardShown = boardShown || (qobject_cast<BoardWindow*>(widget) && widget->isVisible());
         box->button(QMessageBox::Ok)->click();
     });
-    BoardWindow window(BoardServices {*rig.paths, rig.sound, rig.pause, rig.gameExit, *rig.draw}, rig.language);
+    BoardWindow window(BoardServices {*rig.paths, rig.sound, rig.pause, rig.gameExit, *rig.draw},
+                       rig.language);
     window.open();
     QCOMPARE(title, u"Trouvimo"_s);
     QVERIFY(text.startsWith(u"Le fichier ListeMots.txt doit se trouver"_s));
@@ -195,7 +199,8 @@ void TestBoardWindow::playLaysOutTileWidgets()
     QString shown;
     for (int m = 0; m < window.tileCount(); ++m) {
         QVERIFY(window.tile(m)->isVisible());
-        QCOMPARE(window.tile(m)->geometry(), rig.design(design::kFirstTile, kTilePitch * static_cast<float>(m)));
+        QCOMPARE(window.tile(m)->geometry(),
+                 rig.design(design::kFirstTile, kTilePitch * static_cast<float>(m)));
         QCOMPARE(window.tile(m)->accessibleName(), window.tile(m)->text());
         shown += window.tile(m)->text();
     }
@@ -310,12 +315,9 @@ void TestBoardWindow::pictureViewerLoadsAndRefuses()
     QVERIFY(picture.hasPicture());
 
     const QStringList refused {
-        write(u"HUGE.gif"_s, tinyGif(30000, 30000)),
-        write(u"EMPTY.gif"_s, {}),
-        write(u"TEXT.gif"_s, "not a picture at all"),
-        write(u"CUT.gif"_s, tinyGif().left(12)),
-        directory.filePath(u"MISSING.gif"_s),
-        directory.path(),
+        write(u"HUGE.gif"_s, tinyGif(30000, 30000)),  write(u"EMPTY.gif"_s, {}),
+        write(u"TEXT.gif"_s, "not a picture at all"), write(u"CUT.gif"_s, tinyGif().left(12)),
+        directory.filePath(u"MISSING.gif"_s),         directory.path(),
     };
     for (const QString& file : refused) {
         QVERIFY2(!picture.load(file).has_value(), qPrintable(file));

@@ -26,8 +26,8 @@ const QString kDataDir = QString::fromUtf8(TROUVIMO_DATA_DIR);
 
 // The board centres each picture in a frame of this size; smaller than the minimum, a picture
 // looks lost in it.
-constexpr QSize kPictureFrame{177, 201};
-constexpr QSize kPictureMinimum{120, 100};
+constexpr QSize kPictureFrame {177, 201};
+constexpr QSize kPictureMinimum {120, 100};
 constexpr int kMinFrames = 8;
 constexpr qint64 kMaxPictureBytes = 60 * 1024;
 constexpr int kMaxWordLength = 12; // there are twelve answer slots
@@ -70,14 +70,19 @@ struct WavFacts {
 
 std::optional<WavFacts> parseWav(const QByteArray& bytes, QString& why)
 {
-    const auto u16 = [&bytes](qsizetype at) { return qFromLittleEndian<quint16>(bytes.constData() + at); };
-    const auto u32 = [&bytes](qsizetype at) { return qFromLittleEndian<quint32>(bytes.constData() + at); };
+    const auto u16 = [&bytes](qsizetype at) {
+        return qFromLittleEndian<quint16>(bytes.constData() + at);
+    };
+    const auto u32 = [&bytes](qsizetype at) {
+        return qFromLittleEndian<quint32>(bytes.constData() + at);
+    };
     if (bytes.size() < 12 || !bytes.startsWith("RIFF") || bytes.mid(8, 4) != "WAVE") {
         why = u"not a RIFF WAVE file"_s;
         return std::nullopt;
     }
     if (u32(4) != static_cast<quint32>(bytes.size() - 8)) {
-        why = u"the RIFF size %1 does not match the file (%2 bytes)"_s.arg(u32(4)).arg(bytes.size());
+        why =
+            u"the RIFF size %1 does not match the file (%2 bytes)"_s.arg(u32(4)).arg(bytes.size());
         return std::nullopt;
     }
     WavFacts facts;
@@ -162,13 +167,15 @@ void TestContent::listBytes()
     QFETCH(QString, listFile);
     const QByteArray bytes = readAll(dataPath(listFile));
     QVERIFY2(!bytes.isEmpty(), qPrintable(u"cannot read "_s + listFile));
-    QVERIFY2(!bytes.startsWith(kUtf8Bom.toByteArray()), "the list starts with a UTF-8 byte-order mark");
+    QVERIFY2(!bytes.startsWith(kUtf8Bom.toByteArray()),
+             "the list starts with a UTF-8 byte-order mark");
     QVERIFY2(!looksLikeUtf8(bytes), "the list is UTF-8, not Windows-1252");
     QVERIFY2(bytes.endsWith("\r\n"), "the last line does not end with CR LF");
     for (qsizetype i = 0; i < bytes.size(); ++i) {
         const bool loneCr = bytes[i] == '\r' && (i + 1 == bytes.size() || bytes[i + 1] != '\n');
         const bool loneLf = bytes[i] == '\n' && (i == 0 || bytes[i - 1] != '\r');
-        QVERIFY2(!loneCr && !loneLf, qPrintable(u"a line end other than CR LF at byte %1"_s.arg(i)));
+        QVERIFY2(!loneCr && !loneLf,
+                 qPrintable(u"a line end other than CR LF at byte %1"_s.arg(i)));
     }
 }
 
@@ -193,7 +200,8 @@ void TestContent::wordsArePlayable()
         const QString& word = words[i];
         const QString where = u"line %1 \"%2\": "_s.arg(i + 1).arg(word);
         if (word.isEmpty() || word.size() > kMaxWordLength) {
-            problems << where + u"%1 letters, the board plays 1 to %2"_s.arg(word.size()).arg(kMaxWordLength);
+            problems << where
+                    + u"%1 letters, the board plays 1 to %2"_s.arg(word.size()).arg(kMaxWordLength);
         }
         if (!std::all_of(word.cbegin(), word.cend(), [](QChar c) { return c.isLetter(); })) {
             problems << where + u"holds something other than letters"_s;
@@ -283,19 +291,23 @@ void TestContent::picturesAnimate()
             problems << u"%1: %2 x %3 pixels"_s.arg(name).arg(size.width()).arg(size.height());
         }
         if (reader.loopCount() != -1) {
-            problems << u"%1: loops %2 times instead of for ever"_s.arg(name).arg(reader.loopCount());
+            problems << u"%1: loops %2 times instead of for ever"_s.arg(name).arg(
+                reader.loopCount());
         }
         int decoded = 0;
         for (QImage frame = reader.read(); !frame.isNull(); frame = reader.read()) {
             ++decoded;
         }
         if (decoded < kMinFrames) {
-            problems << u"%1: %2 frames decode, fewer than %3"_s.arg(name).arg(decoded).arg(kMinFrames);
+            problems << u"%1: %2 frames decode, fewer than %3"_s.arg(name).arg(decoded).arg(
+                kMinFrames);
         }
 
         QMovie movie(path);
         if (!movie.isValid() || movie.frameCount() != decoded) {
-            problems << u"%1: QMovie sees %2 frames, the reader decoded %3"_s.arg(name).arg(movie.frameCount()).arg(decoded);
+            problems << u"%1: QMovie sees %2 frames, the reader decoded %3"_s.arg(name)
+                            .arg(movie.frameCount())
+                            .arg(decoded);
         }
     }
     QVERIFY2(problems.isEmpty(), qPrintable(failures(problems)));
@@ -328,18 +340,19 @@ void TestContent::sounds()
     QString why;
     const std::optional<WavFacts> wav = parseWav(bytes, why);
     QVERIFY2(wav.has_value(), qPrintable(why));
-    QCOMPARE(wav->format, quint16{1}); // PCM
-    QCOMPARE(wav->channels, quint16{1});
-    QCOMPARE(wav->sampleRate, quint32{44100});
-    QCOMPARE(wav->bitsPerSample, quint16{16});
-    QCOMPARE(wav->blockAlign, quint16{2});
-    QCOMPARE(wav->byteRate, quint32{88200});
+    QCOMPARE(wav->format, quint16 {1}); // PCM
+    QCOMPARE(wav->channels, quint16 {1});
+    QCOMPARE(wav->sampleRate, quint32 {44100});
+    QCOMPARE(wav->bitsPerSample, quint16 {16});
+    QCOMPARE(wav->blockAlign, quint16 {2});
+    QCOMPARE(wav->byteRate, quint32 {88200});
     QCOMPARE(wav->samples.size() % 2, 0);
 
     const qsizetype count = wav->samples.size() / 2;
     const double seconds = static_cast<double>(count) / 44100.0;
-    QVERIFY2(seconds >= minSeconds && seconds <= maxSeconds,
-             qPrintable(u"%1 s, expected %2 to %3 s"_s.arg(seconds).arg(minSeconds).arg(maxSeconds)));
+    QVERIFY2(
+        seconds >= minSeconds && seconds <= maxSeconds,
+        qPrintable(u"%1 s, expected %2 to %3 s"_s.arg(seconds).arg(minSeconds).arg(maxSeconds)));
 
     int peak = 0;
     for (qsizetype i = 0; i < count; ++i) {
@@ -351,7 +364,8 @@ void TestContent::sounds()
 
     constexpr int nearSilence = 32;
     QVERIFY2(std::abs(sampleAt(wav->samples, 0)) <= nearSilence, "the sound starts with a click");
-    QVERIFY2(std::abs(sampleAt(wav->samples, count - 1)) <= nearSilence, "the sound ends with a click");
+    QVERIFY2(std::abs(sampleAt(wav->samples, count - 1)) <= nearSilence,
+             "the sound ends with a click");
 }
 
 void TestContent::windowArt_data()

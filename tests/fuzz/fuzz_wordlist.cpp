@@ -68,7 +68,8 @@ bool hasHighByte(QByteArrayView bytes)
 bool validUtf8(QByteArrayView bytes)
 {
     QStringDecoder decoder(QStringConverter::Utf8,
-        QStringConverter::Flag::ConvertInitialBom | QStringConverter::Flag::Stateless);
+                           QStringConverter::Flag::ConvertInitialBom
+                               | QStringConverter::Flag::Stateless);
     const QString ignored = decoder.decode(bytes);
     return !decoder.hasError();
 }
@@ -76,7 +77,8 @@ bool validUtf8(QByteArrayView bytes)
 QString utf8Line(QByteArrayView bytes)
 {
     QStringDecoder decoder(QStringConverter::Utf8,
-        QStringConverter::Flag::ConvertInitialBom | QStringConverter::Flag::Stateless);
+                           QStringConverter::Flag::ConvertInitialBom
+                               | QStringConverter::Flag::Stateless);
     return decoder.decode(bytes);
 }
 
@@ -100,7 +102,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const QByteArrayView input(data, static_cast<qsizetype>(size));
 
     const QString keptEntry = QStringLiteral("kept");
-    trouvimo::WordTable table{{keptEntry, QStringLiteral("old")}, 77};
+    trouvimo::WordTable table {{keptEntry, QStringLiteral("old")}, 77};
     const trouvimo::ListStatus status = trouvimo::parseWordList(input, table);
 
     const QByteArrayView bom("\xEF\xBB\xBF", 3);
@@ -112,11 +114,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     check(status != trouvimo::ListStatus::Missing, "bytes in memory are never missing");
     check((status == trouvimo::ListStatus::Stopped) == (lineCount > kMaxLines),
-        "stopped exactly when a 32768th line exists");
+          "stopped exactly when a 32768th line exists");
     check(table.count == expected, "one entry per line, at most 32767");
     if (expected == 0) {
         check(table.entries.size() == 2 && table.entries[0] == keptEntry,
-            "no line leaves the table as it was");
+              "no line leaves the table as it was");
         return 0;
     }
     check(table.entries.size() == expected + 1, "entries 0..count");
@@ -130,7 +132,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         check(!entry.contains(QChar(u'\r')), "no entry holds a CR");
         if (!hasHighByte(line))
             check(entry == QString::fromLatin1(line.data(), line.size()),
-                "ASCII lines are taken as they stand");
+                  "ASCII lines are taken as they stand");
         else if (!utf8)
             checkWindows1252(line, entry);
         else if (!marked || validUtf8(taken))

@@ -21,7 +21,7 @@ bool replay(const QString& path)
     }
     const QByteArray bytes = file.readAll();
     LLVMFuzzerTestOneInput(reinterpret_cast<const std::uint8_t*>(bytes.constData()),
-        static_cast<std::size_t>(bytes.size()));
+                           static_cast<std::size_t>(bytes.size()));
     return true;
 }
 

@@ -29,8 +29,8 @@ private:
 void GameDataTest::initTestCase()
 {
     QVERIFY(QDir(m_root.path()).mkpath(u"SONS"_s));
-    for (const QString& name : {u"LOGOFF.WAV"_s, u"fanfare4.wav"_s, u"Chimes.wav"_s, u"camera.wav"_s,
-                               u"Cashreg.wav"_s, u"TADA.wav"_s}) {
+    for (const QString& name : {u"LOGOFF.WAV"_s, u"fanfare4.wav"_s, u"Chimes.wav"_s,
+                                u"camera.wav"_s, u"Cashreg.wav"_s, u"TADA.wav"_s}) {
         QFile file(m_root.filePath(u"SONS/"_s + name));
         QVERIFY(file.open(QIODevice::WriteOnly));
     }

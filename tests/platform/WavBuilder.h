@@ -30,8 +30,10 @@ struct WavBuilder {
         const auto count = static_cast<int>(seconds * rate);
         QByteArray bytes(count * 2, Qt::Uninitialized);
         for (int i = 0; i < count; ++i) {
-            const double value = amplitude * std::sin(2.0 * std::numbers::pi * frequency * i / rate);
-            qToLittleEndian(static_cast<qint16>(std::lround(value * 32767.0)), bytes.data() + 2 * i);
+            const double value =
+                amplitude * std::sin(2.0 * std::numbers::pi * frequency * i / rate);
+            qToLittleEndian(static_cast<qint16>(std::lround(value * 32767.0)),
+                            bytes.data() + 2 * i);
         }
         return bytes;
     }
@@ -56,7 +58,8 @@ struct WavBuilder {
         if (samples.size() % 2 != 0)
             dataChunk += '\0';
 
-        const QByteArray body = dataBeforeFormat ? dataChunk + formatChunk : formatChunk + dataChunk;
+        const QByteArray body =
+            dataBeforeFormat ? dataChunk + formatChunk : formatChunk + dataChunk;
         QByteArray file = "RIFF";
         appendU32(file, static_cast<quint32>(4 + body.size()));
         file += "WAVE";

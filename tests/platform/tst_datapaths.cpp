@@ -73,17 +73,16 @@ void DataPathsTest::resolvesWhateverTheCase_data()
 
     QTest::newRow("lower-case folder") << u"\\sons\\Logoff.wav"_s << u"Sons/Logoff.wav"_s;
     QTest::newRow("exact spelling") << u"\\Sons\\Chimes.wav"_s << u"Sons/Chimes.wav"_s;
-    QTest::newRow("upper-case file name") << u"\\Images\\Mots\\chat.gif"_s
-                                          << u"Images/Mots/CHAT.gif"_s;
-    QTest::newRow("every component") << u"\\IMAGES\\motsanglais\\cat.GIF"_s
-                                     << u"Images/MotsAnglais/CAT.gif"_s;
-    QTest::newRow("accented letters") << u"\\Images\\Mots\\éléphant.gif"_s
-                                      << u"Images/Mots/ÉLÉPHANT.gif"_s;
+    QTest::newRow("upper-case file name")
+        << u"\\Images\\Mots\\chat.gif"_s << u"Images/Mots/CHAT.gif"_s;
+    QTest::newRow("every component")
+        << u"\\IMAGES\\motsanglais\\cat.GIF"_s << u"Images/MotsAnglais/CAT.gif"_s;
+    QTest::newRow("accented letters")
+        << u"\\Images\\Mots\\éléphant.gif"_s << u"Images/Mots/ÉLÉPHANT.gif"_s;
     QTest::newRow("file in the directory itself") << u"\\listemots.TXT"_s << u"ListeMots.txt"_s;
-    QTest::newRow("missing file keeps its name") << u"\\Sons\\Absent.wav"_s
-                                                 << u"Sons/Absent.wav"_s;
-    QTest::newRow("missing folder keeps the rest") << u"\\Musique\\sons\\Logoff.wav"_s
-                                                   << u"Musique/sons/Logoff.wav"_s;
+    QTest::newRow("missing file keeps its name") << u"\\Sons\\Absent.wav"_s << u"Sons/Absent.wav"_s;
+    QTest::newRow("missing folder keeps the rest")
+        << u"\\Musique\\sons\\Logoff.wav"_s << u"Musique/sons/Logoff.wav"_s;
     QTest::newRow("file used as a folder") << u"\\ListeMots.txt\\x"_s << u"ListeMots.txt/x"_s;
 }
 

@@ -23,7 +23,8 @@ void DisplaysTest::measuresThePrimaryScreenInDevicePixels()
 {
     const QScreen* screen = QGuiApplication::primaryScreen();
     QVERIFY(screen != nullptr);
-    QCOMPARE(QtScreenDisplay().monitorSize(), screen->geometry().size() * screen->devicePixelRatio());
+    QCOMPARE(QtScreenDisplay().monitorSize(),
+             screen->geometry().size() * screen->devicePixelRatio());
 }
 
 void DisplaysTest::factoryPicksTheQtScreenOffX11()

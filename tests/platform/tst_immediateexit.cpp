@@ -131,8 +131,7 @@ void ImmediateExitTest::endsAtOnceWhenTheDisplayConnectionBreaks_data()
         << u"The X11 connection broke (error 1). Did the X11 server die?"_s << 1
         << QByteArray("goodbye");
     QTest::newRow("another warning")
-        << u"QXcbConnection: XCB error: 3 (BadWindow)"_s << 3
-        << QByteArray("goodbye and more");
+        << u"QXcbConnection: XCB error: 3 (BadWindow)"_s << 3 << QByteArray("goodbye and more");
     QTest::newRow("the words later in a message")
         << u"Reported: The X11 connection broke"_s << 3 << QByteArray("goodbye and more");
 }

@@ -34,7 +34,8 @@ QStringList capturedMessages()
     return captured;
 }
 
-bool runTool(const QString& program, const QStringList& arguments, QByteArray* errorOutput = nullptr)
+bool runTool(const QString& program, const QStringList& arguments,
+             QByteArray* errorOutput = nullptr)
 {
     QProcess process;
     process.start(program, arguments);
@@ -81,8 +82,9 @@ void SoundHeardTest::initTestCase()
             QSKIP(qPrintable(tool + u" is not installed"_s));
     }
     QVERIFY(m_dir.isValid() && m_runtime.isValid());
-    QVERIFY(QFile::setPermissions(m_runtime.path(), QFileDevice::ReadOwner | QFileDevice::WriteOwner
-                                                        | QFileDevice::ExeOwner));
+    QVERIFY(QFile::setPermissions(m_runtime.path(),
+                                  QFileDevice::ReadOwner | QFileDevice::WriteOwner
+                                      | QFileDevice::ExeOwner));
     qputenv("XDG_RUNTIME_DIR", m_runtime.path().toLocal8Bit());
     qunsetenv("PULSE_SERVER");
 
@@ -132,8 +134,8 @@ QString SoundHeardTest::record(const QString& name, const std::function<void()>&
 {
     const QString file = m_dir.filePath(name);
     QProcess recorder;
-    recorder.start(u"parecord"_s, {u"-d"_s, u"t.monitor"_s, u"--latency-msec=20"_s,
-                                  u"--file-format=wav"_s, file});
+    recorder.start(u"parecord"_s,
+                   {u"-d"_s, u"t.monitor"_s, u"--latency-msec=20"_s, u"--file-format=wav"_s, file});
     if (!recorder.waitForStarted())
         return {};
     // parecord needs a moment before it captures anything.
@@ -146,15 +148,15 @@ QString SoundHeardTest::record(const QString& name, const std::function<void()>&
 
 double SoundHeardTest::maxAmplitude(const QString& recording, double lastSeconds)
 {
-    QStringList arguments{recording, u"-n"_s};
+    QStringList arguments {recording, u"-n"_s};
     if (lastSeconds > 0.0)
         arguments << u"trim"_s << u"-%1"_s.arg(lastSeconds);
     arguments << u"stat"_s;
     QByteArray report;
     if (!runTool(u"sox"_s, arguments, &report))
         return -1.0;
-    const QRegularExpressionMatch match
-        = QRegularExpression(u"Maximum amplitude:\\s+(-?[0-9.]+)"_s).match(QString::fromLatin1(report));
+    const QRegularExpressionMatch match = QRegularExpression(u"Maximum amplitude:\\s+(-?[0-9.]+)"_s)
+                                              .match(QString::fromLatin1(report));
     return match.hasMatch() ? match.captured(1).toDouble() : -1.0;
 }
 

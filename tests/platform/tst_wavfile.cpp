@@ -26,7 +26,8 @@ namespace {
 double toneValue(qint64 frame, int channel, int rate)
 {
     const double harmonic = channel + 1;
-    return 0.5 / harmonic * std::sin(2.0 * std::numbers::pi * 440.0 * harmonic * double(frame) / rate);
+    return 0.5 / harmonic
+        * std::sin(2.0 * std::numbers::pi * 440.0 * harmonic * double(frame) / rate);
 }
 
 // The tone as the samples of a WAV file: unsigned 8-bit, signed integers of 16 to 32 bits, or
@@ -167,8 +168,8 @@ void WavFileTest::decodesEveryEncoding()
     for (int channel = 0; channel < channels; ++channel) {
         double squares = 0.0;
         for (int frame = 0; frame < frames; ++frame) {
-            const double error = samples[qsizetype(frame) * channels + channel]
-                - toneValue(frame, channel, rate);
+            const double error =
+                samples[qsizetype(frame) * channels + channel] - toneValue(frame, channel, rate);
             squares += error * error;
         }
         const double rms = std::sqrt(squares / frames);
@@ -213,9 +214,8 @@ void WavFileTest::refusesBrokenFiles_data()
         w.blockAlign = 2;
         w.byteRate = 2 * w.sampleRate;
     });
-    QTest::newRow("samples before the format") << lie([](WavBuilder& w) {
-        w.dataBeforeFormat = true;
-    });
+    QTest::newRow("samples before the format")
+        << lie([](WavBuilder& w) { w.dataBeforeFormat = true; });
 }
 
 void WavFileTest::refusesBrokenFiles()

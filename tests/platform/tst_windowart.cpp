@@ -28,7 +28,8 @@ void WindowArtTest::theProgramsArtIsItsPictures_data()
                 << u":/%1/%2.png"_s.arg(window, name) << name + u".png"_s;
         }
     };
-    addRows(u"startup"_s, {u"start-background"_s, u"tiger"_s, u"dove"_s, u"flag-fr"_s, u"flag-uk"_s});
+    addRows(u"startup"_s,
+            {u"start-background"_s, u"tiger"_s, u"dove"_s, u"flag-fr"_s, u"flag-uk"_s});
     addRows(u"board"_s, {u"board-background"_s, u"tiger"_s, u"dove"_s, u"face"_s});
 }
 

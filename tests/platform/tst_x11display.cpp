@@ -147,7 +147,8 @@ void X11DisplayTest::guardianRestoresOnlyWhenTheGameDies()
     // The test plays the game's part: it starts the guardian, waits for its word, switches on a
     // connection the guardian does not know, then goes without restoring.
     QProcess guardian;
-    guardian.start(QStringLiteral(TROUVIMO_DISPLAY_GUARD), {qEnvironmentVariable("DISPLAY"), u"0"_s});
+    guardian.start(QStringLiteral(TROUVIMO_DISPLAY_GUARD),
+                   {qEnvironmentVariable("DISPLAY"), u"0"_s});
     QVERIFY(guardian.waitForStarted());
     QVERIFY(guardian.waitForFinished(5000));
     QCOMPARE(guardian.exitCode(), 3); // no such CRTC: nothing saved, so nothing to guard

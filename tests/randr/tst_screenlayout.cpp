@@ -27,8 +27,11 @@ private slots:
 
 void ScreenLayoutTest::picksTheNearestRefreshOfTheExactSize()
 {
-    const std::vector<Mode> modes {{1, 800, 600, 56.2}, {2, 800, 600, 60.3}, {3, 800, 600, 75.0},
-                                   {4, 600, 800, 60.0}, {5, 1024, 768, 60.0}};
+    const std::vector<Mode> modes {{1, 800, 600, 56.2},
+                                   {2, 800, 600, 60.3},
+                                   {3, 800, 600, 75.0},
+                                   {4, 600, 800, 60.0},
+                                   {5, 1024, 768, 60.0}};
     QCOMPARE(nearestMode(modes, 800, 600, 59.9)->id, ResourceId {2});
     QCOMPARE(nearestMode(modes, 800, 600, 72.0)->id, ResourceId {3});
     QCOMPARE(nearestMode(modes, 600, 800, 75.0)->id, ResourceId {4});
@@ -41,7 +44,8 @@ void ScreenLayoutTest::screenHoldsEveryLitMonitorAtTheSameDensity()
     CrtcConfig off = lit(3, 4000, 0, 1920, 1080);
     off.mode = 0;
     const ScreenSize density {2048, 768, 540, 203};
-    const ScreenSize screen = screenAround({lit(1, 0, 0, 800, 600), lit(2, 1024, 0, 1024, 768), off}, density);
+    const ScreenSize screen =
+        screenAround({lit(1, 0, 0, 800, 600), lit(2, 1024, 0, 1024, 768), off}, density);
     QCOMPARE(screen, (ScreenSize {2048, 768, 540, 203}));
     QCOMPARE(screenAround({lit(1, 0, 0, 800, 600)}, density), (ScreenSize {800, 600, 211, 159}));
 }
@@ -56,10 +60,13 @@ void ScreenLayoutTest::stepsKeepTheMonitorInsideTheScreen_data()
     // Each row: the widths the screen takes before and after the CRTC changes (0: no resize).
     QTest::newRow("one monitor switched down: the screen shrinks after")
         << large << small << QList<int> {0, 800};
-    QTest::newRow("one monitor put back: the screen grows before") << small << large << QList<int> {1024, 0};
-    QTest::newRow("beside another monitor: the screen stays") << large << large << QList<int> {0, 0};
+    QTest::newRow("one monitor put back: the screen grows before")
+        << small << large << QList<int> {1024, 0};
+    QTest::newRow("beside another monitor: the screen stays")
+        << large << large << QList<int> {0, 0};
     QTest::newRow("wider and lower: grows to hold both, then shrinks")
-        << ScreenSize {800, 600, 211, 159} << ScreenSize {1280, 480, 338, 127} << QList<int> {1280, 1280};
+        << ScreenSize {800, 600, 211, 159} << ScreenSize {1280, 480, 338, 127}
+        << QList<int> {1280, 1280};
 }
 
 void ScreenLayoutTest::stepsKeepTheMonitorInsideTheScreen()

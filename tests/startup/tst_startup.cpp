@@ -1,7 +1,7 @@
-#include "platform/DataPaths.h"
 #include "FakeDisplay.h"
 #include "FakeGameExit.h"
 #include "FakeSoundPlayer.h"
+#include "platform/DataPaths.h"
 #include "platform/Twips.h"
 #include "startup/StartWindow.h"
 
@@ -18,7 +18,7 @@ namespace {
 
 struct StartRig {
     QTemporaryDir directory;
-    DataPaths paths { directory.path() };
+    DataPaths paths {directory.path()};
     FakeDisplay display;
     FakeSoundPlayer sound;
     FakeGameExit gameExit;
@@ -86,7 +86,8 @@ void TestStartup::measuresAndSwitches()
     const auto window = rig.open();
     QCOMPARE(window->measuredSize(), monitor);
     QCOMPARE(window->switchedDisplay(), switched);
-    QCOMPARE(rig.display.switches, switched ? std::vector<QSize> {QSize(800, 600)} : std::vector<QSize> {});
+    QCOMPARE(rig.display.switches,
+             switched ? std::vector<QSize> {QSize(800, 600)} : std::vector<QSize> {});
     QCOMPARE(window->language(), Language::French);
 }
 
@@ -117,8 +118,9 @@ void TestStartup::controlsMatchTheDesign()
     for (const auto& control : controls) {
         const QToolButton* button = buttonNamed(*window, control.name);
         QVERIFY2(button != nullptr, qPrintable(control.name));
-        QCOMPARE(button->geometry(), twipsRect(control.twips.x(), control.twips.y(),
-                                               control.twips.width(), control.twips.height()));
+        QCOMPARE(button->geometry(),
+                 twipsRect(control.twips.x(), control.twips.y(), control.twips.width(),
+                           control.twips.height()));
         QVERIFY(!button->icon().isNull());
     }
     QStringList labels;
@@ -129,8 +131,10 @@ void TestStartup::controlsMatchTheDesign()
     // The tab order runs English, French, launch, quit.
     QWidget* english = buttonNamed(*window, u"English"_s);
     QCOMPARE(english->nextInFocusChain(), buttonNamed(*window, u"Français"_s));
-    QCOMPARE(buttonNamed(*window, u"Français"_s)->nextInFocusChain(), buttonNamed(*window, u"Lancer"_s));
-    QCOMPARE(buttonNamed(*window, u"Lancer"_s)->nextInFocusChain(), buttonNamed(*window, u"Quitter"_s));
+    QCOMPARE(buttonNamed(*window, u"Français"_s)->nextInFocusChain(),
+             buttonNamed(*window, u"Lancer"_s));
+    QCOMPARE(buttonNamed(*window, u"Lancer"_s)->nextInFocusChain(),
+             buttonNamed(*window, u"Quitter"_s));
 }
 
 void TestStartup::flagsChooseTheLanguage()

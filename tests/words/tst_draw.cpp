@@ -161,7 +161,7 @@ private slots:
     {
         auto draw = scripted(xsFor({1, 0, 0}));
         draw->fillPool(3);
-        QCOMPARE(poolOf(*draw), (QStringList{u"1"_s, u"2"_s, u"3"_s, u"4"_s}));
+        QCOMPARE(poolOf(*draw), (QStringList {u"1"_s, u"2"_s, u"3"_s, u"4"_s}));
 
         const QList<QStringList> pools = {
             {u"1"_s, u"3"_s, u"4"_s, u"4"_s},
@@ -181,7 +181,7 @@ private slots:
         auto whole = scripted(xsFor({1, 0, 0}));
         whole->drawLetterOrder(3);
         QCOMPARE(whole->highestIndex, 3);
-        QCOMPARE(whole->letterOrder, (std::vector<qint16>{0, 2, 1, 3}));
+        QCOMPARE(whole->letterOrder, (std::vector<qint16> {0, 2, 1, 3}));
         QCOMPARE(poolOf(*whole), pools.last());
     }
 
@@ -206,7 +206,7 @@ private slots:
         auto whole = scripted(xsFor({2, 0, 1, 0}));
         whole->drawWordOrder(4);
         QCOMPARE(whole->highestIndex, 3);
-        QCOMPARE(whole->wordOrder, (std::vector<qint16>{3, 1, 4, 2}));
+        QCOMPARE(whole->wordOrder, (std::vector<qint16> {3, 1, 4, 2}));
         QCOMPARE(poolOf(*whole), pools.last());
     }
 
@@ -236,8 +236,10 @@ private slots:
         QTest::newRow("m = 1 always 0") << qint16(5) << qint16(5) << 0.7f << qint16(0);
         QTest::newRow("remainder") << qint16(9) << qint16(3) << xFor(20) << qint16(6);
         QTest::newRow("m = 0") << qint16(2) << qint16(3) << xFor(5) << qint16(0);
-        QTest::newRow("negative m keeps R's sign") << qint16(0) << qint16(5) << xFor(7) << qint16(3);
-        QTest::newRow("highestIndex + 1 overflows") << qint16(32767) << qint16(0) << xFor(7) << qint16(0);
+        QTest::newRow("negative m keeps R's sign")
+            << qint16(0) << qint16(5) << xFor(7) << qint16(3);
+        QTest::newRow("highestIndex + 1 overflows")
+            << qint16(32767) << qint16(0) << xFor(7) << qint16(0);
         QTest::newRow("m overflows") << qint16(0) << qint16(-32768) << xFor(7) << qint16(0);
         QTest::newRow("letter step") << qint16(12) << qint16(1) << xFor(500) << qint16(8);
         QTest::newRow("not a number") << qint16(10) << qint16(0) << nan << qint16(0);
@@ -262,7 +264,7 @@ private slots:
         QTest::addColumn<int>("m");
         QTest::addColumn<QList<double>>("expected"); // per position, in thousandths
 
-        QTest::newRow("m = 3") << 3 << QList<double>{333.5, 333.5, 333.0};
+        QTest::newRow("m = 3") << 3 << QList<double> {333.5, 333.5, 333.0};
 
         QList<double> m600(600, 1.0);
         m600[0] = 1.5;
@@ -282,7 +284,7 @@ private slots:
         m1001[0] = 0.5;
         m1001[1000] = 0.5;
         QTest::newRow("m = 1001") << 1001 << m1001;
-        QTest::newRow("m = 1") << 1 << QList<double>{1000.0};
+        QTest::newRow("m = 1") << 1 << QList<double> {1000.0};
     }
 
     void distributionOfPositions()
@@ -307,8 +309,9 @@ private slots:
         for (int p = 0; p < m; ++p) {
             const double perThousand = 1000.0 * counts[static_cast<std::size_t>(p)] / kDraws;
             if (std::abs(perThousand - expected[p]) > 0.01)
-                QFAIL(qPrintable(u"position %1: %2 per thousand, expected %3"_s.arg(p).arg(
-                    perThousand).arg(expected[p])));
+                QFAIL(qPrintable(u"position %1: %2 per thousand, expected %3"_s.arg(p)
+                                     .arg(perThousand)
+                                     .arg(expected[p])));
         }
     }
 
@@ -385,22 +388,22 @@ private slots:
     {
         auto empty = scripted({});
         empty->drawLetterOrder(0);
-        QCOMPARE(empty->letterOrder, std::vector<qint16>{0});
-        QCOMPARE(poolOf(*empty), QStringList{u"1"_s});
+        QCOMPARE(empty->letterOrder, std::vector<qint16> {0});
+        QCOMPARE(poolOf(*empty), QStringList {u"1"_s});
 
         auto one = scripted({0.9f});
         one->drawLetterOrder(1);
-        QCOMPARE(one->letterOrder, (std::vector<qint16>{0, 1}));
-        QCOMPARE(poolOf(*one), (QStringList{u"2"_s, u"2"_s}));
+        QCOMPARE(one->letterOrder, (std::vector<qint16> {0, 1}));
+        QCOMPARE(poolOf(*one), (QStringList {u"2"_s, u"2"_s}));
 
         auto single = scripted({0.3f});
         single->drawWordOrder(1);
-        QCOMPARE(single->wordOrder, std::vector<qint16>{1});
-        QCOMPARE(poolOf(*single), (QStringList{QString(), QString()}));
+        QCOMPARE(single->wordOrder, std::vector<qint16> {1});
+        QCOMPARE(poolOf(*single), (QStringList {QString(), QString()}));
 
         auto three = scripted(xsFor({2, 1, 0}));
         three->drawWordOrder(3);
-        QCOMPARE(three->wordOrder, (std::vector<qint16>{3, 2, 1}));
+        QCOMPARE(three->wordOrder, (std::vector<qint16> {3, 2, 1}));
     }
 
     void sameAsTheReferencePool_data()
@@ -436,7 +439,7 @@ private slots:
             draw->drawPosition(step);
             reference.drawnPosition = draw->drawnPosition;
             QCOMPARE(draw->poolEntry(draw->drawnPosition),
-                reference.text(static_cast<std::size_t>(reference.drawnPosition)));
+                     reference.text(static_cast<std::size_t>(reference.drawnPosition)));
             draw->removeDrawn(step);
             reference.retirerTirage(step);
             QCOMPARE(draw->poolSize(), static_cast<int>(reference.poolEntry.size()));
@@ -453,7 +456,8 @@ private slots:
         std::uniform_int_distribution<int> size(-2, 60);
         std::uniform_int_distribution<int> small(-5, 70);
         std::uniform_int_distribution<int> pick(0, 9);
-        // Now and then a value at the ends of the 16-bit range, where highestIndex + 1 - k overflows.
+        // Now and then a value at the ends of the 16-bit range, where highestIndex + 1 - k
+        // overflows.
         const auto any = [&](std::mt19937& e) {
             const int choice = pick(e);
             return choice == 0 ? 32767 : choice == 1 ? -32768 : small(e);
@@ -483,9 +487,10 @@ private slots:
     {
         std::vector<double> readings;
         const trouvimo::FakeClock ticking(0.0, 0.25);
-        Draw draw(std::make_unique<ScriptedSource>(std::vector<float>(5, 0.5f), &readings), ticking);
+        Draw draw(std::make_unique<ScriptedSource>(std::vector<float>(5, 0.5f), &readings),
+                  ticking);
         draw.drawLetterOrder(5);
-        QCOMPARE(readings.size(), std::size_t{5});
+        QCOMPARE(readings.size(), std::size_t {5});
         for (std::size_t i = 1; i < readings.size(); ++i)
             QCOMPARE(readings[i], readings[i - 1] + 0.25);
     }

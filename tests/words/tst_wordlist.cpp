@@ -91,7 +91,10 @@ private slots:
         row("Latin-1 range", "\xA0\xAB\xBB\xC6\xD7\xDF\xF7", {u"\u00A0«»Æ×ß÷"_s});
         row("UTF-8 without mark", "caf\xC3\xA9\r\nna\xC3\xAFve", {u"café"_s, u"naïve"_s});
         row("UTF-8 four-byte sequence", "\xF0\x9F\x98\x80!", {u"\U0001F600!"_s});
-        row("UTF-8 mark is not text", "\xEF\xBB\xBF" "chat\r\nchien", {u"chat"_s, u"chien"_s});
+        row("UTF-8 mark is not text",
+            "\xEF\xBB\xBF"
+            "chat\r\nchien",
+            {u"chat"_s, u"chien"_s});
         row("UTF-8 mark before ASCII", "\xEF\xBB\xBF\r\nx", {QString(), u"x"_s});
         row("UTF-8 mark then invalid bytes", "\xEF\xBB\xBF\xE9t\xE9", {u"\uFFFDt\uFFFD"_s});
         row("only the first mark is dropped", "\xEF\xBB\xBF\xEF\xBB\xBFx", {u"\uFEFFx"_s});
@@ -172,7 +175,7 @@ private slots:
     void emptyInputLeavesTableAlone()
     {
         QFETCH(QByteArray, bytes);
-        WordTable table{{QString(), u"old"_s, u"older"_s}, 2};
+        WordTable table {{QString(), u"old"_s, u"older"_s}, 2};
         const QList<QString> before = table.entries;
 
         QCOMPARE(trouvimo::readWordList(writeFile(bytes), table), ListStatus::Read);
@@ -182,10 +185,10 @@ private slots:
 
     void tableIsResizedToTheLines()
     {
-        WordTable table{{QString(), u"a"_s, u"b"_s, u"c"_s, u"d"_s}, 4};
+        WordTable table {{QString(), u"a"_s, u"b"_s, u"c"_s, u"d"_s}, 4};
         QCOMPARE(trouvimo::parseWordList("x\r\ny", table), ListStatus::Read);
         QCOMPARE(table.count, 2);
-        QCOMPARE(table.entries, (QList<QString>{QString(), u"x"_s, u"y"_s}));
+        QCOMPARE(table.entries, (QList<QString> {QString(), u"x"_s, u"y"_s}));
     }
 
     void lineCap_data()
@@ -198,15 +201,15 @@ private slots:
             << numberedLines(32767, "\r\n") << ListStatus::Read;
         QTest::newRow("32767 lines ending with CR")
             << numberedLines(32767, "\r") << ListStatus::Read;
-        QTest::newRow("an empty 32768th line")
-            << numberedLines(32767, "\r\n") + "\r\n" << ListStatus::Stopped;
-        QTest::newRow("LF alone starts line 32768")
-            << numberedLines(32767, "\r") + "\n\n" << ListStatus::Stopped;
+        QTest::newRow("an empty 32768th line") << numberedLines(32767, "\r\n") + "\r\n"
+                                               << ListStatus::Stopped;
+        QTest::newRow("LF alone starts line 32768") << numberedLines(32767, "\r") + "\n\n"
+                                                    << ListStatus::Stopped;
         QTest::newRow("invalid UTF-8 only past the cap")
-            << "\xC3\xA9" + numberedLines(32767, "\r\n") + "\xE9\r\n" << ListStatus::Stopped;
-        QTest::newRow("a long tail past the cap")
-            << numberedLines(32768, "\r\n") + QByteArray(3 * 1024 * 1024, 'z')
+            << "\xC3\xA9" + numberedLines(32767, "\r\n") + "\xE9\r\n"
             << ListStatus::Stopped;
+        QTest::newRow("a long tail past the cap") << numberedLines(32768, "\r\n")
+                + QByteArray(3 * 1024 * 1024, 'z') << ListStatus::Stopped;
     }
 
     void lineCap()
@@ -303,10 +306,10 @@ private slots:
             path = m_dir.filePath(u"link.txt"_s);
             QVERIFY(QFile::link(m_dir.filePath(u"nowhere.txt"_s), path));
         }
-        WordTable table{{QString(), u"kept"_s}, 1};
+        WordTable table {{QString(), u"kept"_s}, 1};
         QCOMPARE(trouvimo::readWordList(path, table), ListStatus::Missing);
         QCOMPARE(table.count, 0);
-        QCOMPARE(table.entries, (QList<QString>{QString(), u"kept"_s}));
+        QCOMPARE(table.entries, (QList<QString> {QString(), u"kept"_s}));
     }
 
     // Only a plain file is read: a pipe would wait for a writer for ever, a device never ends.
@@ -328,10 +331,10 @@ private slots:
             QCOMPARE(::mkfifo(QFile::encodeName(path).constData(), 0600), 0);
         else
             QVERIFY(QFile::link(u"/dev/zero"_s, path));
-        WordTable table{{QString(), u"kept"_s}, 1};
+        WordTable table {{QString(), u"kept"_s}, 1};
         QCOMPARE(trouvimo::readWordList(path, table), ListStatus::Stopped);
         QCOMPARE(table.count, 0);
-        QCOMPARE(table.entries, (QList<QString>{QString(), u"kept"_s}));
+        QCOMPARE(table.entries, (QList<QString> {QString(), u"kept"_s}));
     }
 
     void unreadableFileIsStopped()
@@ -356,10 +359,10 @@ private slots:
             QSKIP("no /proc/self/mem to read from");
         probe.close();
 
-        WordTable table{{QString(), u"old"_s, u"older"_s}, 2};
+        WordTable table {{QString(), u"old"_s, u"older"_s}, 2};
         QCOMPARE(trouvimo::readWordList(path, table), ListStatus::Stopped);
         QCOMPARE(table.count, 1);
-        QCOMPARE(table.entries, (QList<QString>{QString(), QString()}));
+        QCOMPARE(table.entries, (QList<QString> {QString(), QString()}));
     }
 };
 
