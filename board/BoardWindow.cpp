@@ -263,12 +263,11 @@ void BoardWindow::applyScale()
     m_hint->setFont(boardFont(48, true, m_scale));
     for (ClickableLabel* slot : m_slots)
         slot->setFont(boardFont(36, true, m_scale));
-    static_cast<Outline*>(m_slotFrame)
-        ->setPenWidth(std::max(1, static_cast<int>(std::lround(5 * m_scale))));
+    static_cast<Outline*>(m_slotFrame)->setPenWidth(std::max(1, roundToPixels(5 * m_scale)));
     m_creditLine->setGeometry(twipsRect(design::kCreditLine, m_scale));
     fitFontToWidth(m_creditLine);
     const QFont buttonFont = boardFont(9.75, true, m_scale);
-    const int icon = std::max(8, static_cast<int>(std::lround(32 * m_scale)));
+    const int icon = std::max(8, roundToPixels(32 * m_scale));
     for (QToolButton* button : {m_playButton, m_quitButton}) {
         button->setFont(buttonFont);
         button->setIconSize({icon, icon});

@@ -1,9 +1,9 @@
 #include "platform/QtScreenDisplay.h"
 
+#include "platform/Twips.h"
+
 #include <QGuiApplication>
 #include <QScreen>
-
-#include <cmath>
 
 namespace trouvimo {
 
@@ -15,8 +15,7 @@ QSize QtScreenDisplay::monitorSize() const
     // Qt counts in device-independent pixels; a mode is counted in the monitor's own.
     const QSize logical = screen->geometry().size();
     const double ratio = screen->devicePixelRatio();
-    return {static_cast<int>(std::lround(logical.width() * ratio)),
-            static_cast<int>(std::lround(logical.height() * ratio))};
+    return {roundToPixels(logical.width() * ratio), roundToPixels(logical.height() * ratio)};
 }
 
 bool QtScreenDisplay::switchTo(QSize /*size*/)

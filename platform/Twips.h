@@ -6,6 +6,13 @@
 
 namespace trouvimo {
 
+// The nearest whole pixel, halves away from zero: every size the windows compute from the design
+// rounds the same way.
+[[nodiscard]] inline int roundToPixels(double value)
+{
+    return static_cast<int>(std::lround(value));
+}
+
 // Window designs are written in twips, 15 to the pixel at 96 dots per inch. A scale below 1
 // shrinks the whole design to fit a small screen; the edges are rounded separately so that
 // neighbouring controls keep sharing an edge.
@@ -13,7 +20,7 @@ inline constexpr double kTwipsPerPixel = 15.0;
 
 [[nodiscard]] inline int twipsToPixels(double twips, double scale = 1.0)
 {
-    return static_cast<int>(std::lround(twips / kTwipsPerPixel * scale));
+    return roundToPixels(twips / kTwipsPerPixel * scale);
 }
 
 [[nodiscard]] inline QRect twipsRect(double left, double top, double width, double height,
@@ -33,7 +40,7 @@ inline constexpr double kTwipsPerPixel = 15.0;
 // text keeps its proportion to the twips layout whatever the screen reports as its density.
 [[nodiscard]] inline int pointsToPixels(double points, double scale = 1.0)
 {
-    return static_cast<int>(std::lround(points * 96.0 / 72.0 * scale));
+    return roundToPixels(points * 96.0 / 72.0 * scale);
 }
 
 } // namespace trouvimo
