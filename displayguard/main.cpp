@@ -1,20 +1,22 @@
-// trouvimo-display-guard DISPLAY CRTC
+// trouvimo-display-guard DISPLAY
 //
-// Watches over a monitor that the game has switched. It saves the monitor's configuration and
-// the screen size, says "ready" on its standard output, then waits on its standard input, a
-// pipe from the game. "done" means the game has put the display back itself; the end of the
-// pipe without it means the game died (killed, crashed) and the guardian puts the display back.
-// Either way it ends at once.
+// Watches over a monitor that the game has switched. Its standard input is a socket from the
+// game, which first sends the configuration it found before the switch, as one line (see
+// randr::toLine), and later "done" once it has put the display back itself. The end of the
+// socket without "done" means the game died (killed, crashed): the guardian then puts the
+// display back. Either way it ends at once.
+//
+// The game sends the line and switches without waiting for the guardian: the line waits in the
+// socket, and stays readable after the game is gone.
 
 #include "randr/IgnoredXErrors.h"
 #include "randr/RandrScreen.h"
+#include "randr/ScreenLayout.h"
 
 #include <X11/Xlib.h>
 
 #include <cerrno>
 #include <csignal>
-#include <cstdlib>
-#include <cstring>
 #include <memory>
 #include <string>
 
@@ -23,7 +25,6 @@
 namespace {
 
 constexpr int kUsage = 2;
-constexpr int kNoDisplay = 3;
 
 struct CloseDisplay {
     void operator()(::Display* connection) const { XCloseDisplay(connection); }
@@ -35,27 +36,22 @@ int endQuietly(::Display* /*connection*/)
     ::_exit(0);
 }
 
-bool writeAll(int fd, const std::string& text)
-{
-    return ::write(fd, text.data(), text.size()) == static_cast<ssize_t>(text.size());
-}
-
-// Reads the pipe until it ends; true if the game said "done" before that.
-bool gameSaidDone()
+// What the game said until its socket ended.
+std::string readUntilEnd()
 {
     std::string received;
-    char buffer[64];
+    char buffer[256];
     for (;;) {
         const ssize_t count = ::read(STDIN_FILENO, buffer, sizeof buffer);
         if (count > 0) {
             received.append(buffer, static_cast<std::size_t>(count));
             if (received.find("done") != std::string::npos)
-                return true;
+                return received;
             continue;
         }
         if (count < 0 && errno == EINTR)
             continue;
-        return false;
+        return received;
     }
 }
 
@@ -63,11 +59,7 @@ bool gameSaidDone()
 
 int main(int argc, char* argv[])
 {
-    if (argc != 3)
-        return kUsage;
-    char* end = nullptr;
-    const unsigned long crtc = std::strtoul(argv[2], &end, 10);
-    if (end == argv[2] || *end != '\0')
+    if (argc != 2)
         return kUsage;
 
     // Ctrl+C in a terminal or the terminal closing reaches the whole process group; the game
@@ -75,24 +67,24 @@ int main(int argc, char* argv[])
     std::signal(SIGINT, SIG_IGN);
     std::signal(SIGHUP, SIG_IGN);
 
-    const std::unique_ptr<::Display, CloseDisplay> connection(XOpenDisplay(argv[1]));
-    if (!connection)
-        return kNoDisplay;
-    XSetIOErrorHandler(endQuietly);
-    trouvimo::randr::RandrScreen screen(connection.get());
-    const auto saved = screen.read(crtc);
+    const std::string received = readUntilEnd();
+    const std::size_t lineEnd = received.find('\n');
+    if (lineEnd == std::string::npos)
+        return kUsage;
+    const auto saved = trouvimo::randr::fromLine(std::string_view(received).substr(0, lineEnd + 1));
     if (!saved)
-        return kNoDisplay;
-    if (!writeAll(STDOUT_FILENO, "ready\n"))
+        return kUsage;
+    // Nothing is asked of the server once the game has done its part, even if the server no
+    // longer answers.
+    if (received.find("done", lineEnd) != std::string::npos)
         return 0;
-    ::close(STDOUT_FILENO);
 
-    // Nothing more is asked of the server once the game has done its part, even if the server
-    // no longer answers.
-    if (gameSaidDone())
-        ::_exit(0);
     // Whatever the server does, the guardian does not outlive the game by more than a second.
     ::alarm(1);
-    screen.restore(*saved);
+    const std::unique_ptr<::Display, CloseDisplay> connection(XOpenDisplay(argv[1]));
+    if (!connection)
+        return 0;
+    XSetIOErrorHandler(endQuietly);
+    trouvimo::randr::RandrScreen(connection.get()).restore(*saved);
     return 0;
 }

@@ -3,18 +3,12 @@
 #include <QByteArray>
 
 #include <array>
-#include <cerrno>
-#include <cstring>
 #include <string>
 #include <utility>
 #include <vector>
 
-#include <fcntl.h>
-#include <poll.h>
 #include <spawn.h>
 #include <sys/socket.h>
-#include <sys/wait.h>
-#include <time.h>
 #include <unistd.h>
 
 extern char** environ;
@@ -54,37 +48,6 @@ private:
     bool m_open = false;
 };
 
-// Waits for the guardian's "ready" line until the deadline; false if it ended or stayed silent.
-bool readReady(int fd, int timeoutMs)
-{
-    std::string received;
-    timespec start {};
-    ::clock_gettime(CLOCK_MONOTONIC, &start);
-    for (;;) {
-        timespec now {};
-        ::clock_gettime(CLOCK_MONOTONIC, &now);
-        const long elapsed =
-            (now.tv_sec - start.tv_sec) * 1000 + (now.tv_nsec - start.tv_nsec) / 1000000;
-        if (elapsed >= timeoutMs)
-            return false;
-        pollfd watched {fd, POLLIN, 0};
-        const int ready = ::poll(&watched, 1, static_cast<int>(timeoutMs - elapsed));
-        if (ready < 0 && errno == EINTR)
-            continue;
-        if (ready <= 0)
-            return false;
-        char buffer[16];
-        const ssize_t count = ::read(fd, buffer, sizeof buffer);
-        if (count < 0 && errno == EINTR)
-            continue;
-        if (count <= 0)
-            return false;
-        received.append(buffer, static_cast<std::size_t>(count));
-        if (received.find("ready\n") != std::string::npos)
-            return true;
-    }
-}
-
 } // namespace
 
 DisplayGuard::DisplayGuard(QString program)
@@ -99,7 +62,7 @@ DisplayGuard::~DisplayGuard()
     dismiss();
 }
 
-bool DisplayGuard::start(const QString& displayName, unsigned long crtc, int timeoutMs)
+bool DisplayGuard::start(const QString& displayName, const std::string& savedLine)
 {
     if (running())
         return true;
@@ -110,27 +73,23 @@ bool DisplayGuard::start(const QString& displayName, unsigned long crtc, int tim
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
     posix_spawn_file_actions_adddup2(&actions, channel.guardianEnd(), STDIN_FILENO);
-    posix_spawn_file_actions_adddup2(&actions, channel.guardianEnd(), STDOUT_FILENO);
     const QByteArray program = m_program.toLocal8Bit();
     const QByteArray display = displayName.toLocal8Bit();
-    const std::string crtcText = std::to_string(crtc);
     std::vector<char*> argv {const_cast<char*>(program.constData()),
-                             const_cast<char*>(display.constData()),
-                             const_cast<char*>(crtcText.c_str()), nullptr};
+                             const_cast<char*>(display.constData()), nullptr};
     pid_t pid = -1;
     const int spawned =
         ::posix_spawn(&pid, program.constData(), &actions, nullptr, argv.data(), environ);
     posix_spawn_file_actions_destroy(&actions);
     if (spawned != 0)
         return false;
-
     channel.closeGuardianEnd();
-    if (!readReady(channel.gameEnd(), timeoutMs)) {
-        // Without a saved configuration the guardian is of no use; the end of its channel,
-        // when the channel goes out of scope, ends it.
-        ::waitpid(pid, nullptr, WNOHANG);
+
+    // The line waits in the socket until the guardian reads it, so the game goes on at once.
+    const ssize_t sent =
+        ::send(channel.gameEnd(), savedLine.data(), savedLine.size(), MSG_NOSIGNAL);
+    if (sent != static_cast<ssize_t>(savedLine.size()))
         return false;
-    }
     m_pid = pid;
     m_toGuardian = channel.releaseGameEnd();
     return true;

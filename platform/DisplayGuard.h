@@ -2,6 +2,8 @@
 
 #include <QString>
 
+#include <string>
+
 #include <sys/types.h>
 
 namespace trouvimo {
@@ -10,9 +12,9 @@ namespace trouvimo {
 // without doing it itself (SIGKILL, a crash, the out-of-memory killer): nothing in a dead
 // process can restore anything, so another process must hold the saved configuration.
 //
-// start() runs the guardian and waits until it has saved the configuration; dismiss() tells it
-// that the game has put the display back, and it ends. If the game dies first, the guardian
-// reads the end of its pipe and restores.
+// start() runs the guardian and hands it the configuration to return to; dismiss() tells it that
+// the game has put the display back, and it ends. If the game dies first, the guardian reads the
+// end of its socket and restores.
 class DisplayGuard {
 public:
     // program: the guardian's executable, beside the game's.
@@ -22,9 +24,9 @@ public:
     DisplayGuard(const DisplayGuard&) = delete;
     DisplayGuard& operator=(const DisplayGuard&) = delete;
 
-    // Runs the guardian for that CRTC on that X display; true once it has saved the
-    // configuration, false when it could not be started or did not answer in time.
-    bool start(const QString& displayName, unsigned long crtc, int timeoutMs = 2000);
+    // Runs the guardian on that X display with the configuration to return to, one line of
+    // text; false when it could not be started.
+    bool start(const QString& displayName, const std::string& savedLine);
     void dismiss();
 
     [[nodiscard]] bool running() const { return m_toGuardian != -1; }

@@ -78,7 +78,8 @@ bool X11Display::switchTo(QSize size)
             return false;
         // Without its guardian the game still switches: every way out it has of its own puts
         // the display back, and only a hard kill would leave it switched.
-        m_guard.start(QString::fromLocal8Bit(XDisplayString(m_connection.get())), *crtc);
+        m_guard.start(QString::fromLocal8Bit(XDisplayString(m_connection.get())),
+                      randr::toLine(*m_savedMonitor));
     }
     if (m_monitors->switchMode(*m_savedMonitor, size.width(), size.height()))
         return true;

@@ -1,6 +1,8 @@
 #pragma once
 
 #include <optional>
+#include <string>
+#include <string_view>
 #include <vector>
 
 namespace trouvimo::randr {
@@ -45,6 +47,13 @@ struct SavedConfiguration {
     ScreenSize screen;
     CrtcConfig crtc;
 };
+
+// A saved configuration as one line of decimal numbers, for the guardian process that holds it:
+// the CRTC, its mode, place, size and rotation, the screen in pixels and millimetres, then the
+// count of outputs and the outputs.
+[[nodiscard]] std::string toLine(const SavedConfiguration& saved);
+// The configuration a line of toLine() describes; nothing for any other text.
+[[nodiscard]] std::optional<SavedConfiguration> fromLine(std::string_view line);
 
 // The mode of exactly width x height whose refresh rate is nearest to `refresh`; nothing when
 // the monitor offers no mode of that size.

@@ -31,6 +31,7 @@ private slots:
     void switchesOnlyItsOwnMonitor();
     void guardianRestoresOnlyWhenTheGameDies_data();
     void guardianRestoresOnlyWhenTheGameDies();
+    void guardianRefusesAConfigurationItCannotRead();
     void runsNoEventWhileSwitching();
 
 private:
@@ -144,29 +145,39 @@ void X11DisplayTest::guardianRestoresOnlyWhenTheGameDies()
 {
     QFETCH(QByteArray, lastWord);
     QFETCH(bool, restores);
-    // The test plays the game's part: it starts the guardian, waits for its word, switches on a
+    // The test plays the game's part: it hands the guardian what it found, switches on a
     // connection the guardian does not know, then goes without restoring.
-    QProcess guardian;
-    guardian.start(QStringLiteral(TROUVIMO_DISPLAY_GUARD),
-                   {qEnvironmentVariable("DISPLAY"), u"0"_s});
-    QVERIFY(guardian.waitForStarted());
-    QVERIFY(guardian.waitForFinished(5000));
-    QCOMPARE(guardian.exitCode(), 3); // no such CRTC: nothing saved, so nothing to guard
-
     ::Display* connection = XOpenDisplay(nullptr);
-    const auto crtc = randr::RandrScreen(connection).primaryCrtc();
-    XCloseDisplay(connection);
+    randr::RandrScreen screen(connection);
+    const auto crtc = screen.primaryCrtc();
     QVERIFY(crtc.has_value());
-    guardian.start(QStringLiteral(TROUVIMO_DISPLAY_GUARD),
-                   {qEnvironmentVariable("DISPLAY"), QString::number(*crtc)});
-    QVERIFY(guardian.waitForReadyRead(5000));
-    QCOMPARE(guardian.readAllStandardOutput(), QByteArray("ready\n"));
+    const auto found = screen.read(*crtc);
+    XCloseDisplay(connection);
+    QVERIFY(found.has_value());
+
+    QProcess guardian;
+    guardian.start(QStringLiteral(TROUVIMO_DISPLAY_GUARD), {qEnvironmentVariable("DISPLAY")});
+    QVERIFY(guardian.waitForStarted());
+    guardian.write(QByteArray::fromStdString(randr::toLine(*found)));
     xrandr({u"--output"_s, u"DUMMY0"_s, u"--mode"_s, u"800x600"_s});
     guardian.write(lastWord);
     guardian.closeWriteChannel();
     QVERIFY(guardian.waitForFinished(1000));
     QCOMPARE(guardian.exitCode(), 0);
     QCOMPARE(xrandr() == m_found, restores);
+}
+
+void X11DisplayTest::guardianRefusesAConfigurationItCannotRead()
+{
+    QProcess guardian;
+    guardian.start(QStringLiteral(TROUVIMO_DISPLAY_GUARD), {qEnvironmentVariable("DISPLAY")});
+    QVERIFY(guardian.waitForStarted());
+    xrandr({u"--output"_s, u"DUMMY0"_s, u"--mode"_s, u"800x600"_s});
+    guardian.write("63 1 0 0 1024 768\n");
+    guardian.closeWriteChannel();
+    QVERIFY(guardian.waitForFinished(1000));
+    QCOMPARE(guardian.exitCode(), 2);
+    QVERIFY(xrandr().contains(u" 800x600+0+0"_s));
 }
 
 namespace {

@@ -23,6 +23,7 @@ private slots:
     void screenHoldsEveryLitMonitorAtTheSameDensity();
     void stepsKeepTheMonitorInsideTheScreen_data();
     void stepsKeepTheMonitorInsideTheScreen();
+    void savedConfigurationTravelsAsOneLine();
 };
 
 void ScreenLayoutTest::picksTheNearestRefreshOfTheExactSize()
@@ -94,6 +95,25 @@ void ScreenLayoutTest::stepsKeepTheMonitorInsideTheScreen()
     QVERIFY(crtcSet);
     QCOMPARE(screen, target);
     QCOMPARE(widths, screenWidths);
+}
+
+void ScreenLayoutTest::savedConfigurationTravelsAsOneLine()
+{
+    const SavedConfiguration saved {{2048, 768, 540, 203},
+                                    {63, 71, 1024, 0, 1024, 768, 2, {66, 67}}};
+    const std::string line = toLine(saved);
+    QCOMPARE(line.back(), '\n');
+    const auto back = fromLine(line);
+    QVERIFY(back.has_value());
+    QCOMPARE(back->crtc, saved.crtc);
+    QCOMPARE(back->screen, saved.screen);
+    // Anything else is no configuration: cut short, an output count that lies, no number, too
+    // large.
+    for (const std::string_view text : {"", "\n", "63 71 1024 0 1024 768 2 2048 768 540 203\n",
+                                        "63 71 1024 0 1024 768 2 2048 768 540 203 3 66 67\n",
+                                        "63 71 x 0 1024 768 2 2048 768 540 203 0\n",
+                                        "63 71 1024 0 99999999999 768 2 2048 768 540 203 0\n"})
+        QVERIFY2(!fromLine(text), text.data());
 }
 
 QTEST_APPLESS_MAIN(ScreenLayoutTest)
