@@ -90,7 +90,6 @@ bool DisplayGuard::start(const QString& displayName, const std::string& savedLin
         ::send(channel.gameEnd(), savedLine.data(), savedLine.size(), MSG_NOSIGNAL);
     if (sent != static_cast<ssize_t>(savedLine.size()))
         return false;
-    m_pid = pid;
     m_toGuardian = channel.releaseGameEnd();
     return true;
 }
@@ -102,7 +101,6 @@ void DisplayGuard::dismiss()
     static constexpr char kDone[] = "done\n";
     ::send(m_toGuardian, kDone, sizeof kDone - 1, MSG_NOSIGNAL);
     ::close(std::exchange(m_toGuardian, -1));
-    m_pid = -1;
 }
 
 } // namespace trouvimo

@@ -4,8 +4,6 @@
 
 #include <string>
 
-#include <sys/types.h>
-
 namespace trouvimo {
 
 // The game's end of the guardian process, which puts a switched monitor back if the game dies
@@ -30,12 +28,10 @@ public:
     void dismiss();
 
     [[nodiscard]] bool running() const { return m_toGuardian != -1; }
-    [[nodiscard]] pid_t pid() const { return m_pid; }
 
 private:
     QString m_program;
     int m_toGuardian = -1;
-    pid_t m_pid = -1;
 };
 
 } // namespace trouvimo

@@ -42,7 +42,6 @@ public:
     // Whether the server can be switched, and whether it can switch one monitor alone.
     [[nodiscard]] bool canSwitch() const { return m_connection != nullptr && m_hasRandr; }
     [[nodiscard]] bool switchesOneMonitor() const { return m_monitors && m_monitors->available(); }
-    [[nodiscard]] const DisplayGuard& guard() const { return m_guard; }
 
 private:
     // A screen configuration of RandR 1.0: an index into the sizes the screen offers.
