@@ -26,8 +26,8 @@ int main(int argc, char* argv[])
 
     const DataPaths paths(QCoreApplication::applicationDirPath());
     const std::unique_ptr<trouvimo::Display> display =
-        makeDisplay(paths.applicationDirectory() + u'/' + displayGuardFileName());
-    QtSoundPlayer sound(QtSoundPlayer::moduleIn(paths.applicationDirectory()));
+        makeDisplay(paths.dataDirectory() + u'/' + displayGuardFileName());
+    QtSoundPlayer sound(QtSoundPlayer::moduleIn(paths.dataDirectory()));
     EventLoopPause pause(systemClock());
     ImmediateExit gameExit(sound, *display);
     Draw draw;

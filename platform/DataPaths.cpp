@@ -33,25 +33,54 @@ std::optional<QString> findEntry(const QString& directory, const QString& compon
     return std::nullopt;
 }
 
+// The folder as the game joins it to relative paths. The root directory is the only clean path
+// that ends with a separator; the game adds its own separator in front of every relative path.
+QString cleanDirectory(const QString& directory)
+{
+    QString clean = QDir::cleanPath(QFileInfo(directory).absoluteFilePath());
+    if (clean.endsWith(u'/'))
+        clean.chop(1);
+    return clean;
+}
+
+// The components looked up one by one under `directory`; found says whether every one of them
+// is on the disk.
+struct Lookup {
+    QString path;
+    bool found = true;
+};
+
+Lookup lookUp(const QString& directory, const QStringList& components)
+{
+    Lookup lookup {directory};
+    for (const QString& component : components) {
+        std::optional<QString> entry;
+        if (lookup.found)
+            entry = findEntry(lookup.path.isEmpty() ? QStringLiteral("/") : lookup.path, component);
+        lookup.found = entry.has_value();
+        lookup.path += u'/' + entry.value_or(component);
+    }
+    return lookup;
+}
+
 } // namespace
 
-DataPaths::DataPaths(QString applicationDirectory)
-    : m_directory(QDir::cleanPath(QFileInfo(applicationDirectory).absoluteFilePath()))
+DataPaths::DataPaths(QString dataDirectory, QString ownDirectory)
+    : m_dataDirectory(cleanDirectory(dataDirectory))
 {
-    // The root directory is the only clean path that ends with a separator; the game adds its
-    // own separator in front of every relative path.
-    if (m_directory.endsWith(u'/'))
-        m_directory.chop(1);
+    if (!ownDirectory.isEmpty())
+        m_directories.append(cleanDirectory(ownDirectory));
+    m_directories.append(m_dataDirectory);
 }
 
 QString DataPaths::join(QStringView relative) const
 {
-    return m_directory + relative.toString();
+    return m_dataDirectory + relative.toString();
 }
 
 std::optional<QString> DataPaths::resolve(const QString& written) const
 {
-    const QString prefix = m_directory + kWrittenSeparator;
+    const QString prefix = m_dataDirectory + kWrittenSeparator;
     if (!written.startsWith(prefix))
         return std::nullopt;
 
@@ -61,16 +90,16 @@ std::optional<QString> DataPaths::resolve(const QString& written) const
             return std::nullopt;
     }
 
-    QString onDisk = m_directory;
-    bool stillOnDisk = true;
-    for (const QString& component : components) {
-        std::optional<QString> entry;
-        if (stillOnDisk)
-            entry = findEntry(onDisk.isEmpty() ? QStringLiteral("/") : onDisk, component);
-        stillOnDisk = entry.has_value();
-        onDisk += u'/' + entry.value_or(component);
+    // A family's own folder lends only files: a folder or a pipe that happens to bear a data
+    // file's name there must not hide the game's own file. The data folder comes last, so a file
+    // found nowhere is named in the data folder.
+    Lookup lookup;
+    for (const QString& directory : m_directories) {
+        lookup = lookUp(directory, components);
+        if (lookup.found && (directory == m_dataDirectory || QFileInfo(lookup.path).isFile()))
+            break;
     }
-    return onDisk;
+    return lookup.path;
 }
 
 } // namespace trouvimo

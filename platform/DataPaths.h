@@ -1,36 +1,44 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 
 #include <optional>
 
 namespace trouvimo {
 
-// Finds the game's data files under the application directory.
+// Finds the game's data files: in a family's own folder first, file by file, then in the data
+// folder the game comes with.
 //
-// The game writes its data paths the way it always has: the application directory followed by a
-// relative path with backslashes ("\Sons\Chimes.wav"), on a file system where "Sons" and "sons"
-// name the same folder. resolve() turns such a path into the file on this disk, matching every
-// component without regard to case, and refuses any path that would leave the application
-// directory (a component "..", ".", one containing a slash, an empty one, or a path that does
-// not start with the directory at all).
+// The game writes its data paths the way it always has: the data folder followed by a relative
+// path with backslashes ("\Sons\Chimes.wav"), on a file system where "Sons" and "sons" name the
+// same folder. resolve() turns such a path into the file on this disk, matching every component
+// without regard to case, and refuses any path that would leave the data folder (a component
+// "..", ".", one containing a slash, an empty one, or a path that does not start with the folder
+// at all).
 class DataPaths {
 public:
-    explicit DataPaths(QString applicationDirectory);
+    // An empty ownDirectory means there is no folder of the family's own to look in.
+    explicit DataPaths(QString dataDirectory, QString ownDirectory = {});
 
-    // The directory as the game joins it to relative paths: absolute, no trailing separator.
-    [[nodiscard]] const QString& applicationDirectory() const { return m_directory; }
+    // The data folder as the game joins it to relative paths: absolute, no trailing separator.
+    [[nodiscard]] const QString& dataDirectory() const { return m_dataDirectory; }
+    // The folders a file is looked for in, the first that has it winning: the family's own
+    // folder, when there is one, then the data folder.
+    [[nodiscard]] const QStringList& directories() const { return m_directories; }
 
-    // The application directory followed by the relative path, exactly as written.
+    // The data folder followed by the relative path, exactly as written.
     [[nodiscard]] QString join(QStringView relative) const;
 
-    // The on-disk path for a path written as applicationDirectory() + relative path. A component
-    // that matches nothing on disk is kept as written, so the caller sees a missing file.
-    // std::nullopt means the path was refused and must not be opened at all.
+    // The on-disk path for a path written as dataDirectory() + relative path: the file in the
+    // first of directories() that has it. Where none has it, the path in the data folder, with
+    // a component that matches nothing on disk kept as written, so the caller sees a missing
+    // file. std::nullopt means the path was refused and must not be opened at all.
     [[nodiscard]] std::optional<QString> resolve(const QString& written) const;
 
 private:
-    QString m_directory;
+    QString m_dataDirectory;
+    QStringList m_directories;
 };
 
 } // namespace trouvimo

@@ -20,6 +20,8 @@ private slots:
     void refuses_data();
     void refuses();
     void exactSpellingWinsOverOtherCases();
+    void ownFolderLendsFileByFile_data();
+    void ownFolderLendsFileByFile();
 
 private:
     void createFile(const QString& relative);
@@ -48,6 +50,9 @@ void DataPathsTest::initTestCase()
     createFile(u"Twins/Same.txt"_s);
     createFile(u"Twins/same.txt"_s);
     createFile(u"Twins/SAME.TXT"_s);
+    createFile(u"own/listemots.txt"_s);
+    createFile(u"own/IMAGES/Mots/Chat.GIF"_s);
+    QVERIFY(QDir().mkpath(disk(u"own/Sons/Chimes.wav"_s)));
 }
 
 void DataPathsTest::joinKeepsTheTextAsWritten()
@@ -58,12 +63,12 @@ void DataPathsTest::joinKeepsTheTextAsWritten()
 
 void DataPathsTest::directoryIsAbsoluteWithoutTrailingSeparator()
 {
-    QCOMPARE(DataPaths(m_root.path() + u"/"_s).applicationDirectory(), m_root.path());
-    QCOMPARE(DataPaths(m_root.path() + u"/Sons/.."_s).applicationDirectory(), m_root.path());
+    QCOMPARE(DataPaths(m_root.path() + u"/"_s).dataDirectory(), m_root.path());
+    QCOMPARE(DataPaths(m_root.path() + u"/Sons/.."_s).dataDirectory(), m_root.path());
     const DataPaths root(u"/"_s);
-    QCOMPARE(root.applicationDirectory(), QString());
+    QCOMPARE(root.dataDirectory(), QString());
     QCOMPARE(root.resolve(u"\\tmp"_s), u"/tmp"_s);
-    QVERIFY(QDir::isAbsolutePath(DataPaths(u"relative/dir"_s).applicationDirectory()));
+    QVERIFY(QDir::isAbsolutePath(DataPaths(u"relative/dir"_s).dataDirectory()));
 }
 
 void DataPathsTest::resolvesWhateverTheCase_data()
@@ -128,6 +133,29 @@ void DataPathsTest::exactSpellingWinsOverOtherCases()
     QCOMPARE(paths.resolve(paths.join(u"\\twins\\SAME.TXT")), disk(u"Twins/SAME.TXT"_s));
     // No exact spelling: the choice is the first name in order, whatever the disk lists first.
     QCOMPARE(paths.resolve(paths.join(u"\\twins\\sAmE.txt")), disk(u"Twins/SAME.TXT"_s));
+}
+
+void DataPathsTest::ownFolderLendsFileByFile_data()
+{
+    QTest::addColumn<QString>("relative");
+    QTest::addColumn<QString>("expected");
+
+    QTest::newRow("own list") << u"\\ListeMots.txt"_s << u"own/listemots.txt"_s;
+    QTest::newRow("own picture") << u"\\Images\\Mots\\CHAT.gif"_s << u"own/IMAGES/Mots/Chat.GIF"_s;
+    QTest::newRow("game's picture beside an own one")
+        << u"\\Images\\Mots\\ÉLÉPHANT.gif"_s << u"Images/Mots/ÉLÉPHANT.gif"_s;
+    QTest::newRow("folder named like a file") << u"\\Sons\\Chimes.wav"_s << u"Sons/Chimes.wav"_s;
+    QTest::newRow("missing in both") << u"\\Sons\\Absent.wav"_s << u"Sons/Absent.wav"_s;
+}
+
+void DataPathsTest::ownFolderLendsFileByFile()
+{
+    QFETCH(QString, relative);
+    QFETCH(QString, expected);
+    const DataPaths paths(m_root.path(), disk(u"own"_s));
+    QCOMPARE(paths.directories(), QStringList({disk(u"own"_s), m_root.path()}));
+    QCOMPARE(paths.resolve(paths.join(relative)), disk(expected));
+    QCOMPARE(paths.resolve(paths.join(u"\\..\\own\\ListeMots.txt")), std::nullopt);
 }
 
 QTEST_GUILESS_MAIN(DataPathsTest)
