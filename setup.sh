@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# Installs the Debian packages that Trouvimo needs to build, run and test, then builds it.
-# Used by play.sh and check.sh; safe to run again (only missing packages are installed).
+# Installs the Debian packages that Trouvimo needs to build, run, test and package, then builds
+# it (not with --packages-only). Used by play.sh, check.sh and package.sh; safe to run again
+# (only missing packages are installed).
 set -euo pipefail
 cd "$(dirname "$0")"
 
@@ -16,6 +17,8 @@ packages=(
     xserver-xorg-core xserver-xorg-video-dummy x11-xserver-utils x11-utils xdotool
     pulseaudio pulseaudio-utils sox dbus dbus-x11 at-spi2-core python3 python3-pyatspi
     gir1.2-atspi-2.0 imagemagick strace xfwm4
+    # the package and its checks
+    dpkg-dev fakeroot file desktop-file-utils appstream
 )
 
 missing=()
@@ -32,5 +35,6 @@ if ((${#missing[@]})); then
     DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y --no-install-recommends "${missing[@]}"
 fi
 
+[[ ${1:-} == --packages-only ]] && exit 0
 cmake --preset default
 cmake --build --preset default

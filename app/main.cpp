@@ -3,6 +3,7 @@
 #include "platform/DisplayConnection.h"
 #include "platform/DisplayFactory.h"
 #include "platform/EventLoopPause.h"
+#include "platform/GameFolders.h"
 #include "platform/ImmediateExit.h"
 #include "platform/QtSoundPlayer.h"
 #include "platform/SignalWatcher.h"
@@ -24,10 +25,11 @@ int main(int argc, char* argv[])
     QApplication::setApplicationName(QStringLiteral("Trouvimo"));
     endAtOnceWhenTheDisplayConnectionBreaks();
 
-    const DataPaths paths(QCoreApplication::applicationDirPath());
+    const GameFolders folders = findGameFolders(QCoreApplication::applicationDirPath());
+    const DataPaths paths(folders.data, folders.own);
     const std::unique_ptr<trouvimo::Display> display =
-        makeDisplay(paths.dataDirectory() + u'/' + displayGuardFileName());
-    QtSoundPlayer sound(QtSoundPlayer::moduleIn(paths.dataDirectory()));
+        makeDisplay(folders.programs + u'/' + displayGuardFileName());
+    QtSoundPlayer sound(QtSoundPlayer::moduleIn(folders.programs));
     EventLoopPause pause(systemClock());
     ImmediateExit gameExit(sound, *display);
     Draw draw;
