@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Sets everything up and runs every test: unit, widget, content and real-desktop tests on the
 # ordinary build, the same suite on a build with AddressSanitizer and UndefinedBehaviorSanitizer,
-# and a short run of the word-list reader's fuzzer.
+# a short run of the word-list reader's fuzzer, and the Debian package installed by apt and played.
 # The real-desktop tests start their own X server, so they run as root (through sudo if needed).
 set -euo pipefail
 cd "$(dirname "$0")"
@@ -21,3 +21,14 @@ echo "== A short run of the list reader's fuzzer"
 cmake --preset fuzz
 cmake --build --preset fuzz --target fuzz_wordlist
 ctest --preset fuzz "$@"
+
+echo "== The Debian package, installed by apt and played"
+./package.sh
+if dpkg-query -W -f='${Status}' trouvimo 2>/dev/null | grep -q "install ok installed"; then
+    echo "trouvimo is already installed on this machine: the package is left untested here"
+else
+    trap 'apt-get purge -y trouvimo' EXIT
+    DEBIAN_FRONTEND=noninteractive apt-get install -y ./dist/trouvimo_*.deb
+    (cd tests/desktop && TROUVIMO_INSTALLED_ROOT=/ PYTHONDONTWRITEBYTECODE=1 \
+        /usr/bin/python3 -m unittest -v test_installed)
+fi

@@ -5,6 +5,7 @@ set -eu
 here=$(cd "$(dirname "$0")" && pwd)
 py=/usr/bin/python3
 "$py" "$here/make_art.py"
+"$py" "$here/make_icon.py"
 "$py" "$here/make_sounds.py"
 "$py" "$here/make_words.py"
 "$py" "$here/preview_art.py"

@@ -108,7 +108,7 @@ class InstalledGameTest(unittest.TestCase):
                         QT_LINUX_ACCESSIBILITY_ALWAYS_ON='1',
                         PATH=installed('games') + ':/usr/local/bin:/usr/bin:/bin')
         self.env.pop('QT_QPA_PLATFORMTHEME', None)
-        self.folders = (installed('games'), installed('lib', 'trouvimo'), installed('share', 'games', 'trouvimo'),
+        self.folders = (installed('games'), installed('lib', 'games', 'trouvimo'), installed('share', 'games', 'trouvimo'),
                         own)
 
     def started_pid(self, start):
