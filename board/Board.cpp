@@ -4,6 +4,8 @@
 #include "platform/GameExit.h"
 #include "platform/Pause.h"
 
+#include <QTextBoundaryFinder>
+
 using namespace Qt::StringLiterals;
 
 namespace trouvimo {
@@ -16,6 +18,15 @@ constexpr int kEndMessageSlots = 10;
 Control designed(const design::TwipsRect& rect, bool visible = true, const QString& caption = {})
 {
     return Control {rect.left, rect.top, rect.width, rect.height, visible, caption};
+}
+
+// A letter as a keyboard without accents types it: case folded, its marks dropped, and the two
+// ligatures of French taken for their first letter.
+QString plainLetter(const QString& letter)
+{
+    QString plain = letter.normalized(QString::NormalizationForm_D).toCaseFolded();
+    plain.removeIf([](QChar c) { return c.isMark(); });
+    return plain.replace(u'œ', u'o').replace(u'æ', u'a');
 }
 
 } // namespace
@@ -125,9 +136,10 @@ void Board::playNextWord()
     m_movingTile = 0;
     m_placedCount = 0;
     // A tile still travelling from the previous word must not carry the new word's first tile
-    // away without a click.
+    // away without a click, and letters typed for that word must not spell the new one.
     m_dropTimer.stop();
     m_slideTimer.stop();
+    m_typedLetters.clear();
     for (int i = 0; i < kSlotCount; ++i) {
         m_answerSlots[i].caption.clear();
         m_answerSlots[i].visible = false;
@@ -230,6 +242,7 @@ std::optional<SolvedWord> Board::slideTick()
         return std::nullopt;
     if (m_resetting) {
         resetSlotsAndRow();
+        sendTypedLetters();
         return std::nullopt;
     }
     if (!validTile(m_movingTile)) {
@@ -241,7 +254,9 @@ std::optional<SolvedWord> Board::slideTick()
     if (tile.left < m_slotFrame.left)
         return std::nullopt;
     placeMovingTile();
-    return checkAnswer();
+    std::optional<SolvedWord> solved = checkAnswer();
+    sendTypedLetters();
+    return solved;
 }
 
 void Board::placeMovingTile()
@@ -297,6 +312,66 @@ void Board::slotClicked(int index)
     m_resetting = true;
     m_dropTimer.start();
     m_slideTimer.start();
+}
+
+void Board::lettersTyped(const QString& text)
+{
+    if (m_closed)
+        return;
+    QTextBoundaryFinder graphemes(QTextBoundaryFinder::Grapheme, text);
+    qsizetype start = 0;
+    for (qsizetype end = graphemes.toNextBoundary(); end > start;
+         end = graphemes.toNextBoundary()) {
+        m_typedLetters.push_back(text.mid(start, end - start));
+        start = end;
+    }
+    sendTypedLetters();
+}
+
+// A letter leaves only once no tile travels and the row is whole: sent earlier, it would take the
+// timers from the travelling tile and leave that one standing half way.
+void Board::sendTypedLetters()
+{
+    while (!m_slideTimer.running && !m_typedLetters.empty()) {
+        const QString letter = m_typedLetters.front();
+        m_typedLetters.pop_front();
+        tileClicked(tileShowing(letter));
+    }
+}
+
+// The leftmost tile that shows the letter, or -1; the tiles are numbered from the left of the row.
+// A letter typed with its accent, or on a keyboard that has it, takes the tile that shows it so;
+// only when no tile does may a tile that differs from it by its accents alone answer to it.
+int Board::tileShowing(const QString& letter) const
+{
+    const auto leftmost = [this](auto&& same) {
+        for (std::size_t m = 0; m < m_tiles.size(); ++m) {
+            if (m_tiles[m].visible && same(m_tiles[m].caption))
+                return static_cast<int>(m);
+        }
+        return -1;
+    };
+    const QString composed = letter.normalized(QString::NormalizationForm_C);
+    const int exact = leftmost([&composed](const QString& caption) {
+        return caption.normalized(QString::NormalizationForm_C)
+                   .compare(composed, Qt::CaseInsensitive)
+            == 0;
+    });
+    if (exact >= 0)
+        return exact;
+    const QString plain = plainLetter(letter);
+    if (plain.isEmpty())
+        return -1;
+    return leftmost([&plain](const QString& caption) { return plainLetter(caption) == plain; });
+}
+
+void Board::startWordAgain()
+{
+    if (m_closed)
+        return;
+    m_typedLetters.clear();
+    // The slots fill from the first, so the first shows whenever any does.
+    slotClicked(0);
 }
 
 // The reset puts every tile of the word back in the row of the round start, in the same

@@ -10,6 +10,7 @@
 #include <QString>
 
 #include <array>
+#include <deque>
 #include <optional>
 #include <vector>
 
@@ -92,6 +93,13 @@ public:
     void tileClicked(int index);
     // Any visible answer slot starts the word again.
     void slotClicked(int index);
+    // Letters typed on the keyboard, one a grapheme. Each sends the leftmost tile that shows it
+    // as a click on that tile would; a letter typed while a tile travels or the row is being put
+    // back waits for it, so that letters typed quickly leave in the order they were typed.
+    void lettersTyped(const QString& text);
+    // The keyboard's way to start the word again: as a click on a slot, and the letters still
+    // waiting are forgotten.
+    void startWordAgain();
     // The two movement timers: a chosen tile falls, then slides into the next slot.
     void dropTick();
     std::optional<SolvedWord> slideTick();
@@ -151,7 +159,9 @@ private:
     void placeMovingTile();
     std::optional<SolvedWord> checkAnswer();
     void resetSlotsAndRow();
+    void sendTypedLetters();
     [[nodiscard]] bool validTile(int index) const;
+    [[nodiscard]] int tileShowing(const QString& letter) const;
 
     BoardServices m_services;
     const LanguageData& m_language;
@@ -166,6 +176,7 @@ private:
     QList<QString> m_letters;
     qint16 m_placedCount = 0;
     qint16 m_movingTile = 0;
+    std::deque<QString> m_typedLetters;
     bool m_resetting = false;
     bool m_difficult = false;
     std::array<float, kSlotCount> m_slotTops {};

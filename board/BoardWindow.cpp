@@ -10,6 +10,8 @@
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QGuiApplication>
+#include <QInputMethodEvent>
+#include <QKeyEvent>
 #include <QMessageBox>
 #include <QPainter>
 #include <QScreen>
@@ -108,6 +110,12 @@ BoardWindow::BoardWindow(BoardServices services, Language language, QWidget* par
     setBackground(this, QColor(0, 0, 0));
 
     m_board = std::make_unique<Board>(services, language);
+    // The window itself holds the keyboard, and a click on the board gives it back, so that
+    // typing reaches the tiles without a click somewhere first. Input methods are let in for the
+    // accents that dead keys and compose sequences make.
+    setFocusPolicy(Qt::StrongFocus);
+    setAttribute(Qt::WA_InputMethodEnabled);
+    setFocus();
     m_picture = new AnimatedPicture(this);
 
     const QScreen* screen = QGuiApplication::primaryScreen();
@@ -206,10 +214,15 @@ void BoardWindow::buildControls()
             [this] { run([](Board& board) { board.playNextWord(); }); });
     connect(m_quitButton, &QToolButton::clicked, this,
             [this] { run([](Board& board) { board.quit(); }); });
+    // The buttons and the check box can still be reached with Tab, but a click on one leaves the
+    // keyboard to the window: Space must play the next word after a click on the check box.
+    m_playButton->setFocusPolicy(Qt::TabFocus);
+    m_quitButton->setFocusPolicy(Qt::TabFocus);
 
     m_picture->raise();
 
     m_difficultBox = new QCheckBox(this);
+    m_difficultBox->setFocusPolicy(Qt::TabFocus);
     setBackground(m_difficultBox, QApplication::palette().color(QPalette::ToolTipBase));
     connect(m_difficultBox, &QCheckBox::clicked, this, [this] {
         const Qt::CheckState state = m_difficultBox->checkState();
@@ -435,6 +448,46 @@ void BoardWindow::keepWhollyOnScreen()
     ++m_placementCorrections;
     frame.moveCenter(available.center());
     move(frame.topLeft());
+}
+
+void BoardWindow::keyPressEvent(QKeyEvent* event)
+{
+    // Alt and Control keys belong to the access keys and the desktop; a key held down repeats,
+    // and a child resting on it must not send one tile after another.
+    constexpr Qt::KeyboardModifiers kCommandModifiers =
+        Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier;
+    if (event->modifiers() & kCommandModifiers) {
+        QWidget::keyPressEvent(event);
+        return;
+    }
+    if (event->isAutoRepeat())
+        return;
+    switch (event->key()) {
+    case Qt::Key_Backspace:
+    case Qt::Key_Escape:
+        run([](Board& board) { board.startWordAgain(); });
+        break;
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+    case Qt::Key_Space:
+        run([](Board& board) { board.playNextWord(); });
+        break;
+    default:
+        if (event->text().isEmpty()) {
+            QWidget::keyPressEvent(event);
+            return;
+        }
+        run([text = event->text()](Board& board) { board.lettersTyped(text); });
+        break;
+    }
+}
+
+void BoardWindow::inputMethodEvent(QInputMethodEvent* event)
+{
+    const QString text = event->commitString();
+    if (!text.isEmpty())
+        run([&text](Board& board) { board.lettersTyped(text); });
+    event->accept();
 }
 
 void BoardWindow::closeEvent(QCloseEvent* event)

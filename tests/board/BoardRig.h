@@ -118,6 +118,12 @@ struct BoardRig {
     int placeTile(int index)
     {
         model->tileClicked(index);
+        return settle();
+    }
+
+    // Ticks both movement timers, dropTimer first, until no tile travels.
+    int settle()
+    {
         int ticks = 0;
         while (model->slideTimer().running && ticks < 100) {
             if (model->dropTimer().running)

@@ -67,6 +67,11 @@ private slots:
     void resetEmptiesTheSlotsWhicheverTimerTicksFirst_data();
     void resetEmptiesTheSlotsWhicheverTimerTicksFirst();
 
+    // Keyboard
+    void typedLettersTakeTheirTiles_data();
+    void typedLettersTakeTheirTiles();
+    void waitingLettersBelongToTheirWord();
+
     // Difficult level
     void difficultLevel();
     void hintTimerOutlivesTheEndMessage();
@@ -704,6 +709,63 @@ void TestBoard::resetEmptiesTheSlotsWhicheverTimerTicksFirst()
     QVERIFY(rig.model->picture().visible);
 }
 
+void TestBoard::typedLettersTakeTheirTiles_data()
+{
+    QTest::addColumn<QString>("word");
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<QString>("placed");
+    QTest::newRow("either case") << u"chat"_s << u"cHAt"_s << u"CHAT"_s;
+    QTest::newRow("no accent typed") << u"bébé"_s << u"bebe"_s << u"BÉBÉ"_s;
+    QTest::newRow("cedilla and ligatures") << u"çæœ"_s << u"cao"_s << u"ÇÆŒ"_s;
+    QTest::newRow("accent typed on a plain tile") << u"chat"_s << u"çhât"_s << u"CHAT"_s;
+    QTest::newRow("exact tile first") << u"élève"_s << u"eè"_s << u"EÈ"_s;
+    QTest::newRow("accent composed by the keyboard") << u"élève"_s << u"e\u0300"_s << u"È"_s;
+    QTest::newRow("letters no tile shows") << u"chat"_s << u"xcch?at"_s << u"CHAT"_s;
+}
+
+// The letters are typed at once, faster than any tile travels: each waits for the one before it.
+void TestBoard::typedLettersTakeTheirTiles()
+{
+    QFETCH(QString, word);
+    QFETCH(QString, typed);
+    QFETCH(QString, placed);
+    BoardRig rig;
+    // Written in UTF-8, as Windows-1252 has no Æ.
+    QFile list(rig.directory.filePath(u"ListeMots.txt"_s));
+    QVERIFY(list.open(QIODevice::WriteOnly));
+    list.write((word + u"\r\nde\r\n"_s).toUtf8());
+    list.close();
+    QCOMPARE(rig.model->open(), OpenOutcome::Ready);
+    rig.play();
+    rig.model->lettersTyped(typed);
+    rig.settle();
+    QCOMPARE(rig.slotText(), placed.leftJustified(Board::kSlotCount, u'_'));
+}
+
+void TestBoard::waitingLettersBelongToTheirWord()
+{
+    BoardRig rig;
+    rig.open({u"chat"_s, u"de"_s});
+    rig.play();
+    Board& model = *rig.model;
+    model.lettersTyped(u"c"_s);
+    rig.settle();
+    // While H travels, A waits; starting again forgets it, and T, typed while the row comes back,
+    // waits for the row.
+    model.lettersTyped(u"ha"_s);
+    rig.slideTick();
+    model.startWordAgain();
+    model.lettersTyped(u"t"_s);
+    rig.settle();
+    QCOMPARE(rig.slotText(), u"T___________"_s);
+    // Letters still waiting when the next word comes are forgotten with the word.
+    model.lettersTyped(u"cd"_s);
+    rig.play();
+    model.lettersTyped(u"e"_s);
+    rig.settle();
+    QCOMPARE(rig.slotText(), u"E___________"_s);
+}
+
 void TestBoard::difficultLevel()
 {
     BoardRig rig;
@@ -752,13 +814,14 @@ void TestBoard::hintTimerOutlivesTheEndMessage()
     QVERIFY(rig.model->hint().caption.isEmpty());
 }
 
-// Thousands of random clicks and ticks, some of them inside the play button's pause; after
+// Thousands of random clicks, keys and ticks, some of them inside the play button's pause; after
 // every event the round invariants must hold.
 void TestBoard::randomPlayKeepsTheRoundInvariants()
 {
     std::mt19937 random(20261208);
     const QStringList list {u"éléphant"_s, u"chat"_s,     u"y"_s,     u"abcdefghijkl"_s,
                             u"ours"_s,     u"papillon"_s, u" a b "_s, u"fraise"_s};
+    const QString keys = u"aeéhlpx ysc"_s;
     for (int game = 0; game < 40; ++game) {
         BoardRig rig(game % 2 == 0 ? Language::French : Language::English);
         rig.random->values.clear();
@@ -771,7 +834,7 @@ void TestBoard::randomPlayKeepsTheRoundInvariants()
             rig.random->values.push_back(unit(random));
 
         auto randomEvent = [&](auto& self, int depth) -> void {
-            const int kind = static_cast<int>(random() % 8);
+            const int kind = static_cast<int>(random() % 10);
             switch (kind) {
             case 0:
                 if (random() % 6 == 0)
@@ -793,6 +856,13 @@ void TestBoard::randomPlayKeepsTheRoundInvariants()
             case 5:
             case 6:
                 rig.slideTick();
+                break;
+            case 7:
+                model.lettersTyped(keys.mid(static_cast<qsizetype>(random() % keys.size()), 3));
+                break;
+            case 8:
+                if (random() % 4 == 0)
+                    model.startWordAgain();
                 break;
             default:
                 model.hideHint();

@@ -4,7 +4,9 @@
 #include "platform/Twips.h"
 #include "widgets/ClickableLabel.h"
 
+#include <QApplication>
 #include <QCheckBox>
+#include <QInputMethodEvent>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QTimer>
@@ -72,6 +74,7 @@ private slots:
     void playLaysOutTileWidgets();
     void aClickIsAPressAndAReleaseInside();
     void tileClickStartsTheTimersAndTheyMoveIt();
+    void keysReachTheBoardAfterAnyClick();
     void hintTimerRestartsForEachRound();
     void endMessageDisablesPlay();
     void closeBoxEndsTheProcessAndStopsTheTimers();
@@ -245,6 +248,30 @@ void TestBoardWindow::tileClickStartsTheTimersAndTheyMoveIt()
     QTRY_VERIFY(window.slot(0)->isHidden());
     QVERIFY(window.tile(3)->isVisible());
     QCOMPARE(window.tile(3)->geometry(), rig.design(design::kFirstTile, kTilePitch * 3));
+}
+
+// Keys go where the platform sends them: to the widget that has the keyboard.
+void TestBoardWindow::keysReachTheBoardAfterAnyClick()
+{
+    WindowRig rig({u"bébé"_s, u"de"_s});
+    BoardWindow& window = *rig.window;
+    window.show();
+    QVERIFY(QTest::qWaitForWindowActive(&window));
+    QCOMPARE(QApplication::focusWidget(), &window);
+    QTest::mouseClick(window.difficultBox(), Qt::LeftButton);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Space);
+    QCOMPARE(rig.board().round(), 1);
+    // Control+B is no letter: only one B leaves.
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_B, Qt::ControlModifier);
+    QTest::keyClicks(QApplication::focusWidget(), u"b"_s);
+    // A dead key and its letter reach the window as the text an input method composed.
+    QInputMethodEvent composed;
+    composed.setCommitString(u"é"_s);
+    QApplication::sendEvent(QApplication::focusWidget(), &composed);
+    QTRY_COMPARE(window.slot(1)->text(), u"É"_s);
+    QCOMPARE(window.slot(0)->text(), u"B"_s);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Backspace);
+    QTRY_VERIFY(window.slot(0)->isHidden());
 }
 
 void TestBoardWindow::hintTimerRestartsForEachRound()

@@ -742,10 +742,11 @@ class Desktop:
         self.click(*node.centre())
 
     def key(self, keys, window_id=None):
-        """Sends keys (xdotool syntax, e.g. 'alt+q') through XTEST to the given window, focused first."""
+        """Sends keys (xdotool syntax, e.g. 'alt+q', several apart by spaces, one after another) through
+        XTEST to the given window, focused first."""
         if window_id is not None:
             self.run(['xdotool', 'windowfocus', '--sync', str(window_id)])
-        self.run(['xdotool', 'key', '--clearmodifiers', keys])
+        self.run(['xdotool', 'key', '--clearmodifiers', *keys.split()])
 
     # --- accessibility -------------------------------------------------------------------------------
 

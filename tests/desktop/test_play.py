@@ -1,6 +1,6 @@
-"""Games played from outside the game's process as a child plays them: tiles clicked with the mouse on a
-real X server, the board read back through AT-SPI and screenshots, the fanfare heard on a real sound
-server."""
+"""Games played from outside the game's process as a child plays them: tiles clicked with the mouse or
+typed on the keyboard on a real X server, the board read back through AT-SPI and screenshots, the
+fanfare heard on a real sound server."""
 
 import os
 import time
@@ -15,6 +15,9 @@ START_MODE = (1024, 768)
 # "bee", whose two tiles E may be placed either way round.
 FRENCH_WORDS = ('chat', 'zèbre', 'lion')
 ENGLISH_WORDS = ('cat', 'bee', 'owl')
+# Words typed as on a keyboard without accents (xdotool key names), and a letter of neither.
+TYPED_WORDS = {'chat': 'c h a t', 'bébé': 'b e b e'}
+NO_TILE_KEY = 'x'
 # A new picture changes at least this share of its place on the screen...
 PICTURE_SHARE = 0.15
 # ...and nothing in a band this wide around it, past the pixel that rounding may add to its edges.
@@ -96,6 +99,40 @@ class PlayTest(unittest.TestCase):
                 status = started.wait_exit(5)
                 self.assertGreaterEqual(status, 0, f'the game died of signal {-status}')
                 desk.wait_for_mode(*START_MODE)
+
+    def test_words_typed_on_the_keyboard_alone(self):
+        typing = game.app_with_lists(desk, self.binary, {game.FRENCH.list_file: tuple(TYPED_WORDS)})
+        started = game.start_game(desk, typing, self)
+        game.open_board(desk, started)
+        window = desk.x_windows(started.pid)[0].id
+        tada = os.path.join(os.path.dirname(typing), 'Sons', 'Tada.wav')
+        hint = ''
+        for number in range(len(TYPED_WORDS)):
+            desk.key('alt+j', window)
+            board = bg.wait_board(desk, started.pid, lambda now: now.hint() not in ('', hint) and now.row(),
+                                  'Alt+J to lay out the next word')
+            hint = board.hint()
+            word, keys = hint.upper(), TYPED_WORDS[hint].split()
+            if number == 0:
+                # Keys reach the game in the order they were sent: had the letter of no tile sent one,
+                # that tile would fill the first slot.
+                row = [(tile.name, tile.extents) for tile in board.row()]
+                desk.key(' '.join([NO_TILE_KEY] + keys[:2]), window)
+                bg.wait_board(desk, started.pid, lambda now: now.answer() == word[:2],
+                              f'{word[:2]!r} after {NO_TILE_KEY!r} and {keys[:2]}')
+                desk.key('BackSpace', window)
+                bg.wait_board(desk, started.pid,
+                              lambda now: [(tile.name, tile.extents) for tile in now.row()] == row
+                              and now.slots() == [None] * bg.SLOT_COUNT,
+                              'Backspace to bring every tile back to the row')
+            before = desk.screenshot()
+            with desk.recorder() as sound:
+                desk.key(' '.join(keys), window)
+                board = bg.wait_board(desk, started.pid, lambda now: now.answer() == word,
+                                      f'{keys} to spell {word!r}')
+                self.assertEqual(board.row(), [], 'every tile was placed')
+                self.assert_picture_shown(board, before, word)
+                bg.wait_for_sound(sound, tada)
 
     def test_slot_click_puts_every_tile_back_in_the_row(self):
         started = self.open_short_game(game.FRENCH)
