@@ -341,7 +341,9 @@ void Board::sendTypedLetters()
 
 // The leftmost tile that shows the letter, or -1; the tiles are numbered from the left of the row.
 // A letter typed with its accent, or on a keyboard that has it, takes the tile that shows it so;
-// only when no tile does may a tile that differs from it by its accents alone answer to it.
+// only when no tile does may a tile that differs from it by its accents alone answer to it. A
+// letter typed without an accent first takes the accented letter the word needs next: a keyboard
+// without accents could otherwise never spell "zèbre", its E always taken before its È.
 int Board::tileShowing(const QString& letter) const
 {
     const auto leftmost = [this](auto&& same) {
@@ -351,17 +353,27 @@ int Board::tileShowing(const QString& letter) const
         }
         return -1;
     };
-    const QString composed = letter.normalized(QString::NormalizationForm_C);
-    const int exact = leftmost([&composed](const QString& caption) {
-        return caption.normalized(QString::NormalizationForm_C)
-                   .compare(composed, Qt::CaseInsensitive)
-            == 0;
-    });
-    if (exact >= 0)
-        return exact;
+    const auto showing = [&leftmost](const QString& wanted) {
+        const QString composed = wanted.normalized(QString::NormalizationForm_C);
+        return leftmost([&composed](const QString& caption) {
+            return caption.normalized(QString::NormalizationForm_C)
+                       .compare(composed, Qt::CaseInsensitive)
+                == 0;
+        });
+    };
     const QString plain = plainLetter(letter);
     if (plain.isEmpty())
         return -1;
+    const bool typedPlain = plain == letter.normalized(QString::NormalizationForm_C).toCaseFolded();
+    if (typedPlain && m_placedCount >= 0 && m_placedCount < m_letters.size()) {
+        const QString& needed = m_letters[m_placedCount];
+        if (plainLetter(needed) == plain) {
+            if (const int tile = showing(needed); tile >= 0)
+                return tile;
+        }
+    }
+    if (const int exact = showing(letter); exact >= 0)
+        return exact;
     return leftmost([&plain](const QString& caption) { return plainLetter(caption) == plain; });
 }
 

@@ -718,7 +718,9 @@ void TestBoard::typedLettersTakeTheirTiles_data()
     QTest::newRow("no accent typed") << u"bébé"_s << u"bebe"_s << u"BÉBÉ"_s;
     QTest::newRow("cedilla and ligatures") << u"çæœ"_s << u"cao"_s << u"ÇÆŒ"_s;
     QTest::newRow("accent typed on a plain tile") << u"chat"_s << u"çhât"_s << u"CHAT"_s;
-    QTest::newRow("exact tile first") << u"élève"_s << u"eè"_s << u"EÈ"_s;
+    QTest::newRow("plain letters take the accents the word needs")
+        << u"zèbre"_s << u"zebre"_s << u"ZÈBRE"_s;
+    QTest::newRow("a typed accent is kept") << u"élève"_s << u"èe"_s << u"ÈE"_s;
     QTest::newRow("accent composed by the keyboard") << u"élève"_s << u"e\u0300"_s << u"È"_s;
     QTest::newRow("letters no tile shows") << u"chat"_s << u"xcch?at"_s << u"CHAT"_s;
 }
