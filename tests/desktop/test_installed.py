@@ -127,7 +127,9 @@ class InstalledGameTest(unittest.TestCase):
             with contextlib.suppress(OSError):
                 if os.path.realpath(f'/proc/{pid}/exe') == binary:
                     os.kill(pid, signal.SIGKILL)
-        start()
+        launcher = start()
+        if isinstance(launcher, subprocess.Popen):
+            self.addCleanup(launcher.wait, 5)
         pid = wait_for(running, timeout=10, what='the installed game to run')
         self.addCleanup(kill, pid)
         return pid
