@@ -100,14 +100,16 @@ class InstalledGameTest(unittest.TestCase):
         desk.set_mode(*START_MODE)
         self.addCleanup(desk.set_mode, *START_MODE)
         self.home = tempfile.mkdtemp(prefix='home-', dir=desk.dir)
-        own = os.path.join(self.home, 'share', 'trouvimo')
+        # The family's folder where it is by default: no XDG_DATA_HOME, so ~/.local/share/trouvimo.
+        own = os.path.join(self.home, '.local', 'share', 'trouvimo')
         os.makedirs(own)
         with open(os.path.join(own, game.FRENCH.list_file), 'wb') as words:
             words.write(game.list_bytes(OWN_WORDS))
-        self.env = dict(desk.env, XDG_DATA_HOME=os.path.join(self.home, 'share'), QT_QPA_PLATFORM='xcb',
+        self.env = dict(desk.env, HOME=self.home, QT_QPA_PLATFORM='xcb',
                         QT_LINUX_ACCESSIBILITY_ALWAYS_ON='1',
                         PATH=installed('games') + ':/usr/local/bin:/usr/bin:/bin')
-        self.env.pop('QT_QPA_PLATFORMTHEME', None)
+        for variable in ('QT_QPA_PLATFORMTHEME', 'XDG_DATA_HOME'):
+            self.env.pop(variable, None)
         self.folders = (installed('games'), installed('lib', 'games', 'trouvimo'), installed('share', 'games', 'trouvimo'),
                         own)
 
