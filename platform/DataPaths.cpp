@@ -17,7 +17,8 @@ bool isAcceptableComponent(QStringView component)
 
 // The entry of `directory` that the game means by `component`: the one spelled exactly so if it
 // exists, otherwise the first (in name order, so the choice does not depend on the disk) that
-// differs only in case.
+// differs only in case or in how its accents are stored: a Mac saves "É" as an E followed by an
+// accent, Windows and Linux as one character.
 std::optional<QString> findEntry(const QString& directory, const QString& component)
 {
     // The game's own data is spelled right nearly always; one look for that spares listing a
@@ -26,8 +27,11 @@ std::optional<QString> findEntry(const QString& directory, const QString& compon
         return component;
     const QStringList entries = QDir(directory).entryList(
         QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDir::Name);
+    const QString composed = component.normalized(QString::NormalizationForm_C);
     for (const QString& entry : entries) {
-        if (QString::compare(entry, component, Qt::CaseInsensitive) == 0)
+        if (QString::compare(entry.normalized(QString::NormalizationForm_C), composed,
+                             Qt::CaseInsensitive)
+            == 0)
             return entry;
     }
     return std::nullopt;

@@ -46,6 +46,8 @@ void DataPathsTest::initTestCase()
     createFile(u"Images/Mots/CHAT.gif"_s);
     createFile(u"Images/Mots/ÉLÉPHANT.gif"_s);
     createFile(u"Images/MotsAnglais/CAT.gif"_s);
+    createFile(u"Images/Mots/E\u0301TE\u0301.gif"_s);
+    createFile(u"Images/Mots/\u00C7A.gif"_s);
     createFile(u"ListeMots.txt"_s);
     createFile(u"Twins/Same.txt"_s);
     createFile(u"Twins/same.txt"_s);
@@ -84,6 +86,10 @@ void DataPathsTest::resolvesWhateverTheCase_data()
         << u"\\IMAGES\\motsanglais\\cat.GIF"_s << u"Images/MotsAnglais/CAT.gif"_s;
     QTest::newRow("accented letters")
         << u"\\Images\\Mots\\éléphant.gif"_s << u"Images/Mots/ÉLÉPHANT.gif"_s;
+    QTest::newRow("accents stored apart on disk")
+        << u"\\Images\\Mots\\\u00C9T\u00C9.gif"_s << u"Images/Mots/E\u0301TE\u0301.gif"_s;
+    QTest::newRow("accents stored apart in the name asked for, in another case")
+        << u"\\Images\\Mots\\c\u0327a.GIF"_s << u"Images/Mots/\u00C7A.gif"_s;
     QTest::newRow("file in the directory itself") << u"\\listemots.TXT"_s << u"ListeMots.txt"_s;
     QTest::newRow("missing file keeps its name") << u"\\Sons\\Absent.wav"_s << u"Sons/Absent.wav"_s;
     QTest::newRow("missing folder keeps the rest")
