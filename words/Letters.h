@@ -1,0 +1,13 @@
+#pragma once
+
+#include <QList>
+#include <QString>
+
+namespace trouvimo {
+
+// The letters of a word as a reader sees them, one per tile: "É" is one letter whether it is
+// stored as one character or as an E and an accent, and so is an emoji built of several
+// characters. (Unicode calls them grapheme clusters.)
+[[nodiscard]] QList<QString> lettersOf(const QString& word);
+
+} // namespace trouvimo
