@@ -82,9 +82,10 @@ QString Board::missingListMessage() const
 
 bool Board::isPlayable(const QString& entry)
 {
-    // Counted as the tiles will show it: in capitals, where "ß" becomes two letters.
-    const qsizetype length = lettersOf(entry.toUpper()).size();
-    return length >= 1 && length <= kMaxLetters;
+    // Counted as the tiles will show it: in capitals, where "ß" becomes two letters. A letter
+    // takes at least one character, so only a longer word needs its letters told apart.
+    const QString word = entry.toUpper();
+    return !word.isEmpty() && (word.size() <= kMaxLetters || lettersOf(word).size() <= kMaxLetters);
 }
 
 void Board::buildPlayingList()

@@ -18,22 +18,11 @@ const QStringList& pictureSuffixes()
 std::optional<QString> findPicture(const DataPaths& paths, const LanguageData& language,
                                    const QString& word)
 {
-    // A family's own photo of a word comes before the game's GIF of it: the folders are looked
-    // through one after the other, each for every suffix.
-    for (const QString& directory : paths.directories()) {
-        const DataPaths folder(directory);
-        for (const QString& suffix : pictureSuffixes()) {
-            const std::optional<QString> file =
-                folder.resolve(folder.join(language.pictureFolder + word + suffix));
-            // Whether a path is refused depends on the word alone, never on the folder or the
-            // suffix.
-            if (!file)
-                return std::nullopt;
-            if (QFileInfo(*file).isFile())
-                return file;
-        }
-    }
-    return paths.resolve(paths.join(language.pictureFolder + word + pictureSuffixes().first()));
+    // A family's own photo of a word comes before the game's GIF of it.
+    QStringList written;
+    for (const QString& suffix : pictureSuffixes())
+        written.append(paths.join(language.pictureFolder + word + suffix));
+    return paths.resolveFirstFile(written);
 }
 
 PictureProbe probePicture(const QString& file)

@@ -37,7 +37,15 @@ public:
     // file. std::nullopt means the path was refused and must not be opened at all.
     [[nodiscard]] std::optional<QString> resolve(const QString& written) const;
 
+    // The first of several paths written as resolve() takes them that names a file: each folder
+    // of directories() is searched for all of them, in their order, before the next folder. Where
+    // none names a file, resolve() of the first. std::nullopt when any of them is refused.
+    [[nodiscard]] std::optional<QString> resolveFirstFile(const QStringList& written) const;
+
 private:
+    // The components of a written path after the data folder; std::nullopt when it is refused.
+    [[nodiscard]] std::optional<QStringList> componentsOf(const QString& written) const;
+
     QString m_dataDirectory;
     QStringList m_directories;
 };
