@@ -82,10 +82,9 @@ QString Board::missingListMessage() const
 
 bool Board::isPlayable(const QString& entry)
 {
-    // Counted as the tiles will show it: in capitals, where "ß" becomes two letters. A letter
-    // takes at least one character, so only a longer word needs its letters told apart.
-    const QString word = entry.toUpper();
-    return !word.isEmpty() && (word.size() <= kMaxLetters || lettersOf(word).size() <= kMaxLetters);
+    // Counted as the tiles will show it: in capitals, where "ß" becomes two letters.
+    const qsizetype letters = letterCount(entry.toUpper(), kMaxLetters + 1);
+    return letters >= 1 && letters <= kMaxLetters;
 }
 
 void Board::buildPlayingList()

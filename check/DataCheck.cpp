@@ -15,12 +15,16 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <limits>
 
 using namespace Qt::StringLiterals;
 
 namespace trouvimo {
 
 namespace {
+
+// A letter count that no list reaches: the report gives every letter of an entry too long.
+constexpr qsizetype kLotsOfLetters = std::numeric_limits<qsizetype>::max();
 
 // The report's sentences. The first arguments name the file (and the line) the sentence is about.
 struct Wording {
@@ -156,9 +160,15 @@ QString pictureKey(const QString& stem)
 }
 
 // A word as the report quotes it: a line end or a tab inside it shows as its symbol (␊, ␉), so
-// that every problem stays on a line of its own.
+// that every problem stays on a line of its own, and a line that is no word at all (a whole
+// list on one line) is cut short.
 QString quoted(QString word)
 {
+    constexpr qsizetype kLongest = 40;
+    if (word.size() > kLongest) {
+        word.truncate(word[kLongest - 1].isHighSurrogate() ? kLongest + 1 : kLongest);
+        word += u'…';
+    }
     for (QChar& c : word) {
         if (c.unicode() < 0x20)
             c = QChar(0x2400 + c.unicode());
@@ -241,7 +251,7 @@ void Checker::checkWords(const QString& list, const WordTable& table, const Lang
         const QString word = entry.toUpper();
         if (!Board::isPlayable(entry)) {
             problem(m_says.tooLong.arg(list, QString::number(line), quoted(entry),
-                                       QString::number(lettersOf(word).size()),
+                                       QString::number(letterCount(word, kLotsOfLetters)),
                                        QString::number(Board::kMaxLetters)));
             continue;
         }

@@ -2,6 +2,7 @@
 
 #include <QList>
 #include <QString>
+#include <QStringView>
 
 namespace trouvimo {
 
@@ -9,5 +10,9 @@ namespace trouvimo {
 // stored as one character or as an E and an accent, and so is an emoji built of several
 // characters. (Unicode calls them grapheme clusters.)
 [[nodiscard]] QList<QString> lettersOf(const QString& word);
+
+// How many letters `word` has, counted no further than `limit`: a word with more letters gives
+// `limit`. A line of ten megabytes is thus judged by its first few characters.
+[[nodiscard]] qsizetype letterCount(QStringView word, qsizetype limit);
 
 } // namespace trouvimo

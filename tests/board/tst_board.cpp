@@ -185,6 +185,13 @@ void TestBoard::aTileIsALetterAsAReaderSeesIt_data()
         << dottedQ.repeated(12) << QStringList(12, dottedQTile) << QString();
     QTest::newRow("thirteen letters of two characters")
         << dottedQ.repeated(13) << QStringList() << QString();
+    // Long lines are judged by their first letters.
+    QTest::newRow("twelve letters of eleven characters")
+        << ("q" + QByteArray("\xCC\x87").repeated(10)).repeated(12)
+        << QStringList(12, u"Q"_s + QString(10, QChar(0x0307))) << QString();
+    QTest::newRow("a hundred letters") << QByteArray(100, 'a') << QStringList() << QString();
+    QTest::newRow("forty emoji after a letter")
+        << "x" + QByteArray("\xF0\x9F\x90\x88").repeated(40) << QStringList() << QString();
 }
 
 // The words come from a UTF-8 list; the picture is saved under the name given, its accents
