@@ -14,9 +14,8 @@ namespace trouvimo {
 // path with backslashes ("\Sons\Chimes.wav"), on a file system where "Sons" and "sons" name the
 // same folder. resolve() turns such a path into the file on this disk, matching every component
 // without regard to case or to how its accents are stored, and refuses any path that would leave
-// the data folder (a component
-// "..", ".", one containing a slash, an empty one, or a path that does not start with the folder
-// at all).
+// the data folder (a component "..", ".", one containing a slash, an empty one, or a path that
+// does not start with the folder at all).
 class DataPaths {
 public:
     // An empty ownDirectory means there is no folder of the family's own to look in.
