@@ -54,8 +54,6 @@ class TestDataCheck : public QObject {
 private slots:
     void reportsEachProblem_data();
     void reportsEachProblem();
-    void speaksTheLanguageOfTheLocale_data();
-    void speaksTheLanguageOfTheLocale();
     void theGameChecksWithoutADisplay_data();
     void theGameChecksWithoutADisplay();
 };
@@ -72,22 +70,6 @@ void TestDataCheck::reportsEachProblem_data()
     const auto format = [&list](const char* how, int words) {
         return u"%1: %2, playable words: %3"_s.arg(list, QLatin1StringView(how)).arg(words);
     };
-    QTest::newRow("sound list") << Language::English
-                                << Files {{u"ListeMots.txt"_s, "chat\r\nchien\r\n"},
-                                          {u"Images/mots/CHAT.gif"_s, kGif},
-                                          {u"Images/mots/chien.png"_s, png()}}
-                                << QStringList {format("Windows-1252, CR LF line ends", 2)} << 0;
-    QTest::newRow("skipped entries and a duplicate")
-        << Language::English
-        << Files {{u"ListeMots.txt"_s, "chat\r\n \r\nanticonstitutionnellement\r\nChat \r\n"},
-                  {u"Images/Mots/CHAT.gif"_s, kGif}}
-        << QStringList {format("Windows-1252, CR LF line ends", 2),
-                        list + u" line 2: skipped, it is empty"_s,
-                        list
-                            + u" line 3: \"anticonstitutionnellement\" skipped, 25 letters, "
-                              u"more than 12"_s,
-                        list + u" line 4: \"Chat\" is already on line 1"_s}
-        << 3;
     QTest::newRow("a CR LF list with a lone LF")
         << Language::English << Files {{u"ListeMots.txt"_s, "ours\nloup\r\n"}}
         << QStringList {format("Windows-1252, CR LF line ends", 1),
@@ -200,24 +182,6 @@ void TestDataCheck::reportsEachProblem()
     const DataReport report = checkData(DataPaths(data, own), speaking);
     QCOMPARE(report.lines, lines);
     QCOMPARE(report.problems, problems);
-}
-
-void TestDataCheck::speaksTheLanguageOfTheLocale_data()
-{
-    QTest::addColumn<QString>("locale");
-    QTest::addColumn<Language>("speaking");
-    QTest::newRow("France") << u"fr_FR"_s << Language::French;
-    QTest::newRow("Quebec") << u"fr_CA"_s << Language::French;
-    QTest::newRow("Britain") << u"en_GB"_s << Language::English;
-    QTest::newRow("Germany") << u"de_DE"_s << Language::English;
-    QTest::newRow("C") << u"C"_s << Language::English;
-}
-
-void TestDataCheck::speaksTheLanguageOfTheLocale()
-{
-    QFETCH(QString, locale);
-    QFETCH(Language, speaking);
-    QCOMPARE(reportLanguage(QLocale(locale)), speaking);
 }
 
 void TestDataCheck::theGameChecksWithoutADisplay_data()
