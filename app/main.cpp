@@ -1,4 +1,5 @@
 #include "board/BoardWindow.h"
+#include "check/DataCheck.h"
 #include "platform/DataPaths.h"
 #include "platform/DisplayConnection.h"
 #include "platform/DisplayFactory.h"
@@ -14,12 +15,20 @@
 #include <QApplication>
 #include <QPointer>
 
+#include <cstring>
 #include <memory>
 
 using namespace trouvimo;
 
 int main(int argc, char* argv[])
 {
+    // The check runs where there may be no display at all, and starts neither sound nor windows.
+    if (argc == 2 && std::strcmp(argv[1], "--check") == 0) {
+        QCoreApplication app(argc, argv);
+        const GameFolders folders = findGameFolders(QCoreApplication::applicationDirPath());
+        return runDataCheck(DataPaths(folders.data, folders.own));
+    }
+
     drawInDevicePixels();
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Trouvimo"));

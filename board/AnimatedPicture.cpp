@@ -1,20 +1,13 @@
 #include "board/AnimatedPicture.h"
 
+#include "gamedata/Pictures.h"
 #include "platform/Twips.h"
 
 #include <QFileInfo>
-#include <QImageReader>
 #include <QMovie>
 #include <QPainter>
 
 namespace trouvimo {
-
-namespace {
-
-// A real picture of the game is a few tens of kilobytes; anything past this is not one.
-constexpr qint64 kMaxFileBytes = 16 * 1024 * 1024;
-
-} // namespace
 
 AnimatedPicture::AnimatedPicture(QWidget* parent)
     : QWidget(parent)
@@ -28,13 +21,8 @@ AnimatedPicture::~AnimatedPicture() = default;
 std::optional<QSizeF> AnimatedPicture::load(const QString& file)
 {
     clear();
-    const QFileInfo info(file);
-    if (!info.isFile() || info.size() <= 0 || info.size() > kMaxFileBytes)
-        return std::nullopt;
-
-    QImageReader probe(file);
-    const QSize size = probe.size();
-    if (!probe.canRead() || !size.isValid() || size.width() > kMaxSide || size.height() > kMaxSide)
+    const PictureProbe probe = probePicture(file);
+    if (probe.fault != PictureFault::None)
         return std::nullopt;
 
     // The frames are decoded as the picture plays, after the tick that showed it; a file whose
@@ -46,12 +34,14 @@ std::optional<QSizeF> AnimatedPicture::load(const QString& file)
     m_movie = std::move(movie);
     m_file = file;
     // A screen reader names the picture after its word.
-    setAccessibleName(info.completeBaseName());
+    setAccessibleName(QFileInfo(file).completeBaseName());
     connect(m_movie.get(), &QMovie::frameChanged, this, [this] { update(); });
+    // The caller gives the picture its place and size only after loading it; a picture that
+    // stays shown meanwhile starts once that is done, at its new size.
     if (isVisible())
-        m_movie->start();
+        QMetaObject::invokeMethod(this, &AnimatedPicture::play, Qt::QueuedConnection);
     update();
-    return QSizeF(size.width() * kTwipsPerPixel, size.height() * kTwipsPerPixel);
+    return QSizeF(probe.size.width() * kTwipsPerPixel, probe.size.height() * kTwipsPerPixel);
 }
 
 void AnimatedPicture::clear()
@@ -71,11 +61,26 @@ void AnimatedPicture::paintEvent(QPaintEvent* /*event*/)
     painter.drawImage(rect(), m_movie->currentImage());
 }
 
+void AnimatedPicture::play()
+{
+    if (!m_movie || !isVisible() || m_movie->state() == QMovie::Running)
+        return;
+    m_movie->setScaledSize(size());
+    m_movie->start();
+}
+
 void AnimatedPicture::showEvent(QShowEvent* event)
 {
     QWidget::showEvent(event);
+    play();
+}
+
+// An animation that runs on takes its next frames at the new size.
+void AnimatedPicture::resizeEvent(QResizeEvent* event)
+{
+    QWidget::resizeEvent(event);
     if (m_movie)
-        m_movie->start();
+        m_movie->setScaledSize(size());
 }
 
 void AnimatedPicture::hideEvent(QHideEvent* event)

@@ -11,34 +11,37 @@ class QMovie;
 
 namespace trouvimo {
 
-// The animated picture of a solved word. It plays a GIF scaled to its own rectangle and plays it
-// only while it is shown, so a hidden picture costs nothing.
+// The picture of a solved word: an animated GIF, or a still photo. It is decoded at the size of
+// its own rectangle, so that a large photo is shrunk once, smoothly, and not at every paint; and
+// it plays only while it is shown, so a hidden picture costs nothing.
 class AnimatedPicture : public QWidget {
     Q_OBJECT
 
 public:
-    // Pictures larger than this are refused before anything is decoded: a file that claims
-    // 30000 x 30000 pixels must not take the memory of the machine.
-    static constexpr int kMaxSide = 2048;
-
     explicit AnimatedPicture(QWidget* parent = nullptr);
     ~AnimatedPicture() override;
 
     // Loads the picture at `file` (already found on disk) and returns its size in twips;
-    // std::nullopt, and nothing loaded, when the file is missing, unreadable or too large.
+    // std::nullopt, and nothing loaded, when the game cannot show it (probePicture()).
     std::optional<QSizeF> load(const QString& file);
     // Forgets the current picture.
     void clear();
 
     [[nodiscard]] bool hasPicture() const { return m_movie != nullptr; }
     [[nodiscard]] QString file() const { return m_file; }
+    // The frames as they play; null without a picture.
+    [[nodiscard]] const QMovie* movie() const { return m_movie.get(); }
 
 protected:
     void paintEvent(QPaintEvent* event) override;
     void showEvent(QShowEvent* event) override;
     void hideEvent(QHideEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
 
 private:
+    // Starts the picture at the widget's size, once it shows.
+    void play();
+
     std::unique_ptr<QMovie> m_movie;
     QString m_file;
 };

@@ -1,8 +1,10 @@
 #include "board/Board.h"
 
+#include "gamedata/Pictures.h"
 #include "platform/DataPaths.h"
 #include "platform/GameExit.h"
 #include "platform/Pause.h"
+#include "words/Letters.h"
 
 #include <QTextBoundaryFinder>
 
@@ -89,16 +91,21 @@ QString Board::missingListMessage() const
            u"correctement."_s.arg(m_language.listName);
 }
 
+bool Board::isPlayable(const QString& entry)
+{
+    // Counted as the tiles will show it: in capitals, where "ß" becomes two letters.
+    const qsizetype letters = letterCount(entry.toUpper(), kMaxLetters + 1);
+    return letters >= 1 && letters <= kMaxLetters;
+}
+
 void Board::buildPlayingList()
 {
     // A line of no letters has nothing for the first tile and one of more than twelve letters
-    // has no slot for its thirteenth, so neither is played; every other line is played as it
-    // stands, spaces and all.
+    // has no slot for its thirteenth, so neither is played.
     m_playableWords.clear();
     for (int k = 1; k <= m_words.count && m_playableWords.size() < kMaxWords; ++k) {
         const QString& word = m_words.entries[k];
-        const qsizetype length = word.toUpper().size();
-        if (length >= 1 && length <= kMaxLetters)
+        if (isPlayable(word))
             m_playableWords.append(word);
     }
     m_playableCount = static_cast<qint16>(m_playableWords.size());
@@ -158,9 +165,7 @@ void Board::playNextWord()
     if (m_difficult)
         m_hintTimer.start();
 
-    m_letters.clear();
-    for (const QChar letter : std::as_const(m_currentWord))
-        m_letters.append(QString(letter));
+    m_letters = lettersOf(m_currentWord);
     m_services.draw.drawLetterOrder(static_cast<qint16>(m_letters.size()));
 
     removeTilesAfterFirst();
@@ -275,10 +280,12 @@ void Board::placeMovingTile()
 
 std::optional<SolvedWord> Board::checkAnswer()
 {
+    // A letter may take more than one character, so the answer is cut after the word's number
+    // of slots rather than of characters.
     QString answer;
-    for (const Control& slot : m_answerSlots)
-        answer += slot.caption;
-    answer.truncate(std::max<int>(m_services.draw.highestIndex, 0));
+    const int length = std::clamp<int>(m_services.draw.highestIndex, 0, kSlotCount);
+    for (int i = 0; i < length; ++i)
+        answer += m_answerSlots[i].caption;
     if (m_round < 1 || m_round > m_playableCount)
         return std::nullopt;
     const QString word = m_playableWords[m_services.draw.wordOrder[m_round - 1] - 1].toUpper();
@@ -286,8 +293,7 @@ std::optional<SolvedWord> Board::checkAnswer()
         return std::nullopt;
     m_picture.visible = false;
     // A word of the list that spells a way out of the picture folder never gets opened.
-    return SolvedWord {m_services.paths.resolve(
-        m_services.paths.join(m_language.pictureFolder + answer + u".gif"_s))};
+    return SolvedWord {findPicture(m_services.paths, m_language, answer)};
 }
 
 void Board::showPicture(std::optional<QSizeF> size)
@@ -295,8 +301,13 @@ void Board::showPicture(std::optional<QSizeF> size)
     if (m_closed)
         return;
     if (size) {
-        m_picture.width = static_cast<float>(size->width());
-        m_picture.height = static_cast<float>(size->height());
+        // A photo larger than the frame is shrunk to fit it, its proportions kept; a smaller
+        // picture keeps its own size.
+        const QSizeF frame(m_pictureFrame.width, m_pictureFrame.height);
+        const QSizeF shown =
+            size->boundedTo(frame) == *size ? *size : size->scaled(frame, Qt::KeepAspectRatio);
+        m_picture.width = static_cast<float>(shown.width());
+        m_picture.height = static_cast<float>(shown.height());
         m_picture.left = m_pictureFrame.width / 2 - m_picture.width / 2;
         m_picture.top = m_pictureFrame.height / 2 + m_pictureFrame.top - m_picture.height / 2;
         m_picture.visible = true;

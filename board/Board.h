@@ -82,6 +82,10 @@ public:
 
     Board(BoardServices services, Language language);
 
+    // Whether a word of the list is played: one tile for each of its letters, and a slot for
+    // each tile.
+    [[nodiscard]] static bool isPlayable(const QString& entry);
+
     // Reads the word list and draws the order of the words. Runs once, before the board shows.
     OpenOutcome open();
     // The play button: the next word after a short pause, or the end message after the last.
@@ -103,7 +107,8 @@ public:
     // The two movement timers: a chosen tile falls, then slides into the next slot.
     void dropTick();
     std::optional<SolvedWord> slideTick();
-    // The window has loaded the solved word's picture (its size in twips) or could not.
+    // The window has loaded the solved word's picture (its size in twips) or could not. The
+    // board shows it at most as large as its frame.
     void showPicture(std::optional<QSizeF> size);
     // The hint timer: in the difficult level the hint goes after a few seconds.
     void hideHint();

@@ -41,7 +41,7 @@ struct LanguageData {
     QString listName;
     QString listFile;
     // The folder of the words' pictures, ending with a separator: a word's picture is this
-    // folder, the word in capitals, then ".gif".
+    // folder, the word in capitals, then the file's suffix (findPicture()).
     QString pictureFolder;
 };
 

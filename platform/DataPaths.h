@@ -13,9 +13,9 @@ namespace trouvimo {
 // The game writes its data paths the way it always has: the data folder followed by a relative
 // path with backslashes ("\Sons\Chimes.wav"), on a file system where "Sons" and "sons" name the
 // same folder. resolve() turns such a path into the file on this disk, matching every component
-// without regard to case, and refuses any path that would leave the data folder (a component
-// "..", ".", one containing a slash, an empty one, or a path that does not start with the folder
-// at all).
+// without regard to case or to how its accents are stored, and refuses any path that would leave
+// the data folder (a component "..", ".", one containing a slash, an empty one, or a path that
+// does not start with the folder at all).
 class DataPaths {
 public:
     // An empty ownDirectory means there is no folder of the family's own to look in.
@@ -36,7 +36,15 @@ public:
     // file. std::nullopt means the path was refused and must not be opened at all.
     [[nodiscard]] std::optional<QString> resolve(const QString& written) const;
 
+    // The first of several paths written as resolve() takes them that names a file: each folder
+    // of directories() is searched for all of them, in their order, before the next folder. Where
+    // none names a file, resolve() of the first. std::nullopt when any of them is refused.
+    [[nodiscard]] std::optional<QString> resolveFirstFile(const QStringList& written) const;
+
 private:
+    // The components of a written path after the data folder; std::nullopt when it is refused.
+    [[nodiscard]] std::optional<QStringList> componentsOf(const QString& written) const;
+
     QString m_dataDirectory;
     QStringList m_directories;
 };

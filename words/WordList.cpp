@@ -15,6 +15,7 @@ namespace {
 
 constexpr char kCarriageReturn = '\r';
 constexpr char kLineFeed = '\n';
+constexpr QByteArrayView kCrLf {"\r\n"};
 
 // The line count is a 16-bit signed integer: the line that would take it past this is not read.
 constexpr qsizetype kMaxLines = std::numeric_limits<qint16>::max();
@@ -26,11 +27,25 @@ constexpr qsizetype kMaxBytes = qsizetype {16} * 1024 * 1024;
 constexpr qsizetype kReadChunk = qsizetype {256} * 1024;
 
 // Finds the end of the last line that can be taken while the bytes come in, so that reading can
-// stop there: a huge list then costs no more than its first 32767 lines.
+// stop there: a huge list then costs no more than its first 32767 lines. Only a list known to hold
+// a CR LF can stop early: in one without, an LF ends a line too, and a CR LF further on would
+// still change how every line ends.
 class LineCapWatch {
 public:
     // Looks at the bytes added since the last call; true once `bytes` reaches past that line.
     bool reachedIn(QByteArrayView bytes)
+    {
+        if (!m_crLfSeen) {
+            // A CR LF may straddle two reads.
+            const qsizetype from = std::max<qsizetype>(m_crLfScanned - 1, 0);
+            m_crLfSeen = bytes.indexOf(kCrLf, from) >= 0;
+            m_crLfScanned = bytes.size();
+        }
+        return m_crLfSeen && lastLineSettled(bytes);
+    }
+
+private:
+    bool lastLineSettled(QByteArrayView bytes)
     {
         while (m_crSeen < kMaxLines) {
             const qsizetype cr = bytes.indexOf(kCarriageReturn, m_scanned);
@@ -49,7 +64,8 @@ public:
         return bytes[afterCr] != kLineFeed || bytes.size() > afterCr + 1;
     }
 
-private:
+    bool m_crLfSeen = false;
+    qsizetype m_crLfScanned = 0;
     qsizetype m_crSeen = 0;
     qsizetype m_scanned = 0;
 };
@@ -60,29 +76,76 @@ enum class Ending {
     Interrupted, // reading failed after these bytes
 };
 
-bool endsMidLine(QByteArrayView bytes)
+LineEnds lineEndsOf(QByteArrayView bytes)
 {
-    return !bytes.empty() && !bytes.endsWith(kCarriageReturn)
-        && !bytes.endsWith(QByteArrayView("\r\n"));
+    if (bytes.contains(kCrLf))
+        return LineEnds::CrLf;
+    if (bytes.contains(kLineFeed))
+        return LineEnds::Lf;
+    if (bytes.contains(kCarriageReturn))
+        return LineEnds::Cr;
+    return LineEnds::None;
+}
+
+// Where the line starting at `from` ends: its first CR, and in a list of LF line ends its first
+// LF if that comes sooner; the end of the bytes when there is neither.
+qsizetype lineEndFrom(QByteArrayView bytes, qsizetype from, LineEnds lineEnds)
+{
+    if (lineEnds != LineEnds::Lf) {
+        const qsizetype cr = bytes.indexOf(kCarriageReturn, from);
+        return cr < 0 ? bytes.size() : cr;
+    }
+    const auto* const begin = bytes.begin() + from;
+    return from
+        + (std::find_if(begin, bytes.end(),
+                        [](char c) { return c == kCarriageReturn || c == kLineFeed; })
+           - begin);
+}
+
+bool endsMidLine(QByteArrayView bytes, LineEnds lineEnds)
+{
+    if (bytes.empty() || bytes.endsWith(kCarriageReturn) || bytes.endsWith(kCrLf))
+        return false;
+    return lineEnds != LineEnds::Lf || !bytes.endsWith(kLineFeed);
+}
+
+bool isBlank(char c)
+{
+    return c == ' ' || c == '\t';
 }
 
 // Where one line's text lies in the bytes, its line end excluded.
 struct LineSpan {
     qsizetype begin = 0;
     qsizetype end = 0;
+
+    // Spaces and tabs are single bytes of the same value in both encodings, so the word can be
+    // cut out of the bytes before they are decoded.
+    [[nodiscard]] LineSpan trimmed(QByteArrayView bytes) const
+    {
+        LineSpan word = *this;
+        while (word.begin < word.end && isBlank(bytes[word.begin]))
+            ++word.begin;
+        while (word.end > word.begin && isBlank(bytes[word.end - 1]))
+            --word.end;
+        return word;
+    }
 };
 
 ListStatus parse(QByteArrayView bytes, Ending ending, WordTable& table)
 {
     table.count = 0;
 
-    bool utf8 = false;
+    ListFormat format;
     if (bytes.startsWith(kUtf8Bom)) {
-        utf8 = true;
+        format.encoding = ListEncoding::Utf8WithMark;
         bytes = bytes.sliced(kUtf8Bom.size());
     }
+    format.lineEnds = lineEndsOf(bytes);
 
     // Cut on the bytes: in both encodings a CR or LF byte is that character and nothing else.
+    // Where an LF ends lines no CR LF exists, so the LF skipped after a CR only ever belongs to a
+    // CR LF.
     std::vector<LineSpan> lines;
     bool capped = false;
     qsizetype pos = 0;
@@ -91,23 +154,26 @@ ListStatus parse(QByteArrayView bytes, Ending ending, WordTable& table)
             capped = true;
             break;
         }
-        const qsizetype cr = bytes.indexOf(kCarriageReturn, pos);
-        const qsizetype end = cr < 0 ? bytes.size() : cr;
+        const qsizetype end = lineEndFrom(bytes, pos, format.lineEnds);
         lines.push_back({pos, end});
-        pos = cr < 0 ? end : cr + 1;
-        if (pos < bytes.size() && bytes[pos] == kLineFeed)
+        pos = end;
+        if (pos < bytes.size())
+            ++pos;
+        if (end < bytes.size() && bytes[end] == kCarriageReturn && pos < bytes.size()
+            && bytes[pos] == kLineFeed)
             ++pos;
     }
 
     // The lines past the cap are never read, so they take no part in choosing the encoding.
     const QByteArrayView taken = bytes.first(pos);
-    if (!utf8)
-        utf8 = looksLikeUtf8(taken);
+    if (format.encoding == ListEncoding::Windows1252 && looksLikeUtf8(taken))
+        format.encoding = ListEncoding::Utf8;
+    table.format = format;
 
     // A read that fails counts the line it was reading and leaves that entry empty.
     const bool interrupted = ending == Ending::Interrupted && !capped;
     if (interrupted) {
-        if (endsMidLine(taken))
+        if (endsMidLine(taken, format.lineEnds))
             lines.back().end = lines.back().begin;
         else if (std::ssize(lines) < kMaxLines)
             lines.push_back({pos, pos});
@@ -118,12 +184,14 @@ ListStatus parse(QByteArrayView bytes, Ending ending, WordTable& table)
         return status;
 
     // Entries that survive the resize keep what they held, as in a table grown line by line;
-    // the lines then overwrite entries 1..n.
+    // the words then overwrite entries 1..n.
+    const bool utf8 = format.encoding != ListEncoding::Windows1252;
     table.entries.resize(std::ssize(lines) + 1);
     for (qsizetype i = 0; i < std::ssize(lines); ++i) {
-        const LineSpan line = lines[static_cast<std::size_t>(i)];
-        const QByteArrayView text = bytes.sliced(line.begin, line.end - line.begin);
-        table.entries[i + 1] = utf8 ? decodeUtf8(text) : decodeWindows1252(text);
+        const LineSpan word = lines[static_cast<std::size_t>(i)].trimmed(bytes);
+        const QByteArrayView text = bytes.sliced(word.begin, word.end - word.begin);
+        table.entries[i + 1] = utf8 ? decodeUtf8(text).normalized(QString::NormalizationForm_C)
+                                    : decodeWindows1252(text);
     }
     table.count = static_cast<qint16>(lines.size());
     return status;

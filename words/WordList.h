@@ -13,22 +13,46 @@ enum class ListStatus {
              // reading stopped silently and what was read until then is kept
 };
 
+// How a list's text is stored.
+enum class ListEncoding {
+    Windows1252,
+    Utf8,
+    Utf8WithMark, // starts with the byte-order mark
+};
+
+// What a list's lines end with, as far as the list was read.
+enum class LineEnds {
+    None, // a single line
+    CrLf, // the list holds at least one CR LF: lines end at CR, and an LF alone is text
+    Lf, // no CR LF, at least one LF: lines end at LF, and at a CR alone
+    Cr, // no LF at all: lines end at CR
+};
+
+struct ListFormat {
+    ListEncoding encoding = ListEncoding::Windows1252;
+    LineEnds lineEnds = LineEnds::None;
+};
+
 // The word table as the board keeps it: entries holds the entries 0..count, entry 0 empty and
-// entry k the k-th line of the file. When no line is read entries is left as it was. Reading
-// resizes the table to 0..n keeping what the remaining entries held, then writes the lines into
-// 1..n: entry 0 is empty because the board's table starts empty.
+// entry k the word of the k-th line of the file. When no line is read entries is left as it was.
+// Reading resizes the table to 0..n keeping what the remaining entries held, then writes the
+// words into 1..n: entry 0 is empty because the board's table starts empty.
 struct WordTable {
     QList<QString> entries;
     qint16 count = 0;
+    ListFormat format;
 };
 
 // Reads the list file at `path` into `table`.
 //
 // A line ends at CR, an LF right after that CR belongs to the line end, a lone LF is an ordinary
-// character; the last line needs no line end and a final line end adds no entry. Spaces and case
-// are kept. At most 32767 lines are taken. The bytes are Windows-1252, unless the file starts
-// with a UTF-8 byte-order mark (which is not part of the first line) or its lines that are taken
-// are valid UTF-8 with at least one multi-byte sequence.
+// character; but in a file without a single CR LF, as a Linux or Mac editor writes it, an LF ends
+// a line as well. The last line needs no line end and a final line end adds no entry. Spaces and
+// tabs around a line's text are not part of its word; case is kept. At most 32767 lines are
+// taken. The bytes are Windows-1252, unless the file starts with a UTF-8 byte-order mark (which
+// is not part of the first line) or its lines that are taken are valid UTF-8 with at least one
+// multi-byte sequence. UTF-8 words are brought to the composed form (NFC), so that "été" saved
+// with its accents apart is the same word as "été" typed on Windows.
 //
 // count is set to 0 first, whatever happens. Missing when the path names nothing (a dangling
 // link included); Stopped when the file cannot be opened (nothing read), when a read fails (the

@@ -7,6 +7,7 @@
 #include "board/Board.h"
 #include "platform/DataPaths.h"
 #include "words/Draw.h"
+#include "words/Letters.h"
 
 #include <QDir>
 #include <QFile>
@@ -137,11 +138,11 @@ struct BoardRig {
     // Places the tiles showing the letters of `word` in that order.
     void spell(const QString& word)
     {
-        for (const QChar letter : word) {
+        for (const QString& letter : lettersOf(word)) {
             int found = -1;
             for (std::size_t m = 0; m < model->tiles().size(); ++m) {
                 const Control& tile = model->tiles()[m];
-                if (tile.visible && tile.caption == QString(letter)) {
+                if (tile.visible && tile.caption == letter) {
                     found = static_cast<int>(m);
                     break;
                 }

@@ -28,6 +28,8 @@ private slots:
     void missingListShowsTheMessageThenCloses_data();
     void missingListShowsTheMessageThenCloses();
     void playingListKeepsOnlyPlayableEntries();
+    void aTileIsALetterAsAReaderSeesIt_data();
+    void aTileIsALetterAsAReaderSeesIt();
     void openingRecordsTheDesignPositions();
     void slotRowSitsInsideItsFrame();
 
@@ -57,6 +59,8 @@ private slots:
     void pictureNeverLeavesItsFolder_data();
     void pictureNeverLeavesItsFolder();
     void pictureStaysUntilTheNextSuccess();
+    void pictureFitsItsFrame_data();
+    void pictureFitsItsFrame();
 
     // Reset
     void resetAfterSomeLetters();
@@ -153,12 +157,83 @@ void TestBoard::missingListShowsTheMessageThenCloses()
 void TestBoard::playingListKeepsOnlyPlayableEntries()
 {
     BoardRig rig;
-    rig.open({u"chat"_s, QString(), u"abcdefghijklm"_s, u"abcdefghijkl"_s, u" a b "_s, u"x"_s});
+    rig.open({u"chat"_s, QString(), u"abcdefghijklm"_s, u"abcdefghijkl"_s, u" a b "_s, u"x"_s,
+              u" \t "_s});
     const Board& model = *rig.model;
-    QCOMPARE(model.words().count, 6);
+    QCOMPARE(model.words().count, 7);
     QCOMPARE(model.playableCount(), 4);
     QCOMPARE(model.playableWords(),
-             (QList<QString> {u"chat"_s, u"abcdefghijkl"_s, u" a b "_s, u"x"_s, QString()}));
+             (QList<QString> {u"chat"_s, u"abcdefghijkl"_s, u"a b"_s, u"x"_s, QString()}));
+}
+
+void TestBoard::aTileIsALetterAsAReaderSeesIt_data()
+{
+    QTest::addColumn<QByteArray>("line");
+    QTest::addColumn<QStringList>("tiles");
+    QTest::addColumn<QString>("pictureName");
+
+    // A letter that no single character spells: Q with a dot above.
+    const QByteArray dottedQ = "q\xCC\x87";
+    const QString dottedQTile = u"Q\u0307"_s;
+    QTest::newRow("accents stored apart, as a Mac saves them")
+        << QByteArray("e\xCC\x81te\xCC\x81") << QStringList {u"É"_s, u"T"_s, u"É"_s}
+        << u"E\u0301TE\u0301.gif"_s;
+    QTest::newRow("an emoji of two UTF-16 units")
+        << QByteArray("\xF0\x9F\x90\x88") << QStringList {u"\U0001F408"_s} << u"\U0001F408.gif"_s;
+    QTest::newRow("a flag of two emoji")
+        << QByteArray("\xF0\x9F\x87\xAB\xF0\x9F\x87\xB7x")
+        << QStringList {u"\U0001F1EB\U0001F1F7"_s, u"X"_s} << u"\U0001F1EB\U0001F1F7X.png"_s;
+    QTest::newRow("sharp s becomes two letters in capitals")
+        << QByteArray("ma\xC3\x9F") << QStringList {u"M"_s, u"A"_s, u"S"_s, u"S"_s}
+        << u"mass.JPG"_s;
+    QTest::newRow("twelve letters of two characters")
+        << dottedQ.repeated(12) << QStringList(12, dottedQTile) << QString();
+    QTest::newRow("thirteen letters of two characters")
+        << dottedQ.repeated(13) << QStringList() << QString();
+    // Long lines are judged by their first letters.
+    QTest::newRow("twelve letters of eleven characters")
+        << ("q" + QByteArray("\xCC\x87").repeated(10)).repeated(12)
+        << QStringList(12, u"Q"_s + QString(10, QChar(0x0307))) << QString();
+    QTest::newRow("a hundred letters") << QByteArray(100, 'a') << QStringList() << QString();
+    QTest::newRow("forty emoji after a letter")
+        << "x" + QByteArray("\xF0\x9F\x90\x88").repeated(40) << QStringList() << QString();
+}
+
+// The words come from a UTF-8 list; the picture is saved under the name given, its accents
+// stored as written there.
+void TestBoard::aTileIsALetterAsAReaderSeesIt()
+{
+    QFETCH(QByteArray, line);
+    QFETCH(QStringList, tiles);
+    QFETCH(QString, pictureName);
+    BoardRig rig;
+    QFile list(rig.directory.filePath(u"ListeMots.txt"_s));
+    QVERIFY(list.open(QIODevice::WriteOnly));
+    list.write(line + "\r\nde\r\nfg\r\n");
+    list.close();
+    if (!pictureName.isEmpty()) {
+        QVERIFY(QDir(rig.directory.path()).mkpath(u"Images/Mots"_s));
+        QFile picture(rig.directory.filePath(u"Images/Mots/"_s + pictureName));
+        QVERIFY(picture.open(QIODevice::WriteOnly));
+        rig.picture.sizes[pictureName] = QSizeF(1500, 1500);
+    }
+    QCOMPARE(rig.model->open(), OpenOutcome::Ready);
+    if (tiles.isEmpty()) {
+        QCOMPARE(rig.model->playableWords(), (QList<QString> {u"de"_s, u"fg"_s, QString()}));
+        return;
+    }
+
+    rig.play();
+    QCOMPARE(rig.model->currentWord(), tiles.join(QString()));
+    QCOMPARE(rig.model->letters(), tiles);
+    QCOMPARE(rig.tileText(), tiles.join(QString()));
+    QCOMPARE(rig.model->tiles().size(), tiles.size());
+    rig.spell(tiles.join(QString()));
+    QCOMPARE(rig.model->placedCount(), tiles.size());
+    QCOMPARE(rig.playedName(), u"Tada.wav"_s);
+    QCOMPARE(rig.model->picture().visible, !pictureName.isEmpty());
+    if (!pictureName.isEmpty())
+        QCOMPARE(QFileInfo(rig.picture.loaded.value(0)).fileName(), pictureName);
 }
 
 void TestBoard::openingRecordsTheDesignPositions()
@@ -581,6 +656,38 @@ void TestBoard::pictureStaysUntilTheNextSuccess()
     QCOMPARE(rig.model->picture().width, 1500.0F);
     QCOMPARE(rig.model->picture().top,
              design::kPictureFrame.height / 2 + design::kPictureFrame.top - 600.0F);
+}
+
+void TestBoard::pictureFitsItsFrame_data()
+{
+    QTest::addColumn<QSizeF>("picture");
+    QTest::addColumn<QSizeF>("shown");
+
+    const QSizeF frame(design::kPictureFrame.width, design::kPictureFrame.height);
+    QTest::newRow("smaller keeps its size") << QSizeF(2175, 1815) << QSizeF(2175, 1815);
+    QTest::newRow("the frame's size") << frame << frame;
+    QTest::newRow("a 640 x 480 photo") << QSizeF(9600, 7200) << QSizeF(2655, 1991.25);
+    QTest::newRow("taller than wide") << QSizeF(4500, 15000) << QSizeF(904.5, 3015);
+    QTest::newRow("only too wide") << QSizeF(5310, 300) << QSizeF(2655, 150);
+    QTest::newRow("only too high") << QSizeF(150, 6030) << QSizeF(75, 3015);
+}
+
+void TestBoard::pictureFitsItsFrame()
+{
+    QFETCH(QSizeF, picture);
+    QFETCH(QSizeF, shown);
+    BoardRig rig;
+    rig.picture.sizes[u"CHAT.gif"_s] = picture;
+    rig.open({u"chat"_s, u"de"_s, u"fg"_s});
+    rig.play();
+    rig.spell(u"CHAT"_s);
+    const Control& placed = rig.model->picture();
+    QVERIFY(placed.visible);
+    QCOMPARE(placed.width, static_cast<float>(shown.width()));
+    QCOMPARE(placed.height, static_cast<float>(shown.height()));
+    const design::TwipsRect& frame = design::kPictureFrame;
+    QCOMPARE(placed.left, frame.width / 2 - placed.width / 2);
+    QCOMPARE(placed.top, frame.height / 2 + frame.top - placed.height / 2);
 }
 
 void TestBoard::resetAfterSomeLetters()

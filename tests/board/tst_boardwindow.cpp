@@ -5,9 +5,11 @@
 #include "widgets/ClickableLabel.h"
 
 #include <QApplication>
+#include <QBuffer>
 #include <QCheckBox>
 #include <QInputMethodEvent>
 #include <QMessageBox>
+#include <QMovie>
 #include <QPushButton>
 #include <QTimer>
 #include <QToolButton>
@@ -34,6 +36,30 @@ QByteArray tinyGif(quint16 width = 1, quint16 height = 1)
     put(32, width);
     put(34, height);
     return gif;
+}
+
+// A GIF that loops for ever through two one-pixel frames, a black and a white one, a tenth of a
+// second each, on a screen of the given size.
+QByteArray animatedGif(quint16 width, quint16 height)
+{
+    QByteArray gif = tinyGif(width, height).first(19);
+    gif += QByteArray::fromHex("21ff0b4e45545343415045322e300301000000");
+    for (const char* pixel : {"4401", "4c01"}) {
+        gif += QByteArray::fromHex("21f904000a0000002c0000000001000100000202");
+        gif += QByteArray::fromHex(pixel) + '\0';
+    }
+    return gif + ';';
+}
+
+QByteArray photo(int width, int height, const char* format)
+{
+    QImage image(width, height, QImage::Format_RGB32);
+    image.fill(Qt::darkGreen);
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    image.save(&buffer, format);
+    return bytes;
 }
 
 constexpr float kTilePitch = design::kFirstTile.width + design::kTileGap;
@@ -79,7 +105,8 @@ private slots:
     void endMessageDisablesPlay();
     void closeBoxEndsTheProcessAndStopsTheTimers();
     void pictureViewerLoadsAndRefuses();
-    void solvedWordShowsTheAnimatedPicture();
+    void solvedWordShowsItsPictureWithinTheFrame_data();
+    void solvedWordShowsItsPictureWithinTheFrame();
 };
 
 void TestBoardWindow::scaleFitsTheScreen_data()
@@ -352,14 +379,31 @@ void TestBoardWindow::pictureViewerLoadsAndRefuses()
     }
 }
 
-void TestBoardWindow::solvedWordShowsTheAnimatedPicture()
+void TestBoardWindow::solvedWordShowsItsPictureWithinTheFrame_data()
 {
+    QTest::addColumn<QString>("file");
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<bool>("animated");
+
+    QTest::newRow("small GIF") << u"CHAT.gif"_s << tinyGif(145, 121) << false;
+    QTest::newRow("oversized animated GIF") << u"chat.GIF"_s << animatedGif(400, 300) << true;
+    QTest::newRow("PNG photo") << u"CHAT.png"_s << photo(640, 480, "PNG") << false;
+    QTest::newRow("JPEG photo") << u"Chat.jpeg"_s << photo(3000, 4000, "JPEG") << false;
+    QTest::newRow("WebP photo") << u"CHAT.webp"_s << photo(1024, 200, "WEBP") << false;
+}
+
+void TestBoardWindow::solvedWordShowsItsPictureWithinTheFrame()
+{
+    QFETCH(QString, file);
+    QFETCH(QByteArray, bytes);
+    QFETCH(bool, animated);
     WindowRig rig({u"chat"_s, u"de"_s, u"fg"_s});
     QDir(rig.directory.path()).mkpath(u"Images/Mots"_s);
-    QFile gif(rig.directory.filePath(u"Images/Mots/CHAT.gif"_s));
-    QVERIFY(gif.open(QIODevice::WriteOnly));
-    gif.write(tinyGif(145, 121));
-    gif.close();
+    QFile picture(rig.directory.filePath(u"Images/Mots/"_s + file));
+    QVERIFY(picture.open(QIODevice::WriteOnly));
+    picture.write(bytes);
+    picture.close();
+    const QSize natural = QImage::fromData(bytes).size();
     BoardWindow& window = *rig.window;
     window.show();
     QTest::mouseClick(window.playButton(), Qt::LeftButton);
@@ -368,9 +412,29 @@ void TestBoardWindow::solvedWordShowsTheAnimatedPicture()
         while (rig.board().slideTimer().running)
             window.slideTick();
     }
-    QVERIFY(window.picture()->isVisible());
-    QCOMPARE(window.picture()->geometry(), twipsRect(design::kPicture, rig.window->scale()));
-    QCOMPARE(QFileInfo(window.picture()->file()).fileName(), u"CHAT.gif"_s);
+
+    const AnimatedPicture& shown = *window.picture();
+    QVERIFY(shown.isVisible());
+    QCOMPARE(QFileInfo(shown.file()).fileName(), file);
+    const QRect frame = rig.design(design::kPictureFrame);
+    const QRect place = shown.geometry();
+    if (natural.width() <= frame.width() && natural.height() <= frame.height()) {
+        QCOMPARE(place, rig.design(design::kPicture));
+    } else {
+        // Shrunk to the frame's width or height, its proportions kept to the pixel.
+        QVERIFY(place.width() == frame.width() || place.height() == frame.height());
+        QVERIFY(place.width() <= frame.width() && place.height() <= frame.height());
+        QVERIFY(std::abs(place.width() * natural.height() - place.height() * natural.width())
+                <= std::max(natural.width(), natural.height()));
+        QVERIFY(place.top() >= frame.top() && place.bottom() <= frame.bottom());
+    }
+    // Decoded at the size it is shown, and an animation goes on playing.
+    QTRY_COMPARE(shown.movie()->currentImage().size(), shown.size());
+    if (animated) {
+        const int first = shown.movie()->currentFrameNumber();
+        QTRY_VERIFY(shown.movie()->currentFrameNumber() != first);
+        QCOMPARE(shown.movie()->currentImage().size(), shown.size());
+    }
 }
 
 QTEST_MAIN(TestBoardWindow)

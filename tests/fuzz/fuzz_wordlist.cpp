@@ -1,5 +1,5 @@
 // Feeds arbitrary bytes to the word-list parser and checks its result against a plain byte-level
-// reading of the line rules, and against Qt's own UTF-8 decoder for the choice of encoding.
+// reading of the line rules, and against Qt's own UTF-8 decoder and normaliser.
 
 #include "words/WordList.h"
 
@@ -32,19 +32,22 @@ struct Split {
     qsizetype takenEnd = 0; // where the bytes of the lines that may be taken end
 };
 
-// The rules on the bytes: CR ends a line, an LF right after it is part of that line end, the
-// text after the last line end is a line only when it is not empty.
-Split splitLines(QByteArrayView bytes)
+// The rules on the bytes: CR ends a line, an LF right after it is part of that line end, and
+// where no CR LF exists at all an LF ends a line too; the text after the last line end is a line
+// only when it is not empty.
+Split splitLines(QByteArrayView bytes, bool lfEndsLines)
 {
     Split split;
     qsizetype start = 0;
     for (;;) {
-        const qsizetype cr = bytes.indexOf('\r', start);
-        if (cr < 0)
+        qsizetype end = start;
+        while (end < bytes.size() && bytes[end] != '\r' && !(lfEndsLines && bytes[end] == '\n'))
+            ++end;
+        if (end == bytes.size())
             break;
-        split.lines.push_back(bytes.sliced(start, cr - start));
-        start = cr + 1;
-        if (start < bytes.size() && bytes[start] == '\n')
+        split.lines.push_back(bytes.sliced(start, end - start));
+        start = end + 1;
+        if (bytes[end] == '\r' && start < bytes.size() && bytes[start] == '\n')
             ++start;
         if (static_cast<qsizetype>(split.lines.size()) == kMaxLines)
             split.takenEnd = start;
@@ -54,6 +57,16 @@ Split splitLines(QByteArrayView bytes)
     if (static_cast<qsizetype>(split.lines.size()) <= kMaxLines)
         split.takenEnd = bytes.size();
     return split;
+}
+
+QByteArrayView trimmed(QByteArrayView line)
+{
+    const auto blank = [](char c) { return c == ' ' || c == '\t'; };
+    while (!line.empty() && blank(line.front()))
+        line = line.sliced(1);
+    while (!line.empty() && blank(line.back()))
+        line.chop(1);
+    return line;
 }
 
 bool hasHighByte(QByteArrayView bytes)
@@ -102,13 +115,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const QByteArrayView input(data, static_cast<qsizetype>(size));
 
     const QString keptEntry = QStringLiteral("kept");
-    trouvimo::WordTable table {{keptEntry, QStringLiteral("old")}, 77};
+    trouvimo::WordTable table {{keptEntry, QStringLiteral("old")}, 77, {}};
     const trouvimo::ListStatus status = trouvimo::parseWordList(input, table);
 
     const QByteArrayView bom("\xEF\xBB\xBF", 3);
     const bool marked = input.startsWith(bom);
     const QByteArrayView body = marked ? input.sliced(bom.size()) : input;
-    const Split split = splitLines(body);
+    const bool crLf = body.contains(QByteArrayView("\r\n"));
+    const bool lfEndsLines = !crLf && body.contains('\n');
+    const Split split = splitLines(body, lfEndsLines);
     const auto lineCount = static_cast<qsizetype>(split.lines.size());
     const qsizetype expected = std::min(lineCount, kMaxLines);
 
@@ -126,17 +141,26 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     const QByteArrayView taken = body.first(split.takenEnd);
     const bool utf8 = marked || (hasHighByte(taken) && validUtf8(taken));
+    using trouvimo::LineEnds;
+    const LineEnds lineEnds = crLf ? LineEnds::CrLf
+        : lfEndsLines              ? LineEnds::Lf
+        : body.contains('\r')      ? LineEnds::Cr
+                                   : LineEnds::None;
+    check(table.format.lineEnds == lineEnds, "line ends told");
+    check((table.format.encoding == trouvimo::ListEncoding::Windows1252) == !utf8, "encoding told");
     for (qsizetype i = 0; i < expected; ++i) {
         const QString& entry = table.entries[i + 1];
-        const QByteArrayView line = split.lines[static_cast<std::size_t>(i)];
+        const QByteArrayView line = trimmed(split.lines[static_cast<std::size_t>(i)]);
         check(!entry.contains(QChar(u'\r')), "no entry holds a CR");
+        check(!lfEndsLines || !entry.contains(QChar(u'\n')), "no entry holds its line end");
         if (!hasHighByte(line))
             check(entry == QString::fromLatin1(line.data(), line.size()),
-                  "ASCII lines are taken as they stand");
+                  "ASCII words are the lines without the spaces and tabs around them");
         else if (!utf8)
             checkWindows1252(line, entry);
         else if (!marked || validUtf8(taken))
-            check(entry == utf8Line(line), "UTF-8 lines decode as UTF-8");
+            check(entry == utf8Line(line).normalized(QString::NormalizationForm_C),
+                  "UTF-8 words decode as UTF-8, composed");
     }
     return 0;
 }

@@ -51,8 +51,12 @@ def forty_thousand_words():
     return ['mot' + ''.join('abcdefghij'[int(digit)] for digit in str(number)) for number in range(40000)]
 
 
+def own_list_path():
+    return os.path.join(os.path.dirname(h.game.game_binary()), h.game.FRENCH.list_file)
+
+
 def lf_only_own_list():
-    with open(os.path.join(os.path.dirname(h.game.game_binary()), h.game.FRENCH.list_file), 'rb') as own:
+    with open(own_list_path(), 'rb') as own:
         return own.read().replace(b'\r\n', b'\n')
 
 
@@ -74,8 +78,12 @@ CASES = {
     'zero bytes': (b'', 'end'),
     'only empty lines': (b'\r\n' * 5000, 'end'),
     'CR-only line ends': (b'chat\rchien\rlapin', {'chat', 'chien', 'lapin'}),
-    # A lone LF is part of the line: the whole list is one entry, far longer than twelve letters.
-    'LF-only line ends': (lf_only_own_list(), 'end'),
+    # A list with no CR LF at all, as a Linux editor saves it: LF ends its lines.
+    'LF-only line ends': (lf_only_own_list(), set(h.game.read_list(own_list_path()))),
+    # Spaces and tabs around a word are no tiles.
+    'LF line ends and stray spaces': (b' chat \n\tchien\t\nlapin  \n', {'chat', 'chien', 'lapin'}),
+    # Accents stored apart, as a Mac saves them: one tile each.
+    'decomposed UTF-8 accents': ('e\u0301te\u0301\r\n'.encode('utf-8'), {'été'}),
     'NUL bytes': (b'ch\0at\r\n\0\0\0\r\n\0\r\nchien\0\r\n', None),
     'random binary': (random_bytes(), None),
     # Only the first 32767 lines are read.

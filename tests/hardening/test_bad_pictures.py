@@ -7,6 +7,7 @@ through its quit button with the display given back.
 import os
 import shutil
 import struct
+import subprocess
 import unittest
 
 import hardening as h  # first: it puts tests/desktop, where the modules below lie, on the path
@@ -53,6 +54,10 @@ CASES = {
     'frame of 30000 x 30000 on a small screen': (gif((16, 16), (30000, 30000)), None),
     'a folder named like the picture': ('folder', False),
     'a named pipe named like the picture': ('fifo', False),
+    # Photos and pictures larger than the frame: shrunk to fit it.
+    'a PNG photo of 640 x 480 instead': (('PNG', '640x480'), True),
+    'a JPEG photo of 3000 x 4000 instead': (('JPEG', '3000x4000'), True),
+    'the GIF enlarged to 600 x 600': (('GIF', '600x600'), True),
 }
 
 
@@ -63,6 +68,15 @@ def put_picture(app_dir, content):
     whole = own_picture()
     os.remove(path)
     if content == 'remove':
+        return
+    if isinstance(content, tuple):
+        # ImageMagick redraws the game's own picture in that format and size: a GIF every frame of it,
+        # a photo its first frame.
+        picture_format, size = content
+        target = os.path.splitext(path)[0] + '.' + picture_format.lower()
+        frames = 'gif:-' if picture_format == 'GIF' else 'gif:-[0]'
+        subprocess.run(['/usr/bin/convert', frames, '-coalesce', '-resize', size + '!', f'{picture_format}:{target}'],
+                       input=whole, check=True)
         return
     if content == 'truncate-header':
         content = whole[:400]
@@ -121,6 +135,15 @@ class BadPictureTest(unittest.TestCase):
         if shows is not None:
             self.assertEqual(after.picture() is not None, shows,
                              f'{name}: the picture {"does not show" if shows else "shows"}')
+        if shows:
+            # Centred on the frame as the board places every picture, and no larger than the frame.
+            _x, y, width, height = after.picture().extents
+            _frame_x, frame_y, frame_width, frame_height = after.rect(*bg.PICTURE_FRAME)
+            self.assertLessEqual(width, frame_width + bg.SLACK, name)
+            self.assertLessEqual(height, frame_height + bg.SLACK, name)
+            self.assertTrue(frame_y - bg.SLACK <= y and y + height <= frame_y + frame_height + bg.SLACK,
+                            f'{name}: the picture spans {y}..{y + height}, the frame {frame_y}..'
+                            f'{frame_y + frame_height}')
         self.assertLess(peak - reference, h.memory_slack_kib(MEMORY_SLACK_KIB, h.game.game_binary()),
                         f'{name}: peak resident memory {peak} KiB against {reference} KiB with the intact '
                         'picture')

@@ -22,6 +22,8 @@ private slots:
     void exactSpellingWinsOverOtherCases();
     void ownFolderLendsFileByFile_data();
     void ownFolderLendsFileByFile();
+    void firstFileOfSeveral_data();
+    void firstFileOfSeveral();
 
 private:
     void createFile(const QString& relative);
@@ -46,12 +48,16 @@ void DataPathsTest::initTestCase()
     createFile(u"Images/Mots/CHAT.gif"_s);
     createFile(u"Images/Mots/ÉLÉPHANT.gif"_s);
     createFile(u"Images/MotsAnglais/CAT.gif"_s);
+    createFile(u"Images/Mots/E\u0301TE\u0301.gif"_s);
+    createFile(u"Images/Mots/\u00C7A.gif"_s);
     createFile(u"ListeMots.txt"_s);
     createFile(u"Twins/Same.txt"_s);
     createFile(u"Twins/same.txt"_s);
     createFile(u"Twins/SAME.TXT"_s);
     createFile(u"own/listemots.txt"_s);
     createFile(u"own/IMAGES/Mots/Chat.GIF"_s);
+    createFile(u"own/IMAGES/Mots/éléphant.jpg"_s);
+    createFile(u"Images/Mots/LOUP.png"_s);
     QVERIFY(QDir().mkpath(disk(u"own/Sons/Chimes.wav"_s)));
 }
 
@@ -84,6 +90,10 @@ void DataPathsTest::resolvesWhateverTheCase_data()
         << u"\\IMAGES\\motsanglais\\cat.GIF"_s << u"Images/MotsAnglais/CAT.gif"_s;
     QTest::newRow("accented letters")
         << u"\\Images\\Mots\\éléphant.gif"_s << u"Images/Mots/ÉLÉPHANT.gif"_s;
+    QTest::newRow("accents stored apart on disk")
+        << u"\\Images\\Mots\\\u00C9T\u00C9.gif"_s << u"Images/Mots/E\u0301TE\u0301.gif"_s;
+    QTest::newRow("accents stored apart in the name asked for, in another case")
+        << u"\\Images\\Mots\\c\u0327a.GIF"_s << u"Images/Mots/\u00C7A.gif"_s;
     QTest::newRow("file in the directory itself") << u"\\listemots.TXT"_s << u"ListeMots.txt"_s;
     QTest::newRow("missing file keeps its name") << u"\\Sons\\Absent.wav"_s << u"Sons/Absent.wav"_s;
     QTest::newRow("missing folder keeps the rest")
@@ -156,6 +166,41 @@ void DataPathsTest::ownFolderLendsFileByFile()
     QCOMPARE(paths.directories(), QStringList({disk(u"own"_s), m_root.path()}));
     QCOMPARE(paths.resolve(paths.join(relative)), disk(expected));
     QCOMPARE(paths.resolve(paths.join(u"\\..\\own\\ListeMots.txt")), std::nullopt);
+}
+
+void DataPathsTest::firstFileOfSeveral_data()
+{
+    QTest::addColumn<QStringList>("relative");
+    // Empty when the paths are refused.
+    QTest::addColumn<QString>("expected");
+
+    QTest::newRow("the first that is there")
+        << QStringList {u"\\Images\\Mots\\CHAT.gif"_s, u"\\Images\\Mots\\CHAT.png"_s}
+        << u"own/IMAGES/Mots/Chat.GIF"_s;
+    QTest::newRow("the own folder's before the data folder's")
+        << QStringList {u"\\Images\\Mots\\ÉLÉPHANT.gif"_s, u"\\Images\\Mots\\ÉLÉPHANT.png"_s,
+                        u"\\Images\\Mots\\ÉLÉPHANT.jpg"_s}
+        << u"own/IMAGES/Mots/éléphant.jpg"_s;
+    QTest::newRow("a later one in the data folder")
+        << QStringList {u"\\Images\\Mots\\LOUP.gif"_s, u"\\Images\\Mots\\LOUP.png"_s}
+        << u"Images/Mots/LOUP.png"_s;
+    QTest::newRow("none: the first, in the data folder")
+        << QStringList {u"\\Images\\Mots\\OURS.gif"_s, u"\\Images\\Mots\\OURS.png"_s}
+        << u"Images/Mots/OURS.gif"_s;
+    QTest::newRow("one refused") << QStringList {u"\\Images\\Mots\\CHAT.gif"_s, u"\\..\\x.png"_s}
+                                 << QString();
+}
+
+void DataPathsTest::firstFileOfSeveral()
+{
+    QFETCH(QStringList, relative);
+    QFETCH(QString, expected);
+    const DataPaths paths(m_root.path(), disk(u"own"_s));
+    QStringList written;
+    for (const QString& path : relative)
+        written.append(paths.join(path));
+    QCOMPARE(paths.resolveFirstFile(written),
+             expected.isEmpty() ? std::nullopt : std::optional(disk(expected)));
 }
 
 QTEST_GUILESS_MAIN(DataPathsTest)

@@ -10,6 +10,8 @@
 #include <unistd.h>
 
 using namespace Qt::StringLiterals;
+using trouvimo::LineEnds;
+using trouvimo::ListEncoding;
 using trouvimo::ListStatus;
 using trouvimo::WordTable;
 
@@ -78,19 +80,33 @@ private slots:
         row("CR LF CR LF makes an empty entry", "chat\r\n\r\n", {u"chat"_s, QString()});
         row("empty line between words", "a\r\n\r\nb", {u"a"_s, QString(), u"b"_s});
         row("CR alone ends a line", "a\rb\r", {u"a"_s, u"b"_s});
-        row("LF alone is a character", "un\ndeux\ntrois\n", {u"un\ndeux\ntrois\n"_s});
-        row("LF before CR stays in the line", "a\n\rb", {u"a\n"_s, u"b"_s});
+        row("LF alone in a CR LF list is a character", "un\ndeux\r\ntrois\n",
+            {u"un\ndeux"_s, u"trois\n"_s});
+        row("LF before CR stays in the line", "a\n\rb\r\n", {u"a\n"_s, u"b"_s});
         row("only the first LF after CR is eaten", "a\r\n\nb", {u"a"_s, u"\nb"_s});
+        row("LF line ends", "un\ndeux\ntrois\n", {u"un"_s, u"deux"_s, u"trois"_s});
+        row("LF line ends and an empty line", "a\n\nb", {u"a"_s, QString(), u"b"_s});
+        row("without CR LF, CR and LF both end lines", "a\rb\nc\n\r",
+            {u"a"_s, u"b"_s, u"c"_s, QString()});
+        row("LF list with stray spaces", "chat \n\tchien\n", {u"chat"_s, u"chien"_s});
         row("CR CR LF", "a\r\r\nb", {u"a"_s, QString(), u"b"_s});
         row("a lone line end", "\r\n", {QString()});
         row("two line ends", "\r\n\r\n", {QString(), QString()});
-        row("spaces and capitals kept", " Chat \r\n  LOUP\t\r\n", {u" Chat "_s, u"  LOUP\t"_s});
+        row("spaces and tabs around a word go, capitals and inner spaces stay",
+            " Chat \r\n  LOUP\t\r\n\t a b \r\n", {u"Chat"_s, u"LOUP"_s, u"a b"_s});
+        row("spaces only make an empty entry", " \t \r\nx", {QString(), u"x"_s});
         row("NUL is a character", QByteArray("a\0b", 3), {QString(u"a\0b"_s)});
         row("Windows-1252 accents", "\xE9t\xE9\r\n\xC7\xE0 \xFF", {u"été"_s, u"Çà ÿ"_s});
         row("Windows-1252 0x80 to 0x9F", highRangeBytes(), {kWindows1252HighRange});
         row("Latin-1 range", "\xA0\xAB\xBB\xC6\xD7\xDF\xF7", {u"\u00A0«»Æ×ß÷"_s});
         row("UTF-8 without mark", "caf\xC3\xA9\r\nna\xC3\xAFve", {u"café"_s, u"naïve"_s});
         row("UTF-8 four-byte sequence", "\xF0\x9F\x98\x80!", {u"\U0001F600!"_s});
+        row("decomposed UTF-8 is composed", "e\xCC\x81te\xCC\x81 \nE\xCC\x81T\xC3\x89",
+            {u"\u00E9t\u00E9"_s, u"\u00C9T\u00C9"_s});
+        row("decomposed after a mark",
+            "\xEF\xBB\xBF"
+            "Ou\xCC\x88",
+            {u"O\u00FC"_s});
         row("UTF-8 mark is not text",
             "\xEF\xBB\xBF"
             "chat\r\nchien",
@@ -123,6 +139,37 @@ private slots:
         QCOMPARE(trouvimo::readWordList(writeFile(bytes), read), ListStatus::Read);
         QCOMPARE(read.count, parsed.count);
         QCOMPARE(read.entries, parsed.entries);
+    }
+
+    void listFormat_data()
+    {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<ListEncoding>("encoding");
+        QTest::addColumn<LineEnds>("lineEnds");
+
+        QTest::newRow("stored list")
+            << QByteArray("\xE9t\xE9\r\nchat\r\n") << ListEncoding::Windows1252 << LineEnds::CrLf;
+        QTest::newRow("one CR LF among LFs")
+            << QByteArray("a\nb\nc\r\n") << ListEncoding::Windows1252 << LineEnds::CrLf;
+        QTest::newRow("LF") << QByteArray("caf\xC3\xA9\n") << ListEncoding::Utf8 << LineEnds::Lf;
+        QTest::newRow("LF and CR")
+            << QByteArray("a\rb\n") << ListEncoding::Windows1252 << LineEnds::Lf;
+        QTest::newRow("CR") << QByteArray("\xEF\xBB\xBF"
+                                          "a\rb")
+                            << ListEncoding::Utf8WithMark << LineEnds::Cr;
+        QTest::newRow("one line") << QByteArray("chat") << ListEncoding::Windows1252
+                                  << LineEnds::None;
+    }
+
+    void listFormat()
+    {
+        QFETCH(QByteArray, bytes);
+        QFETCH(ListEncoding, encoding);
+        QFETCH(LineEnds, lineEnds);
+        WordTable table;
+        QCOMPARE(trouvimo::readWordList(writeFile(bytes), table), ListStatus::Read);
+        QCOMPARE(table.format.encoding, encoding);
+        QCOMPARE(table.format.lineEnds, lineEnds);
     }
 
     void utf8Validator_data()
@@ -175,7 +222,7 @@ private slots:
     void emptyInputLeavesTableAlone()
     {
         QFETCH(QByteArray, bytes);
-        WordTable table {{QString(), u"old"_s, u"older"_s}, 2};
+        WordTable table {{QString(), u"old"_s, u"older"_s}, 2, {}};
         const QList<QString> before = table.entries;
 
         QCOMPARE(trouvimo::readWordList(writeFile(bytes), table), ListStatus::Read);
@@ -185,7 +232,7 @@ private slots:
 
     void tableIsResizedToTheLines()
     {
-        WordTable table {{QString(), u"a"_s, u"b"_s, u"c"_s, u"d"_s}, 4};
+        WordTable table {{QString(), u"a"_s, u"b"_s, u"c"_s, u"d"_s}, 4, {}};
         QCOMPARE(trouvimo::parseWordList("x\r\ny", table), ListStatus::Read);
         QCOMPARE(table.count, 2);
         QCOMPARE(table.entries, (QList<QString> {QString(), u"x"_s, u"y"_s}));
@@ -201,6 +248,10 @@ private slots:
             << numberedLines(32767, "\r\n") << ListStatus::Read;
         QTest::newRow("32767 lines ending with CR")
             << numberedLines(32767, "\r") << ListStatus::Read;
+        QTest::newRow("40000 lines ending with LF")
+            << numberedLines(40000, "\n") << ListStatus::Stopped;
+        QTest::newRow("32767 lines ending with LF")
+            << numberedLines(32767, "\n") << ListStatus::Read;
         QTest::newRow("an empty 32768th line") << numberedLines(32767, "\r\n") + "\r\n"
                                                << ListStatus::Stopped;
         QTest::newRow("LF alone starts line 32768") << numberedLines(32767, "\r") + "\n\n"
@@ -272,6 +323,19 @@ private slots:
         QCOMPARE(table.entries[32767].size(), padding);
     }
 
+    // A CR LF far past the last line that can be taken still makes every LF before it a
+    // character: reading must not stop at that line before it knows how the lines end.
+    void crLfPastTheCapRulesTheLineEnds()
+    {
+        const QByteArray line = "a\n" + QByteArray(126, 'b') + "\r";
+        const QByteArray bytes = line.repeated(32767) + QByteArray(5 * 1024 * 1024, 'z') + "\r\n";
+        WordTable table;
+        QCOMPARE(trouvimo::readWordList(writeFile(bytes), table), ListStatus::Stopped);
+        QCOMPARE(table.format.lineEnds, LineEnds::CrLf);
+        QCOMPARE(table.count, 32767);
+        QCOMPARE(table.entries[32767], QString::fromLatin1(line.chopped(1)));
+    }
+
     void capTakesTheEncodingFromTheTakenLinesOnly()
     {
         const QByteArray bytes = "\xC3\xA9" + numberedLines(32767, "\r\n") + "\xE9";
@@ -306,7 +370,7 @@ private slots:
             path = m_dir.filePath(u"link.txt"_s);
             QVERIFY(QFile::link(m_dir.filePath(u"nowhere.txt"_s), path));
         }
-        WordTable table {{QString(), u"kept"_s}, 1};
+        WordTable table {{QString(), u"kept"_s}, 1, {}};
         QCOMPARE(trouvimo::readWordList(path, table), ListStatus::Missing);
         QCOMPARE(table.count, 0);
         QCOMPARE(table.entries, (QList<QString> {QString(), u"kept"_s}));
@@ -331,7 +395,7 @@ private slots:
             QCOMPARE(::mkfifo(QFile::encodeName(path).constData(), 0600), 0);
         else
             QVERIFY(QFile::link(u"/dev/zero"_s, path));
-        WordTable table {{QString(), u"kept"_s}, 1};
+        WordTable table {{QString(), u"kept"_s}, 1, {}};
         QCOMPARE(trouvimo::readWordList(path, table), ListStatus::Stopped);
         QCOMPARE(table.count, 0);
         QCOMPARE(table.entries, (QList<QString> {QString(), u"kept"_s}));
@@ -359,7 +423,7 @@ private slots:
             QSKIP("no /proc/self/mem to read from");
         probe.close();
 
-        WordTable table {{QString(), u"old"_s, u"older"_s}, 2};
+        WordTable table {{QString(), u"old"_s, u"older"_s}, 2, {}};
         QCOMPARE(trouvimo::readWordList(path, table), ListStatus::Stopped);
         QCOMPARE(table.count, 1);
         QCOMPARE(table.entries, (QList<QString> {QString(), QString()}));

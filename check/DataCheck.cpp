@@ -1,0 +1,391 @@
+#include "check/DataCheck.h"
+
+#include "board/Board.h"
+#include "gamedata/Pictures.h"
+#include "platform/DataPaths.h"
+#include "words/Letters.h"
+#include "words/WordList.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QHash>
+#include <QImageReader>
+#include <QSet>
+#include <QTextStream>
+
+#include <algorithm>
+#include <cstdio>
+#include <limits>
+
+using namespace Qt::StringLiterals;
+
+namespace trouvimo {
+
+namespace {
+
+// A letter count that no list reaches: the report gives every letter of an entry too long.
+constexpr qsizetype kLotsOfLetters = std::numeric_limits<qsizetype>::max();
+
+// The report's sentences. The first arguments name the file (and the line) the sentence is about.
+struct Wording {
+    QString listFormat; // list, encoding, line ends, playable words
+    QString windows1252;
+    QString utf8;
+    QString utf8WithMark;
+    QString crLf;
+    QString lf;
+    QString cr;
+    QString singleLine;
+    QString listMissing; // list
+    QString listUnreadable; // list
+    QString listCut; // list, lines read
+    QString emptyEntry; // list, line
+    QString tooLong; // list, line, entry, letters, most letters
+    QString loneLineFeed; // list, line
+    QString duplicate; // list, line, entry, first line
+    QString noPicture; // list, line, entry, picture folder and name
+    QString suffixChoice; // the other suffixes, after the GIF's name
+    QString pictureFault; // picture, what is wrong
+    QString pictureEmpty;
+    QString pictureTooManyBytes; // megabytes
+    QString pictureNotAPicture;
+    QString pictureTooManyPixels; // width, height, millions of pixels
+    QString pictureDamaged;
+    QString pictureWithoutWord; // picture, list name
+    QString pictureHidden; // picture, picture shown, entry
+    QString noProblem;
+    QString oneProblem;
+    QString problems; // count
+};
+
+const Wording& wording(Language language)
+{
+    static const Wording french {
+        u"%1 : %2, %3, mots jouables : %4"_s,
+        u"Windows-1252"_s,
+        u"UTF-8"_s,
+        u"UTF-8 avec marque d'ordre des octets"_s,
+        u"fins de ligne CR LF"_s,
+        u"fins de ligne LF"_s,
+        u"fins de ligne CR"_s,
+        u"une seule ligne"_s,
+        u"%1 : introuvable ; le jeu affiche son message et s'arrête"_s,
+        u"%1 : illisible"_s,
+        u"%1 : seules les %2 premières lignes sont lues"_s,
+        u"%1 ligne %2 : ignorée, elle est vide"_s,
+        u"%1 ligne %2 : « %3 » ignoré, %4 lettres, plus de %5"_s,
+        u"%1 ligne %2 : contient une fin de ligne LF seule, alors que les lignes de la liste "
+        u"finissent par CR LF"_s,
+        u"%1 ligne %2 : « %3 » figure déjà ligne %4"_s,
+        u"%1 ligne %2 : pas d'image pour « %3 » (%4)"_s,
+        u"%1 ou .png, .jpg, .jpeg, .webp"_s,
+        u"%1 : image illisible, %2"_s,
+        u"le fichier est vide"_s,
+        u"le fichier dépasse %1 Mo"_s,
+        u"ce n'est pas une image GIF, PNG, JPEG ou WebP"_s,
+        u"%1 x %2 pixels, plus de %3 millions"_s,
+        u"l'image est abîmée"_s,
+        u"%1 : aucun mot de %2 pour cette image"_s,
+        u"%1 : jamais montrée, le jeu montre %2 pour « %3 »"_s,
+        u"Aucun problème."_s,
+        u"1 problème."_s,
+        u"%1 problèmes."_s,
+    };
+    static const Wording english {
+        u"%1: %2, %3, playable words: %4"_s,
+        u"Windows-1252"_s,
+        u"UTF-8"_s,
+        u"UTF-8 with a byte-order mark"_s,
+        u"CR LF line ends"_s,
+        u"LF line ends"_s,
+        u"CR line ends"_s,
+        u"a single line"_s,
+        u"%1: missing; the game shows its message and stops"_s,
+        u"%1: cannot be read"_s,
+        u"%1: only the first %2 lines are read"_s,
+        u"%1 line %2: skipped, it is empty"_s,
+        u"%1 line %2: \"%3\" skipped, %4 letters, more than %5"_s,
+        u"%1 line %2: holds a lone LF line end, while the list's lines end with CR LF"_s,
+        u"%1 line %2: \"%3\" is already on line %4"_s,
+        u"%1 line %2: no picture for \"%3\" (%4)"_s,
+        u"%1 or .png, .jpg, .jpeg, .webp"_s,
+        u"%1: the picture cannot be shown, %2"_s,
+        u"the file is empty"_s,
+        u"the file is larger than %1 MB"_s,
+        u"it is no GIF, PNG, JPEG or WebP picture"_s,
+        u"%1 x %2 pixels, more than %3 million"_s,
+        u"the picture is damaged"_s,
+        u"%1: no word of %2 for this picture"_s,
+        u"%1: never shown, the game shows %2 for \"%3\""_s,
+        u"No problem."_s,
+        u"1 problem."_s,
+        u"%1 problems."_s,
+    };
+    return language == Language::French ? french : english;
+}
+
+QString encodingName(const Wording& says, ListEncoding encoding)
+{
+    switch (encoding) {
+    case ListEncoding::Windows1252:
+        return says.windows1252;
+    case ListEncoding::Utf8:
+        return says.utf8;
+    case ListEncoding::Utf8WithMark:
+        return says.utf8WithMark;
+    }
+    return {};
+}
+
+QString lineEndsName(const Wording& says, LineEnds lineEnds)
+{
+    switch (lineEnds) {
+    case LineEnds::CrLf:
+        return says.crLf;
+    case LineEnds::Lf:
+        return says.lf;
+    case LineEnds::Cr:
+        return says.cr;
+    case LineEnds::None:
+        return says.singleLine;
+    }
+    return {};
+}
+
+// A picture file's name as it stands for a word: without its suffix, the way the game compares
+// names (whatever the case and however the accents are stored).
+QString pictureKey(const QString& stem)
+{
+    return stem.normalized(QString::NormalizationForm_C).toCaseFolded();
+}
+
+// A word as the report quotes it: a line end or a tab inside it shows as its symbol (␊, ␉), so
+// that every problem stays on a line of its own, and a line that is no word at all (a whole
+// list on one line) is cut short.
+QString quoted(QString word)
+{
+    constexpr qsizetype kLongest = 40;
+    if (word.size() > kLongest) {
+        word.truncate(word[kLongest - 1].isHighSurrogate() ? kLongest + 1 : kLongest);
+        word += u'…';
+    }
+    for (QChar& c : word) {
+        if (c.unicode() < 0x20)
+            c = QChar(0x2400 + c.unicode());
+    }
+    return word;
+}
+
+// The folder as the game writes it, for a teacher to find: "Images/Mots/".
+QString shownFolder(const QString& written)
+{
+    QString folder = written.mid(1);
+    folder.replace(u'\\', u'/');
+    return folder;
+}
+
+class Checker {
+public:
+    Checker(const DataPaths& paths, Language speaking)
+        : m_paths(paths)
+        , m_says(wording(speaking))
+    {
+    }
+
+    void checkLanguage(const LanguageData& language);
+    DataReport report() &&;
+
+private:
+    void problem(const QString& line)
+    {
+        m_report.lines.append(line);
+        ++m_report.problems;
+    }
+    // Checks every entry of the list and the picture of every playable word.
+    void checkWords(const QString& list, const WordTable& table, const LanguageData& language);
+    void checkPicture(const QString& file);
+    void checkPictureFolders(const LanguageData& language, const QString& list);
+    void checkPictureFolder(const QString& folder, const LanguageData& language);
+
+    const DataPaths& m_paths;
+    const Wording& m_says;
+    DataReport m_report;
+    // For the pictures of the language being checked: the files the words show, and for each
+    // picture name of a word the file the game shows and the word.
+    QSet<QString> m_shown;
+    QHash<QString, std::pair<QString, QString>> m_wordOfKey;
+};
+
+void Checker::checkLanguage(const LanguageData& language)
+{
+    m_shown.clear();
+    m_wordOfKey.clear();
+
+    // The list's path is written by the game itself and never refused.
+    const QString listPath = m_paths.resolve(m_paths.join(language.listFile)).value_or(QString());
+    WordTable table;
+    const ListStatus status = readWordList(listPath, table);
+    if (status == ListStatus::Missing) {
+        problem(m_says.listMissing.arg(listPath));
+    } else if (status == ListStatus::Stopped && table.count == 0) {
+        problem(m_says.listUnreadable.arg(listPath));
+    } else {
+        checkWords(listPath, table, language);
+        if (status == ListStatus::Stopped)
+            problem(m_says.listCut.arg(listPath, QString::number(table.count)));
+    }
+    checkPictureFolders(language, listPath);
+}
+
+void Checker::checkWords(const QString& list, const WordTable& table, const LanguageData& language)
+{
+    const qsizetype formatAt = m_report.lines.size();
+    int playable = 0;
+    QHash<QString, int> firstLine;
+    for (int line = 1; line <= table.count; ++line) {
+        const QString& entry = table.entries[line];
+        if (entry.isEmpty()) {
+            problem(m_says.emptyEntry.arg(list, QString::number(line)));
+            continue;
+        }
+        const QString word = entry.toUpper();
+        if (!Board::isPlayable(entry)) {
+            problem(m_says.tooLong.arg(list, QString::number(line), quoted(entry),
+                                       QString::number(letterCount(word, kLotsOfLetters)),
+                                       QString::number(Board::kMaxLetters)));
+            continue;
+        }
+        ++playable;
+        if (entry.contains(u'\n'))
+            problem(m_says.loneLineFeed.arg(list, QString::number(line)));
+        if (const auto seen = firstLine.constFind(word); seen != firstLine.cend()) {
+            problem(m_says.duplicate.arg(list, QString::number(line), quoted(entry),
+                                         QString::number(*seen)));
+            continue;
+        }
+        firstLine.insert(word, line);
+
+        const std::optional<QString> picture = findPicture(m_paths, language, word);
+        if (!picture || !QFileInfo(*picture).isFile()) {
+            const QString gif =
+                shownFolder(language.pictureFolder) + quoted(word) + pictureSuffixes().first();
+            problem(m_says.noPicture.arg(list, QString::number(line), quoted(entry),
+                                         m_says.suffixChoice.arg(gif)));
+            continue;
+        }
+        m_shown.insert(*picture);
+        m_wordOfKey.insert(pictureKey(word), {*picture, quoted(entry)});
+        checkPicture(*picture);
+    }
+    m_report.lines.insert(formatAt,
+                          m_says.listFormat.arg(list, encodingName(m_says, table.format.encoding),
+                                                lineEndsName(m_says, table.format.lineEnds),
+                                                QString::number(playable)));
+}
+
+void Checker::checkPicture(const QString& file)
+{
+    const PictureProbe probe = probePicture(file);
+    QString fault;
+    switch (probe.fault) {
+    case PictureFault::None:
+        // The game decodes the frames only as the picture plays; the check reads the first.
+        if (QImageReader(file).read().isNull())
+            fault = m_says.pictureDamaged;
+        break;
+    case PictureFault::NotAFile:
+    case PictureFault::NotAPicture:
+        fault = m_says.pictureNotAPicture;
+        break;
+    case PictureFault::Empty:
+        fault = m_says.pictureEmpty;
+        break;
+    case PictureFault::TooManyBytes:
+        fault = m_says.pictureTooManyBytes.arg(kMaxPictureBytes / (1024 * 1024));
+        break;
+    case PictureFault::TooManyPixels:
+        fault = m_says.pictureTooManyPixels.arg(QString::number(probe.size.width()),
+                                                QString::number(probe.size.height()),
+                                                QString::number(kMaxPicturePixels / 1'000'000));
+        break;
+    }
+    if (!fault.isEmpty())
+        problem(m_says.pictureFault.arg(file, fault));
+}
+
+// Every picture in the language's picture folders is either shown for a word or worth a line: it
+// has no word, or another file of the same folder is shown instead. The folders are those of the
+// family's own folder and of the game's, up to the one the list comes from: a family that has a
+// list of its own does not play the game's words, and the game's pictures of them are no
+// problem. A picture that a family's own picture of the word replaces is no problem either.
+void Checker::checkPictureFolders(const LanguageData& language, const QString& list)
+{
+    QString written = language.pictureFolder;
+    written.chop(1);
+    for (const QString& directory : m_paths.directories()) {
+        const DataPaths one(directory);
+        const std::optional<QString> folder = one.resolve(one.join(written));
+        if (folder && QFileInfo(*folder).isDir())
+            checkPictureFolder(*folder, language);
+        if (list.startsWith(directory + u'/'))
+            break;
+    }
+}
+
+void Checker::checkPictureFolder(const QString& folder, const LanguageData& language)
+{
+    const QFileInfoList files = QDir(folder).entryInfoList(QDir::Files, QDir::Name);
+    for (const QFileInfo& info : files) {
+        const QString name = info.fileName();
+        const QStringList& suffixes = pictureSuffixes();
+        const auto suffix =
+            std::find_if(suffixes.cbegin(), suffixes.cend(), [&name](const QString& s) {
+                return name.endsWith(s, Qt::CaseInsensitive);
+            });
+        if (suffix == suffixes.cend() || m_shown.contains(info.filePath()))
+            continue;
+        const auto word = m_wordOfKey.constFind(pictureKey(name.chopped(suffix->size())));
+        if (word == m_wordOfKey.cend())
+            problem(m_says.pictureWithoutWord.arg(info.filePath(), language.listName));
+        else if (QFileInfo(word->first).path() == folder)
+            problem(m_says.pictureHidden.arg(info.filePath(), word->first, word->second));
+    }
+}
+
+DataReport Checker::report() &&
+{
+    if (m_report.problems == 0)
+        m_report.lines.append(m_says.noProblem);
+    else if (m_report.problems == 1)
+        m_report.lines.append(m_says.oneProblem);
+    else
+        m_report.lines.append(m_says.problems.arg(m_report.problems));
+    return std::move(m_report);
+}
+
+} // namespace
+
+DataReport checkData(const DataPaths& paths, Language speaking)
+{
+    Checker checker(paths, speaking);
+    for (const Language language : {Language::French, Language::English})
+        checker.checkLanguage(languageData(language));
+    return std::move(checker).report();
+}
+
+Language reportLanguage(const QLocale& locale)
+{
+    return locale.language() == QLocale::French ? Language::French : Language::English;
+}
+
+int runDataCheck(const DataPaths& paths)
+{
+    const DataReport report = checkData(paths, reportLanguage(QLocale::system()));
+    QTextStream out(stdout);
+    for (const QString& line : report.lines)
+        out << line << u'\n';
+    out.flush();
+    return report.problems > 0 ? 1 : 0;
+}
+
+} // namespace trouvimo

@@ -1,0 +1,243 @@
+#include "check/DataCheck.h"
+#include "platform/DataPaths.h"
+
+#include <QBuffer>
+#include <QDir>
+#include <QFile>
+#include <QImage>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include <map>
+
+using namespace Qt::StringLiterals;
+using namespace trouvimo;
+
+Q_DECLARE_METATYPE(trouvimo::Language)
+
+namespace {
+
+// Files by their path under the test's folder: "own/" is the family's own folder, anything else
+// lies in the game's data folder.
+using Files = std::map<QString, QByteArray>;
+
+const QByteArray kGif = QByteArray::fromHex("47494638396101000100800000000000ffffff21f904"
+                                            "01000000002c00000000010001000002024401003b");
+
+QByteArray png()
+{
+    QImage image(64, 48, QImage::Format_RGB32);
+    image.fill(Qt::yellow);
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    image.save(&buffer, "PNG");
+    return bytes;
+}
+
+void writeFiles(const QString& root, const Files& files)
+{
+    for (const auto& [path, bytes] : files) {
+        QVERIFY(QDir(root).mkpath(QFileInfo(path).path()));
+        QFile file(root + u'/' + path);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(bytes);
+    }
+}
+
+} // namespace
+
+class TestDataCheck : public QObject {
+    Q_OBJECT
+
+private slots:
+    void reportsEachProblem_data();
+    void reportsEachProblem();
+    void theGameChecksWithoutADisplay_data();
+    void theGameChecksWithoutADisplay();
+};
+
+void TestDataCheck::reportsEachProblem_data()
+{
+    QTest::addColumn<Language>("speaking");
+    QTest::addColumn<Files>("files");
+    // The French list's lines; "D/" and "O/" stand for the data folder and the own folder.
+    QTest::addColumn<QStringList>("lines");
+    QTest::addColumn<int>("problems");
+
+    const QString list = u"D/ListeMots.txt"_s;
+    const auto format = [&list](const char* how, int words) {
+        return u"%1: %2, playable words: %3"_s.arg(list, QLatin1StringView(how)).arg(words);
+    };
+    QTest::newRow("a CR LF list with a lone LF")
+        << Language::English << Files {{u"ListeMots.txt"_s, "ours\nloup\r\n"}}
+        << QStringList {format("Windows-1252, CR LF line ends", 1),
+                        list
+                            + u" line 1: holds a lone LF line end, while the list's lines end "
+                              u"with CR LF"_s,
+                        list
+                            + u" line 1: no picture for \"ours␊loup\" (Images/Mots/OURS␊LOUP.gif "
+                              u"or .png, .jpg, .jpeg, .webp)"_s}
+        << 2;
+    QTest::newRow("words and pictures that do not meet")
+        << Language::English
+        << Files {{u"ListeMots.txt"_s,
+                   "\xEF\xBB\xBF"
+                   "e\xCC\x81te\xCC\x81\nchat\n"},
+                  {u"Images/Mots/CHAT.gif"_s, kGif},
+                  {u"Images/Mots/CHAT.webp"_s, kGif},
+                  {u"Images/Mots/LOUP.jpg"_s, kGif},
+                  {u"Images/Mots/notes.txt"_s, "not a picture"}}
+        << QStringList {format("UTF-8 with a byte-order mark, LF line ends", 2),
+                        list
+                            + u" line 1: no picture for \"été\" (Images/Mots/ÉTÉ.gif or .png, "
+                              u".jpg, .jpeg, .webp)"_s,
+                        u"D/Images/Mots/CHAT.webp: never shown, the game shows "
+                        u"D/Images/Mots/CHAT.gif for \"chat\""_s,
+                        u"D/Images/Mots/LOUP.jpg: no word of ListeMots.txt for this picture"_s}
+        << 3;
+    const QByteArray thirtyThousandSquared =
+        QByteArray(kGif).replace(6, 4, "\x30\x75\x30\x75").replace(32, 4, "\x30\x75\x30\x75");
+    QTest::newRow("pictures that cannot be shown")
+        << Language::English
+        << Files {{u"ListeMots.txt"_s, "a\r\nb\r\nc\r\nd"},
+                  {u"Images/Mots/A.gif"_s, "This is no picture."},
+                  {u"Images/Mots/B.png"_s, {}},
+                  {u"Images/Mots/C.png"_s, png().chopped(16)},
+                  {u"Images/Mots/D.gif"_s, thirtyThousandSquared}}
+        << QStringList {format("Windows-1252, CR LF line ends", 4),
+                        u"D/Images/Mots/A.gif: the picture cannot be shown, it is no GIF, PNG, "
+                        u"JPEG or WebP picture"_s,
+                        u"D/Images/Mots/B.png: the picture cannot be shown, the file is empty"_s,
+                        u"D/Images/Mots/C.png: the picture cannot be shown, the picture is "
+                        u"damaged"_s,
+                        u"D/Images/Mots/D.gif: the picture cannot be shown, 30000 x 30000 "
+                        u"pixels, more than 50 million"_s}
+        << 4;
+    QTest::newRow("missing list") << Language::English << Files {}
+                                  << QStringList {list
+                                                  + u": missing; the game shows its message "
+                                                    u"and stops"_s}
+                                  << 1;
+    // The own list replaces the game's, so the game's pictures of its own words are no problem;
+    // an own picture replaces the game's of the same word.
+    QTest::newRow("own folder")
+        << Language::English << Files {{u"ListeMots.txt"_s, "chat\r\n"},
+                                       {u"Images/Mots/CHAT.gif"_s, kGif},
+                                       {u"Images/Mots/LION.gif"_s, kGif},
+                                       {u"own/listemots.txt"_s, "chat\nloup\n"},
+                                       {u"own/Images/MOTS/Chat.png"_s, png()},
+                                       {u"own/Images/MOTS/loup.jpeg"_s, "not a JPEG"},
+                                       {u"own/Images/MOTS/RENARD.gif"_s, kGif}}
+        << QStringList {u"O/listemots.txt: Windows-1252, LF line ends, playable words: 2"_s,
+                        u"O/Images/MOTS/loup.jpeg: the picture cannot be shown, it is no GIF, "
+                        u"PNG, JPEG or WebP picture"_s,
+                        u"O/Images/MOTS/RENARD.gif: no word of ListeMots.txt for this picture"_s}
+        << 2;
+    QTest::newRow("in French")
+        << Language::French
+        << Files {{u"ListeMots.txt"_s, "chat\r\n\r\nchat\r\nabcdefghijklm\r\nloup"},
+                  {u"Images/Mots/CHAT.gif"_s, kGif},
+                  {u"Images/Mots/OURS.gif"_s, kGif}}
+        << QStringList {list + u" : Windows-1252, fins de ligne CR LF, mots jouables : 3"_s,
+                        list + u" ligne 2 : ignorée, elle est vide"_s,
+                        list + u" ligne 3 : « chat » figure déjà ligne 1"_s,
+                        list + u" ligne 4 : « abcdefghijklm » ignoré, 13 lettres, plus de 12"_s,
+                        list
+                            + u" ligne 5 : pas d'image pour « loup » (Images/Mots/LOUP.gif ou "
+                              u".png, .jpg, .jpeg, .webp)"_s,
+                        u"D/Images/Mots/OURS.gif : aucun mot de ListeMots.txt pour cette image"_s}
+        << 5;
+}
+
+void TestDataCheck::reportsEachProblem()
+{
+    QFETCH(Language, speaking);
+    QFETCH(Files, files);
+    QFETCH(QStringList, lines);
+    QFETCH(int, problems);
+
+    // The English list is sound in every row.
+    QTemporaryDir root;
+    files.emplace(u"ListeMotsAnglais.txt"_s, "cat\r\n");
+    files.emplace(u"Images/MotsAnglais/CAT.gif"_s, kGif);
+    writeFiles(root.path(), files);
+    const QString data = root.path();
+    const QString own = root.filePath(u"own"_s);
+    lines.replaceInStrings(u"D/"_s, data + u'/').replaceInStrings(u"O/"_s, own + u'/');
+    const bool french = speaking == Language::French;
+    lines.append(data
+                 + (french ? u"/ListeMotsAnglais.txt : Windows-1252, fins de ligne CR LF, mots "
+                             u"jouables : 1"_s
+                           : u"/ListeMotsAnglais.txt: Windows-1252, CR LF line ends, playable "
+                             u"words: 1"_s));
+    if (problems == 0)
+        lines.append(french ? u"Aucun problème."_s : u"No problem."_s);
+    else if (problems == 1)
+        lines.append(french ? u"1 problème."_s : u"1 problem."_s);
+    else
+        lines.append((french ? u"%1 problèmes."_s : u"%1 problems."_s).arg(problems));
+
+    const DataReport report = checkData(DataPaths(data, own), speaking);
+    QCOMPARE(report.lines, lines);
+    QCOMPARE(report.problems, problems);
+}
+
+void TestDataCheck::theGameChecksWithoutADisplay_data()
+{
+    QTest::addColumn<QByteArray>("list");
+    QTest::addColumn<QString>("locale");
+    QTest::addColumn<int>("status");
+    QTest::addColumn<QString>("lastLine");
+
+    QTest::newRow("the game's own data") << QByteArray() << u"C"_s << 0 << u"No problem."_s;
+    QTest::newRow("the game's own data, in French")
+        << QByteArray() << u"fr_FR.UTF-8"_s << 0 << u"Aucun problème."_s;
+    QTest::newRow("a broken list")
+        << QByteArray("\r\nabcdefghijklm\r\n") << u"en_GB.UTF-8"_s << 1 << u"2 problems."_s;
+}
+
+// The game itself, started as a teacher would start it: on a machine with no display at all.
+void TestDataCheck::theGameChecksWithoutADisplay()
+{
+    QFETCH(QByteArray, list);
+    QFETCH(QString, locale);
+    QFETCH(int, status);
+    QFETCH(QString, lastLine);
+
+    QString game = qEnvironmentVariable("TROUVIMO_BIN");
+    QVERIFY2(QFileInfo(game).isExecutable(), "TROUVIMO_BIN names no program");
+    QTemporaryDir copy;
+    if (!list.isEmpty()) {
+        // A copy of the game beside a broken French list, with the game's English list and its
+        // pictures.
+        const QString copied = copy.filePath(QFileInfo(game).fileName());
+        QVERIFY(QFile::copy(game, copied));
+        writeFiles(copy.path(), {{u"ListeMots.txt"_s, list}});
+        QVERIFY(QFile::link(QFileInfo(game).dir().filePath(u"ListeMotsAnglais.txt"_s),
+                            copy.filePath(u"ListeMotsAnglais.txt"_s)));
+        QVERIFY(QDir(copy.path()).mkdir(u"Images"_s));
+        QVERIFY(QFile::link(QFileInfo(game).dir().filePath(u"Images/MotsAnglais"_s),
+                            copy.filePath(u"Images/MotsAnglais"_s)));
+        game = copied;
+    }
+
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    for (const QString& name : {u"DISPLAY"_s, u"WAYLAND_DISPLAY"_s, u"QT_QPA_PLATFORM"_s,
+                                u"LANGUAGE"_s, u"LC_ALL"_s, u"LC_MESSAGES"_s})
+        environment.remove(name);
+    environment.insert(u"LANG"_s, locale);
+    QProcess process;
+    process.setProcessEnvironment(environment);
+    process.start(game, {u"--check"_s});
+    QVERIFY(process.waitForFinished(30000));
+    QCOMPARE(process.exitStatus(), QProcess::NormalExit);
+    const QStringList output =
+        QString::fromUtf8(process.readAllStandardOutput()).split(u'\n', Qt::SkipEmptyParts);
+    QCOMPARE(process.exitCode(), status);
+    QCOMPARE(output.value(output.size() - 1), lastLine);
+}
+
+QTEST_GUILESS_MAIN(TestDataCheck)
+#include "tst_datacheck.moc"
