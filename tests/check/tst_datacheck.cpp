@@ -228,6 +228,11 @@ void TestDataCheck::theGameChecksWithoutADisplay()
                                 u"LANGUAGE"_s, u"LC_ALL"_s, u"LC_MESSAGES"_s})
         environment.remove(name);
     environment.insert(u"LANG"_s, locale);
+    // A family's own folder on this machine is no part of the data under test.
+    QTemporaryDir home;
+    QVERIFY(home.isValid());
+    environment.insert(u"HOME"_s, home.path());
+    environment.remove(u"XDG_DATA_HOME"_s);
     QProcess process;
     process.setProcessEnvironment(environment);
     process.start(game, {u"--check"_s});

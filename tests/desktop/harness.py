@@ -376,6 +376,7 @@ class Desktop:
         base.update({MARKER: self.dir, 'HOME': home, 'XDG_RUNTIME_DIR': runtime,
                      'XDG_CONFIG_HOME': os.path.join(home, '.config'),
                      'XDG_CACHE_HOME': os.path.join(home, '.cache'),
+                     'XDG_DATA_HOME': os.path.join(home, '.local', 'share'),
                      'LANG': os.environ.get('LANG', 'C.UTF-8')})
         self.env = base
 
