@@ -203,8 +203,8 @@ void BoardWindow::buildControls()
     for (int i = 10; i >= 0; --i)
         m_slots[i]->stackUnder(m_pictureFrame);
 
-    m_creditLine =
-        new QLabel(u"Décor : nos propres dessins. Images animées tirées de Noto Color Emoji."_s, this);
+    m_creditLine = new QLabel(
+        u"Décor : nos propres dessins. Images animées tirées de Noto Color Emoji."_s, this);
     m_creditLine->setAttribute(Qt::WA_TranslucentBackground);
     setTextColour(m_creditLine, QColor(192, 255, 255));
 
