@@ -6,8 +6,6 @@
 #include "platform/Pause.h"
 #include "words/Letters.h"
 
-#include <QTextBoundaryFinder>
-
 using namespace Qt::StringLiterals;
 
 namespace trouvimo {
@@ -329,13 +327,8 @@ void Board::lettersTyped(const QString& text)
 {
     if (m_closed)
         return;
-    QTextBoundaryFinder graphemes(QTextBoundaryFinder::Grapheme, text);
-    qsizetype start = 0;
-    for (qsizetype end = graphemes.toNextBoundary(); end > start;
-         end = graphemes.toNextBoundary()) {
-        m_typedLetters.push_back(text.mid(start, end - start));
-        start = end;
-    }
+    for (const QString& letter : lettersOf(text))
+        m_typedLetters.push_back(letter);
     sendTypedLetters();
 }
 
