@@ -106,6 +106,13 @@ struct BoardRig {
     {
         writeList(languageData(language).listName, lines);
     }
+    // The list of the rig's language, byte for byte.
+    void writeListBytes(const QByteArray& bytes) const
+    {
+        QFile file(directory.filePath(languageData(language).listName));
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(bytes);
+    }
 
     // Opens the board on a list and starts its first round.
     void open(const QStringList& lines)

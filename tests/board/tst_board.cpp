@@ -207,10 +207,7 @@ void TestBoard::aTileIsALetterAsAReaderSeesIt()
     QFETCH(QStringList, tiles);
     QFETCH(QString, pictureName);
     BoardRig rig;
-    QFile list(rig.directory.filePath(u"ListeMots.txt"_s));
-    QVERIFY(list.open(QIODevice::WriteOnly));
-    list.write(line + "\r\nde\r\nfg\r\n");
-    list.close();
+    rig.writeListBytes(line + "\r\nde\r\nfg\r\n");
     if (!pictureName.isEmpty()) {
         QVERIFY(QDir(rig.directory.path()).mkpath(u"Images/Mots"_s));
         QFile picture(rig.directory.filePath(u"Images/Mots/"_s + pictureName));
@@ -840,10 +837,7 @@ void TestBoard::typedLettersTakeTheirTiles()
     QFETCH(QString, placed);
     BoardRig rig;
     // Written in UTF-8, as Windows-1252 has no Æ.
-    QFile list(rig.directory.filePath(u"ListeMots.txt"_s));
-    QVERIFY(list.open(QIODevice::WriteOnly));
-    list.write((word + u"\r\nde\r\n"_s).toUtf8());
-    list.close();
+    rig.writeListBytes((word + u"\r\nde\r\n"_s).toUtf8());
     QCOMPARE(rig.model->open(), OpenOutcome::Ready);
     rig.play();
     rig.model->lettersTyped(typed);
