@@ -357,12 +357,12 @@ int Board::tileShowing(const QString& letter) const
         }
         return -1;
     };
+    // The captions are composed already, as the list reader composes every word; a keyboard may
+    // send an accent apart from its letter.
     const auto showing = [&leftmost](const QString& wanted) {
         const QString composed = wanted.normalized(QString::NormalizationForm_C);
         return leftmost([&composed](const QString& caption) {
-            return caption.normalized(QString::NormalizationForm_C)
-                       .compare(composed, Qt::CaseInsensitive)
-                == 0;
+            return caption.compare(composed, Qt::CaseInsensitive) == 0;
         });
     };
     const QString plain = plainLetter(letter);
