@@ -4,6 +4,7 @@
 #include "platform/Twips.h"
 
 #include <QFileInfo>
+#include <QImageReader>
 #include <QMovie>
 #include <QPainter>
 
@@ -33,9 +34,16 @@ std::optional<QSizeF> AnimatedPicture::load(const QString& file)
 
     m_movie = std::move(movie);
     m_file = file;
+    // A decoder that cannot shrink a frame while decoding it hands it to QImage::scaled(), which
+    // keeps a palette frame in a palette: a palette PNG comes out in the web's 216 colours, a
+    // two-colour one dithered in black and white. Such pictures are decoded at their own size and
+    // each frame is shrunk here in full colour instead.
+    const QImage::Format format = QImageReader(file).imageFormat();
+    m_decoderShrinks = format != QImage::Format_Indexed8 && format != QImage::Format_Mono
+        && format != QImage::Format_MonoLSB;
     // A screen reader names the picture after its word.
     setAccessibleName(QFileInfo(file).completeBaseName());
-    connect(m_movie.get(), &QMovie::frameChanged, this, [this] { update(); });
+    connect(m_movie.get(), &QMovie::frameChanged, this, &AnimatedPicture::takeFrame);
     // The caller gives the picture its place and size only after loading it; a picture that
     // stays shown meanwhile starts once that is done, at its new size.
     if (isVisible())
@@ -48,25 +56,37 @@ void AnimatedPicture::clear()
 {
     m_movie.reset();
     m_file.clear();
+    m_frame = QImage();
     setAccessibleName(QString());
     update();
 }
 
 void AnimatedPicture::paintEvent(QPaintEvent* /*event*/)
 {
-    if (!m_movie)
+    if (m_frame.isNull())
         return;
     QPainter painter(this);
     painter.setRenderHint(QPainter::SmoothPixmapTransform);
-    painter.drawImage(rect(), m_movie->currentImage());
+    painter.drawImage(rect(), m_frame);
 }
 
 void AnimatedPicture::play()
 {
     if (!m_movie || !isVisible() || m_movie->state() == QMovie::Running)
         return;
-    m_movie->setScaledSize(size());
+    if (m_decoderShrinks)
+        m_movie->setScaledSize(size());
     m_movie->start();
+}
+
+void AnimatedPicture::takeFrame()
+{
+    const QImage frame = m_movie->currentImage();
+    m_frame = frame.size() == size() || frame.isNull()
+        ? frame
+        : frame.convertToFormat(QImage::Format_ARGB32_Premultiplied)
+              .scaled(size(), Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+    update();
 }
 
 void AnimatedPicture::showEvent(QShowEvent* event)
@@ -75,12 +95,16 @@ void AnimatedPicture::showEvent(QShowEvent* event)
     play();
 }
 
-// An animation that runs on takes its next frames at the new size.
+// An animation that runs on takes its next frames at the new size, and the frame shown now
+// follows at once.
 void AnimatedPicture::resizeEvent(QResizeEvent* event)
 {
     QWidget::resizeEvent(event);
-    if (m_movie)
+    if (!m_movie)
+        return;
+    if (m_decoderShrinks)
         m_movie->setScaledSize(size());
+    takeFrame();
 }
 
 void AnimatedPicture::hideEvent(QHideEvent* event)

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QImage>
 #include <QSizeF>
 #include <QString>
 #include <QWidget>
@@ -11,9 +12,9 @@ class QMovie;
 
 namespace trouvimo {
 
-// The picture of a solved word: an animated GIF, or a still photo. It is decoded at the size of
-// its own rectangle, so that a large photo is shrunk once, smoothly, and not at every paint; and
-// it plays only while it is shown, so a hidden picture costs nothing.
+// The picture of a solved word: an animated GIF, or a still photo. Each frame is shrunk to the
+// size of its own rectangle once, smoothly, in full colour, and not at every paint; and it plays
+// only while it is shown, so a hidden picture costs nothing.
 class AnimatedPicture : public QWidget {
     Q_OBJECT
 
@@ -31,6 +32,8 @@ public:
     [[nodiscard]] QString file() const { return m_file; }
     // The frames as they play; null without a picture.
     [[nodiscard]] const QMovie* movie() const { return m_movie.get(); }
+    // The frame as it is painted, at the widget's size.
+    [[nodiscard]] QImage frame() const { return m_frame; }
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -41,9 +44,12 @@ protected:
 private:
     // Starts the picture at the widget's size, once it shows.
     void play();
+    void takeFrame();
 
     std::unique_ptr<QMovie> m_movie;
     QString m_file;
+    QImage m_frame;
+    bool m_decoderShrinks = true;
 };
 
 } // namespace trouvimo

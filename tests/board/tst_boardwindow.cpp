@@ -51,15 +51,56 @@ QByteArray animatedGif(quint16 width, quint16 height)
     return gif + ';';
 }
 
-QByteArray photo(int width, int height, const char* format)
+// A flat picture of one colour, stored in the given pixel format (a PNG of Indexed8 is a palette
+// PNG, of Mono a two-colour one); with `transparentEdge`, its left column is transparent.
+QByteArray photo(int width, int height, const char* format,
+                 QImage::Format pixels = QImage::Format_RGB32, bool transparentEdge = false)
 {
-    QImage image(width, height, QImage::Format_RGB32);
+    QImage image(width, height, QImage::Format_ARGB32);
     image.fill(Qt::darkGreen);
+    if (transparentEdge) {
+        for (int y = 0; y < height; ++y)
+            image.setPixel(0, y, qRgba(0, 0, 0, 0));
+    }
+    const bool paletted = pixels == QImage::Format_Indexed8 || pixels == QImage::Format_Mono;
+    image = paletted
+        ? image.convertToFormat(pixels, {QColor(Qt::darkGreen).rgb(), qRgba(0, 0, 0, 0)})
+        : image.convertToFormat(pixels);
     QByteArray bytes;
     QBuffer buffer(&bytes);
     buffer.open(QIODevice::WriteOnly);
     image.save(&buffer, format);
     return bytes;
+}
+
+// A GIF of two frames that fill its screen, each with a palette of its own and no global one,
+// in which the same colour (dark green) stands at another index. Each code is a byte: with 7-bit
+// pixels, a clear code every 125 pixels keeps the codes 8 bits wide.
+QByteArray localPaletteGif(quint16 width, quint16 height)
+{
+    QByteArray gif = tinyGif(width, height).first(10);
+    gif += QByteArray::fromHex("000000"); // no global palette
+    gif += QByteArray::fromHex("21ff0b4e45545343415045322e300301000000");
+    for (const int index : {0, 5}) {
+        gif += QByteArray::fromHex("21f904000a000000");
+        gif += '\x2c' + QByteArray(4, '\0') + gif.mid(6, 4) + '\x86'; // local palette of 128
+        for (int entry = 0; entry < 128; ++entry)
+            gif += entry == index ? QByteArray::fromHex("008000") : QByteArray::fromHex("ff00ff");
+        QByteArray codes;
+        for (int pixel = 0; pixel < width * height; ++pixel) {
+            if (pixel % 125 == 0)
+                codes += '\x80';
+            codes += static_cast<char>(index);
+        }
+        codes += '\x81';
+        gif += '\x07';
+        for (qsizetype at = 0; at < codes.size(); at += 255) {
+            const QByteArray block = codes.mid(at, 255);
+            gif += static_cast<char>(block.size()) + block;
+        }
+        gif += '\0';
+    }
+    return gif + ';';
 }
 
 constexpr float kTilePitch = design::kFirstTile.width + design::kTileGap;
@@ -384,12 +425,32 @@ void TestBoardWindow::solvedWordShowsItsPictureWithinTheFrame_data()
     QTest::addColumn<QString>("file");
     QTest::addColumn<QByteArray>("bytes");
     QTest::addColumn<bool>("animated");
+    QTest::addColumn<bool>("flat"); // one colour, dark green, whatever its pixel format
 
-    QTest::newRow("small GIF") << u"CHAT.gif"_s << tinyGif(145, 121) << false;
-    QTest::newRow("oversized animated GIF") << u"chat.GIF"_s << animatedGif(400, 300) << true;
-    QTest::newRow("PNG photo") << u"CHAT.png"_s << photo(640, 480, "PNG") << false;
-    QTest::newRow("JPEG photo") << u"Chat.jpeg"_s << photo(3000, 4000, "JPEG") << false;
-    QTest::newRow("WebP photo") << u"CHAT.webp"_s << photo(1024, 200, "WEBP") << false;
+    QTest::newRow("small GIF") << u"CHAT.gif"_s << tinyGif(145, 121) << false << false;
+    QTest::newRow("oversized animated GIF")
+        << u"chat.GIF"_s << animatedGif(400, 300) << true << false;
+    QTest::newRow("GIF frames with palettes of their own")
+        << u"CHAT.gif"_s << localPaletteGif(300, 250) << true << true;
+    QTest::newRow("PNG photo") << u"CHAT.png"_s << photo(640, 480, "PNG") << false << true;
+    QTest::newRow("JPEG photo") << u"Chat.jpeg"_s << photo(3000, 4000, "JPEG") << false << true;
+    QTest::newRow("WebP photo") << u"CHAT.webp"_s << photo(1024, 200, "WEBP") << false << true;
+    const QList<std::pair<const char*, QImage::Format>> drawings {
+        {"palette", QImage::Format_Indexed8},     {"two-colour", QImage::Format_Mono},
+        {"grey", QImage::Format_Grayscale8},      {"16-bit grey", QImage::Format_Grayscale16},
+        {"16-bit colour", QImage::Format_RGBX64}, {"16-bit with alpha", QImage::Format_RGBA64},
+    };
+    for (const auto& [name, pixels] : drawings) {
+        for (const bool transparentEdge : {false, true}) {
+            for (const QSize size : {QSize(145, 121), QSize(400, 300)}) {
+                QTest::addRow("%s PNG%s, %d wide", name, transparentEdge ? " with alpha" : "",
+                              size.width())
+                    << u"CHAT.png"_s
+                    << photo(size.width(), size.height(), "PNG", pixels, transparentEdge) << false
+                    << true;
+            }
+        }
+    }
 }
 
 void TestBoardWindow::solvedWordShowsItsPictureWithinTheFrame()
@@ -397,6 +458,7 @@ void TestBoardWindow::solvedWordShowsItsPictureWithinTheFrame()
     QFETCH(QString, file);
     QFETCH(QByteArray, bytes);
     QFETCH(bool, animated);
+    QFETCH(bool, flat);
     WindowRig rig({u"chat"_s, u"de"_s, u"fg"_s});
     QDir(rig.directory.path()).mkpath(u"Images/Mots"_s);
     QFile picture(rig.directory.filePath(u"Images/Mots/"_s + file));
@@ -428,12 +490,27 @@ void TestBoardWindow::solvedWordShowsItsPictureWithinTheFrame()
                 <= std::max(natural.width(), natural.height()));
         QVERIFY(place.top() >= frame.top() && place.bottom() <= frame.bottom());
     }
-    // Decoded at the size it is shown, and an animation goes on playing.
-    QTRY_COMPARE(shown.movie()->currentImage().size(), shown.size());
+    // Shrunk to the size it is shown, in its own colours (grey stays grey), and an animation
+    // goes on playing.
+    QTRY_COMPARE(shown.frame().size(), shown.size());
+    const QImage source = QImage::fromData(bytes);
+    const QColor expected = source.pixelColor(source.width() / 2, source.height() / 2);
+    const auto centre = [&shown] {
+        return shown.frame().pixelColor(shown.width() / 2, shown.height() / 2);
+    };
+    const auto near = [](const QColor& a, const QColor& b) {
+        return std::abs(a.red() - b.red()) <= 3 && std::abs(a.green() - b.green()) <= 3
+            && std::abs(a.blue() - b.blue()) <= 3 && a.alpha() == b.alpha();
+    };
+    if (flat)
+        QVERIFY2(near(centre(), expected),
+                 qPrintable(centre().name() + u" for "_s + expected.name()));
     if (animated) {
         const int first = shown.movie()->currentFrameNumber();
         QTRY_VERIFY(shown.movie()->currentFrameNumber() != first);
-        QCOMPARE(shown.movie()->currentImage().size(), shown.size());
+        QCOMPARE(shown.frame().size(), shown.size());
+        if (flat)
+            QVERIFY2(near(centre(), expected), qPrintable(centre().name()));
     }
 }
 
