@@ -51,7 +51,7 @@ StartWindow::StartWindow(const DataPaths& paths, Display& display, SoundPlayer& 
 {
     // The start screen goes for good when the board is launched.
     setAttribute(Qt::WA_DeleteOnClose);
-    setWindowTitle(u"Form1"_s);
+    setWindowTitle(u"Trouvimo"_s);
     setFixedSize(twipsToPixels(kClientWidth), twipsToPixels(kClientHeight));
     buildControls();
 }

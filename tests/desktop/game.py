@@ -7,7 +7,7 @@ from dataclasses import dataclass
 
 from harness import Timeout, matches, wait_for
 
-START_TITLE = 'Form1'
+START_TITLE = 'Trouvimo'
 START_SIZE = (580, 261)
 SWITCHED_MODE = (800, 600)
 # The start screen speaks French whichever language is picked on it.

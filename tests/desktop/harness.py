@@ -3,7 +3,7 @@
     with Desktop(mode=(1024, 768)) as desk:
         with desk.recorder() as sound:        # records from before the sound is expected
             game = desk.launch(binary)
-            window = desk.wait_for_window(game.pid, 'Form1')
+            window = desk.wait_for_window(game.pid, 'Trouvimo')
             sound.wait_heard()                 # polls the recording until it holds a sound
         print(sound.result().max_amplitude)
         desk.click_node(desk.find_one(game.pid, role='push button', name='Quitter'))

@@ -105,7 +105,7 @@ void TestStartup::controlsMatchTheDesign()
     const auto window = rig.open();
     QCOMPARE(window->size(), QSize(580, 261));
     QVERIFY(window->windowFlags() & Qt::FramelessWindowHint);
-    QCOMPARE(window->windowTitle(), u"Form1"_s);
+    QCOMPARE(window->windowTitle(), u"Trouvimo"_s);
     const struct {
         QString name;
         QRect twips;
