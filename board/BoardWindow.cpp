@@ -435,9 +435,18 @@ void BoardWindow::keepWhollyOnScreen()
         return;
     const QRect available = shown->availableGeometry();
     const QSize extra = frameGeometry().size() - geometry().size();
-    const double fitted = fittingScale(available.size(), extra);
-    const bool shrink = fitted < m_scale - 1e-6;
     QRect frame(frameGeometry().topLeft(), size() + extra);
+    // A frame that would fit but that the window manager holds where it sticks out, once it has
+    // been asked to move: xfwm4 keeps the client below a title bar taller than the extents it
+    // reports. The part that sticks out is room the board must leave.
+    if (m_placementCorrections > 0 && !available.contains(frame)
+        && available.width() >= frame.width() && available.height() >= frame.height()) {
+        m_heldMargin =
+            m_heldMargin.expandedTo(QSize(std::max(0, frame.right() - available.right()),
+                                          std::max(0, frame.bottom() - available.bottom())));
+    }
+    const double fitted = fittingScale(available.size(), extra + m_heldMargin);
+    const bool shrink = fitted < m_scale - 1e-6;
     if (shrink) {
         m_scale = fitted;
         applyScale();

@@ -93,6 +93,9 @@ private:
     double m_scale = 1.0;
     bool m_watchingPlacement = false;
     int m_placementCorrections = 0;
+    // Room that the window manager keeps for itself beyond the frame it reports, learnt from
+    // where it holds the frame after being asked to move it.
+    QSize m_heldMargin {0, 0};
 
     QLabel* m_background = nullptr;
     std::vector<ClickableLabel*> m_tiles;

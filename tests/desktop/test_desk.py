@@ -156,20 +156,30 @@ class WindowManagerTest(DeskTest):
         wait_for(lambda: desk.frame(window.id), what='xfwm4 to manage the start window')
         self.end(started, lambda: desk.key('alt+F4', window.id), 'Alt+F4 on the start screen')
 
-    def test_the_board_frame_lies_whole_above_the_taskbar(self):
-        dock = self.enterContext(desk.dock())
-        self.assertEqual(settled(desk.work_area, lambda area: area[3] == 768 - dock.height),
-                         (0, 0, 1024, 768 - dock.height), 'the taskbar reserves no strip')
-        started = self.start()
-        game.open_board(desk, started)
-        desk.wait_for_layout(layout_with(self.found, game.SWITCHED_MODE, **{GAME_MONITOR: SWITCHED}))
-        work_area = settled(desk.work_area, lambda area: area[3] == 600 - dock.height)
-        self.assertEqual(work_area, (0, 0, 800, 600 - dock.height), 'the taskbar did not follow the switch')
-        window = self.only_window(started.pid)
-        frame = settled(lambda: desk.frame(window.id), lambda frame: frame and inside(frame, work_area))
-        print(f'\nboard frame {frame}, work area {work_area}')
-        self.assertTrue(frame and inside(frame, work_area),
-                        f'the board frame {frame} is not whole in the work area {work_area}')
+    def test_the_board_frame_lies_whole_in_the_work_area(self):
+        # (screen at start, taskbar height or None): switched or not, with a taskbar or without one,
+        # where the board at its full size is taller than a bare 800 x 600 screen less its title bar.
+        for start_mode, dock_height in (((1024, 768), 40), ((1024, 768), None), ((800, 600), None)):
+            with self.subTest(start=start_mode, taskbar=dock_height), contextlib.ExitStack() as stack:
+                desk.set_mode(*start_mode)
+                found = desk.layout()
+                reserved = 0
+                if dock_height:
+                    stack.enter_context(desk.dock(dock_height))
+                    reserved = dock_height
+                self.assertEqual(settled(desk.work_area, lambda area: area[3] == start_mode[1] - reserved),
+                                 (0, 0, *start_mode[:1], start_mode[1] - reserved))
+                started = self.start()
+                stack.callback(started.stop)
+                game.open_board(desk, started)
+                desk.wait_for_layout(layout_with(found, game.SWITCHED_MODE, **{GAME_MONITOR: SWITCHED}))
+                work_area = settled(desk.work_area, lambda area: area[3] == 600 - reserved)
+                self.assertEqual(work_area, (0, 0, 800, 600 - reserved), 'the work area did not follow the switch')
+                window = self.only_window(started.pid)
+                frame = settled(lambda: desk.frame(window.id), lambda frame: frame and inside(frame, work_area))
+                print(f'\nboard frame {frame}, client {window}, work area {work_area}')
+                self.assertTrue(frame and inside(frame, work_area),
+                                f'the board frame {frame} is not whole in the work area {work_area}')
 
 
 class ScaledDesktopTest(DeskTest):
