@@ -19,6 +19,9 @@ packages=(
     gir1.2-atspi-2.0 imagemagick strace xfwm4
     # the package and its checks
     dpkg-dev fakeroot file desktop-file-utils appstream
+    # the Windows build: the cross-compiler, the host tools of Debian's Qt that cross-build Qt,
+    # the MSI tools, and wine to play it on the test desktop
+    g++-mingw-w64-x86-64-posix qt6-base-dev-tools qt6-shadertools-dev xz-utils msitools wine wine64
 )
 
 missing=()
