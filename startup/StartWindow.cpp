@@ -157,11 +157,12 @@ void StartWindow::closeEvent(QCloseEvent* event)
 void StartWindow::paintEvent(QPaintEvent* /*event*/)
 {
     // The picture is a little larger than the window and is drawn from the top left, so its
-    // right and bottom edges fall outside.
-    if (!m_background)
-        m_background = readPng(u":/startup/start-background.png"_s);
+    // right and bottom edges fall outside. It is decoded for the paint alone: the window is
+    // shown again from Qt's own copy of what was painted, and the graphical buttons paint every
+    // pixel of their own, so the window's picture is seldom painted again, and its 600 kB
+    // decoded would only sit in memory while the child plays.
     QPainter painter(this);
-    painter.drawImage(0, 0, *m_background);
+    painter.drawImage(0, 0, readPng(u":/startup/start-background.png"_s));
     if (!m_painted) {
         m_painted = true;
         emit onScreen();

@@ -2,10 +2,7 @@
 
 #include "gamedata/GameData.h"
 
-#include <QImage>
 #include <QWidget>
-
-#include <optional>
 
 class QLabel;
 class QToolButton;
@@ -65,9 +62,6 @@ private:
     bool m_switched = false;
     bool m_launching = false;
 
-    // Decoding the picture takes about as long as building the rest of the window, so it waits for
-    // the first paint, when the window has already gone to the display.
-    std::optional<QImage> m_background;
     bool m_painted = false;
     QToolButton* m_launchButton = nullptr;
     QToolButton* m_quitButton = nullptr;

@@ -31,6 +31,8 @@ public:
         // Like any colour written in a style sheet, the bevel's has eight bits a channel.
         , m_bevel(QColor(background.lighter(140).name()))
     {
+        // Every pixel is painted here, so what lies behind the button is not painted first.
+        setAttribute(Qt::WA_OpaquePaintEvent);
     }
 
 protected:

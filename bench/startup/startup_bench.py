@@ -11,9 +11,11 @@ doing weighs on both alike. For each run:
             that begins once the greeting (1.9 s) is over: 3 s after the map, or later if the program still
             has a stream on the sound server then. The null sink plays about a second behind what it is
             given, so the greeting's stream closes 2.8-3.8 s after the map; until then it is still heard.
-The budget: the game starts in at most 1.3 times the minimal program's median time, and once its
-greeting is over it uses no processor at all while it waits for the child (neither a tick nor a
-nanosecond on the processor in the quiet window).
+The budget: at 800x600 the game maps its window in at most 1.1 times the minimal program's median
+time and uses at most 1.2 times its PSS; a start that switches the screen costs at most 10 ms more
+than one that does not (the game's medians, in the same run); and once its greeting is over the game
+uses no processor at all while it waits for the child (neither a tick nor a nanosecond on the
+processor in the quiet window). The minimal program is a bare window with one label.
 
     /usr/bin/python3 bench/startup/startup_bench.py --game build/app/trouvimo \\
         --minimal build/bench/startup/trouvimo_minimal [--runs 15] [--modes 800x600,1024x768]
@@ -30,7 +32,9 @@ sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), '..'
 from harness import Desktop  # noqa: E402
 from xclient import MapWatch  # noqa: E402
 
-START_BUDGET = 1.3
+START_BUDGET = 1.1
+PSS_BUDGET = 1.2
+SWITCH_BUDGET_MS = 10.0
 WINDOW_SECONDS = 3.0
 STREAM_TIMEOUT_SECONDS = 10.0
 TICKS_PER_SECOND = os.sysconf('SC_CLK_TCK')
@@ -147,10 +151,15 @@ def report(mode, results, runs):
     dirty_ratio = summary(results['game'], 'dirty_mib')[0] / summary(results['minimal'], 'dirty_mib')[0]
     busy_runs = sum(1 for run in results['game'] if run['quiet_ticks'] > 0 or run['quiet_cpu_ms'] > 0)
     print(f'game/minimal: start-up {ratio:.2f}x (budget {START_BUDGET}x: '
-          f'{"within" if ratio <= START_BUDGET else "OVER"}), PSS {pss_ratio:.2f}x, dirty {dirty_ratio:.2f}x; '
+          f'{"within" if ratio <= START_BUDGET else "OVER"}), PSS {pss_ratio:.2f}x (budget {PSS_BUDGET}x: '
+          f'{"within" if pss_ratio <= PSS_BUDGET else "OVER"}), dirty {dirty_ratio:.2f}x; '
           f'game runs that used the processor in the quiet window: {busy_runs}/{runs} '
           f'({"idle" if busy_runs == 0 else "NOT IDLE"})')
-    return ratio <= START_BUDGET and busy_runs == 0
+    # Only a screen that is not switched is held to the ratios: a switched one is held to the
+    # unswitched start instead.
+    unswitched = mode == (800, 600)
+    within = busy_runs == 0 and (not unswitched or (ratio <= START_BUDGET and pss_ratio <= PSS_BUDGET))
+    return within, summary(results['game'], 'start_ms')[0]
 
 
 def main():
@@ -167,6 +176,7 @@ def main():
             parser.error(f'{path} is not an executable file')
 
     within = True
+    game_starts = {}
     with Desktop() as desk, MapWatch(desk.display) as watch:
         print(f'desktop {desk.display}, {os.cpu_count()} processors, {TICKS_PER_SECOND} ticks/s; '
               f'game {programs["game"]}; minimal {programs["minimal"]}')
@@ -179,7 +189,15 @@ def main():
                 order = list(programs) if index % 2 == 0 else list(reversed(programs))
                 for name in order:
                     results[name].append(measure(desk, watch, programs[name], mode))
-            within = report(mode, results, options.runs) and within
+            mode_within, game_starts[mode] = report(mode, results, options.runs)
+            within = within and mode_within
+    unswitched = game_starts.get((800, 600))
+    for mode, start in game_starts.items():
+        if unswitched is not None and mode != (800, 600):
+            extra = start - unswitched
+            print(f'game started on {mode[0]}x{mode[1]} (switched): {extra:+.1f} ms against 800x600 '
+                  f'(budget {SWITCH_BUDGET_MS:+.0f} ms: {"within" if extra <= SWITCH_BUDGET_MS else "OVER"})')
+            within = within and extra <= SWITCH_BUDGET_MS
     return 0 if within else 1
 
 
