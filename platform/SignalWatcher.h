@@ -2,20 +2,19 @@
 
 #include <QObject>
 
-#include <array>
-#include <csignal>
-
-class QSocketNotifier;
+#include <memory>
 
 namespace trouvimo {
 
-// Turns SIGINT, SIGTERM and SIGHUP into the Qt signal terminationRequested(), delivered on the
-// thread that created the watcher, so that a terminal closing or a `kill` ends the game through
-// its ordinary closing path (which restores the display) instead of killing it mid-way.
+// Turns the system's requests to end the game into the Qt signal terminationRequested(),
+// delivered on the thread that created the watcher, so that a terminal closing, a `kill` or the
+// end of the session ends the game through its ordinary closing path (which restores the
+// display) instead of killing it mid-way: SIGINT, SIGTERM and SIGHUP on Linux; on Windows the
+// session ending (logging off, shutting down) and Ctrl+C or the close of a console the game was
+// started from.
 //
-// The signal handler only writes the signal number into a socket pair; everything else happens
-// in the event loop. One watcher may exist at a time; its destructor puts the previous
-// handlers back.
+// The system's handler only passes the request on; everything else happens in the event loop.
+// One watcher may exist at a time; its destructor puts the previous handlers back.
 class SignalWatcher final : public QObject {
     Q_OBJECT
 public:
@@ -29,13 +28,9 @@ signals:
     void terminationRequested(int signalNumber);
 
 private:
-    void readPendingSignals();
-
-    static constexpr std::array<int, 3> kWatchedSignals {SIGINT, SIGTERM, SIGHUP};
-
-    std::array<int, 2> m_sockets {-1, -1};
-    std::array<struct sigaction, kWatchedSignals.size()> m_previousActions {};
-    QSocketNotifier* m_notifier = nullptr;
+    // The platform's own means of hearing the requests.
+    struct Hooks;
+    std::unique_ptr<Hooks> m_hooks;
 };
 
 } // namespace trouvimo
