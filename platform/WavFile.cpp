@@ -74,6 +74,24 @@ int fixedSampleBytes(int format)
     }
 }
 
+// The encodings whose samples 16-bit integers hold whole.
+bool fitsInSixteenBits(int format)
+{
+    switch (format & SF_FORMAT_SUBMASK) {
+    case SF_FORMAT_PCM_U8:
+    case SF_FORMAT_PCM_S8:
+    case SF_FORMAT_ULAW:
+    case SF_FORMAT_ALAW:
+    case SF_FORMAT_PCM_16:
+    case SF_FORMAT_IMA_ADPCM:
+    case SF_FORMAT_MS_ADPCM:
+    case SF_FORMAT_GSM610:
+        return true;
+    default:
+        return false;
+    }
+}
+
 // libsndfile takes the bits-per-sample field on trust and only notes in its log a block align
 // or a byte rate that contradict it: a 16-bit tone at half scale whose bits field was changed
 // to 8 came out of libsndfile 1.2.0 as 8-bit samples at full scale, a loud noise. When the
@@ -105,7 +123,7 @@ bool formatFieldsAgree(SndfileHandle& file)
 
 qint64 DecodedWav::frames() const
 {
-    return channels > 0 ? samples.size() / qsizetype(sizeof(float)) / channels : 0;
+    return channels > 0 ? samples.size() / bytesPerSample() / channels : 0;
 }
 
 double DecodedWav::durationSeconds() const
@@ -133,10 +151,15 @@ std::optional<DecodedWav> decodeWav(const QString& path)
     DecodedWav wav;
     wav.channels = file.channels();
     wav.sampleRate = file.samplerate();
+    wav.sampleFormat = fitsInSixteenBits(file.format()) ? DecodedWav::SampleFormat::Int16
+                                                        : DecodedWav::SampleFormat::Float;
     wav.samples =
-        QByteArray(static_cast<qsizetype>(file.frames() * file.channels() * qint64(sizeof(float))),
+        QByteArray(static_cast<qsizetype>(file.frames() * file.channels() * wav.bytesPerSample()),
                    Qt::Uninitialized);
-    if (file.readf(reinterpret_cast<float*>(wav.samples.data()), file.frames()) != file.frames())
+    const sf_count_t read = wav.sampleFormat == DecodedWav::SampleFormat::Int16
+        ? file.readf(reinterpret_cast<short*>(wav.samples.data()), file.frames())
+        : file.readf(reinterpret_cast<float*>(wav.samples.data()), file.frames());
+    if (read != file.frames())
         return std::nullopt;
     return wav;
 }

@@ -7,12 +7,17 @@
 
 namespace trouvimo {
 
-// A WAV file decoded into the one sample format the sound module hands to the audio output:
-// 32-bit float samples in [-1, 1], channels interleaved, at the file's own rate.
+// A WAV file decoded into a sample format the audio output takes, channels interleaved, at the
+// file's own rate: 16-bit integers for the encodings of 16 bits or fewer, which lose nothing in
+// them and take half the memory of floats, and 32-bit float samples in [-1, 1] for the others.
 struct DecodedWav {
+    enum class SampleFormat { Int16, Float };
+
     int channels = 0;
     int sampleRate = 0;
+    SampleFormat sampleFormat = SampleFormat::Float;
     QByteArray samples;
+    [[nodiscard]] int bytesPerSample() const { return sampleFormat == SampleFormat::Int16 ? 2 : 4; }
     [[nodiscard]] qint64 frames() const;
     [[nodiscard]] double durationSeconds() const;
 };

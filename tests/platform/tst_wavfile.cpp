@@ -19,6 +19,8 @@ using namespace Qt::StringLiterals;
 using namespace trouvimo;
 using trouvimo::testing::WavBuilder;
 
+Q_DECLARE_METATYPE(trouvimo::DecodedWav::SampleFormat)
+
 namespace {
 
 // Channel c holds a sine of amplitude 0.5 / (c + 1) at 440 * (c + 1) Hz, so that channels that
@@ -97,33 +99,36 @@ void WavFileTest::decodesEveryEncoding_data()
     QTest::addColumn<int>("frames");
     // The largest root-mean-square difference from the tone that the encoding's precision allows.
     QTest::addColumn<double>("tolerance");
+    QTest::addColumn<DecodedWav::SampleFormat>("expectedFormat");
+    constexpr auto int16 = DecodedWav::SampleFormat::Int16;
+    constexpr auto floating = DecodedWav::SampleFormat::Float;
 
-    auto built = [this](const char* row, WavBuilder wav, bool floats, int frames,
-                        double tolerance) {
+    auto built = [this](const char* row, WavBuilder wav, bool floats, int frames, double tolerance,
+                        DecodedWav::SampleFormat format) {
         wav.samples = encodedTone(wav.bitsPerSample, floats, wav.channels,
                                   static_cast<int>(wav.sampleRate), frames);
         QVERIFY(wav.writeTo(pathFor(row)));
         QTest::newRow(row) << pathFor(row) << int(wav.channels) << int(wav.sampleRate) << frames
-                           << tolerance;
+                           << tolerance << format;
     };
     WavBuilder mono16;
-    built("16-bit mono", mono16, false, 2205, 1e-4);
+    built("16-bit mono", mono16, false, 2205, 1e-4, int16);
     WavBuilder stereo8;
     stereo8.channels = 2;
     stereo8.bitsPerSample = 8;
     stereo8.sampleRate = 11025;
-    built("8-bit stereo", stereo8, false, 11025, 0.01);
+    built("8-bit stereo", stereo8, false, 11025, 0.01, int16);
     WavBuilder odd8 = stereo8;
     odd8.channels = 1;
-    built("8-bit, odd data length, padded", odd8, false, 801, 0.01);
+    built("8-bit, odd data length, padded", odd8, false, 801, 0.01, int16);
     WavBuilder mono24;
     mono24.bitsPerSample = 24;
-    built("24-bit", mono24, false, 300, 1e-6);
+    built("24-bit", mono24, false, 300, 1e-6, floating);
     WavBuilder floats;
     floats.formatTag = 3;
     floats.bitsPerSample = 32;
     floats.sampleRate = 8000;
-    built("32-bit float", floats, true, 2000, 1e-6);
+    built("32-bit float", floats, true, 2000, 1e-6, floating);
 
     // A JUNK chunk before the format and a LIST chunk of odd length, so padded, after it.
     WavBuilder withChunks;
@@ -132,20 +137,21 @@ void WavFileTest::decodesEveryEncoding_data()
     bytes.insert(12 + 8 + 16, QByteArray("LIST") + QByteArray("\x05\0\0\0", 4) + "INFOx" + '\0');
     bytes.insert(12, QByteArray("JUNK") + QByteArray("\x03\0\0\0", 4) + "abc" + '\0');
     QVERIFY(WavBuilder::writeFile(pathFor("other chunks"), bytes));
-    QTest::newRow("other chunks") << pathFor("other chunks") << 1 << 22050 << 2205 << 1e-4;
+    QTest::newRow("other chunks") << pathFor("other chunks") << 1 << 22050 << 2205 << 1e-4 << int16;
 
-    auto written = [this](const char* row, int format, int channels, double tolerance) {
+    auto written = [this](const char* row, int format, int channels, double tolerance,
+                          DecodedWav::SampleFormat decoded) {
         QVERIFY(writeTone(pathFor(row), format, channels, 22050, 2205));
-        QTest::newRow(row) << pathFor(row) << channels << 22050 << 2205 << tolerance;
+        QTest::newRow(row) << pathFor(row) << channels << 22050 << 2205 << tolerance << decoded;
     };
-    written("32-bit PCM", SF_FORMAT_WAV | SF_FORMAT_PCM_32, 1, 1e-6);
-    written("64-bit float", SF_FORMAT_WAV | SF_FORMAT_DOUBLE, 1, 1e-6);
-    written("mu-law", SF_FORMAT_WAV | SF_FORMAT_ULAW, 1, 0.01);
-    written("A-law", SF_FORMAT_WAV | SF_FORMAT_ALAW, 1, 0.01);
-    written("IMA ADPCM", SF_FORMAT_WAV | SF_FORMAT_IMA_ADPCM, 1, 0.05);
-    written("MS ADPCM stereo", SF_FORMAT_WAV | SF_FORMAT_MS_ADPCM, 2, 0.05);
-    written("extensible 24-bit stereo", SF_FORMAT_WAVEX | SF_FORMAT_PCM_24, 2, 1e-6);
-    written("extensible float", SF_FORMAT_WAVEX | SF_FORMAT_FLOAT, 1, 1e-6);
+    written("32-bit PCM", SF_FORMAT_WAV | SF_FORMAT_PCM_32, 1, 1e-6, floating);
+    written("64-bit float", SF_FORMAT_WAV | SF_FORMAT_DOUBLE, 1, 1e-6, floating);
+    written("mu-law", SF_FORMAT_WAV | SF_FORMAT_ULAW, 1, 0.01, int16);
+    written("A-law", SF_FORMAT_WAV | SF_FORMAT_ALAW, 1, 0.01, int16);
+    written("IMA ADPCM", SF_FORMAT_WAV | SF_FORMAT_IMA_ADPCM, 1, 0.05, int16);
+    written("MS ADPCM stereo", SF_FORMAT_WAV | SF_FORMAT_MS_ADPCM, 2, 0.05, int16);
+    written("extensible 24-bit stereo", SF_FORMAT_WAVEX | SF_FORMAT_PCM_24, 2, 1e-6, floating);
+    written("extensible float", SF_FORMAT_WAVEX | SF_FORMAT_FLOAT, 1, 1e-6, floating);
 }
 
 void WavFileTest::decodesEveryEncoding()
@@ -155,6 +161,7 @@ void WavFileTest::decodesEveryEncoding()
     QFETCH(int, rate);
     QFETCH(int, frames);
     QFETCH(double, tolerance);
+    QFETCH(DecodedWav::SampleFormat, expectedFormat);
 
     const std::optional<DecodedWav> wav = decodeWav(path);
     QVERIFY(wav.has_value());
@@ -164,12 +171,17 @@ void WavFileTest::decodesEveryEncoding()
     QVERIFY2(wav->frames() >= frames, qPrintable(u"%1 frames"_s.arg(wav->frames())));
     QCOMPARE(wav->durationSeconds(), double(wav->frames()) / rate);
 
-    const auto* samples = reinterpret_cast<const float*>(wav->samples.constData());
+    QCOMPARE(wav->sampleFormat, expectedFormat);
+    const auto sample = [&wav](qsizetype index) {
+        if (wav->sampleFormat == DecodedWav::SampleFormat::Int16)
+            return reinterpret_cast<const qint16*>(wav->samples.constData())[index] / 32768.0;
+        return double {reinterpret_cast<const float*>(wav->samples.constData())[index]};
+    };
     for (int channel = 0; channel < channels; ++channel) {
         double squares = 0.0;
         for (int frame = 0; frame < frames; ++frame) {
             const double error =
-                samples[qsizetype(frame) * channels + channel] - toneValue(frame, channel, rate);
+                sample(qsizetype(frame) * channels + channel) - toneValue(frame, channel, rate);
             squares += error * error;
         }
         const double rms = std::sqrt(squares / frames);
