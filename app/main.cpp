@@ -36,8 +36,8 @@ int main(int argc, char* argv[])
 
     const GameFolders folders = findGameFolders(QCoreApplication::applicationDirPath());
     const DataPaths paths(folders.data, folders.own);
-    const std::unique_ptr<trouvimo::Display> display =
-        makeDisplay(folders.programs + u'/' + displayGuardFileName());
+    loadCarriedFonts(folders.data);
+    const std::unique_ptr<trouvimo::Display> display = makeDisplay(folders.programs);
     QtSoundPlayer sound(QtSoundPlayer::moduleIn(folders.programs));
     EventLoopPause pause(systemClock());
     ImmediateExit gameExit(sound, *display);

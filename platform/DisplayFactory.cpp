@@ -1,8 +1,5 @@
 #include "platform/DisplayFactory.h"
 
-#include "platform/QtScreenDisplay.h"
-#include "platform/X11Display.h"
-
 #include <QEventLoop>
 #include <QGuiApplication>
 #include <QScreen>
@@ -19,18 +16,6 @@ bool primaryScreenHasSize(QSize size)
 }
 
 } // namespace
-
-std::unique_ptr<Display> makeDisplay(const QString& guardProgram)
-{
-    if (QGuiApplication::platformName() == u"xcb")
-        return std::make_unique<X11Display>(guardProgram);
-    return std::make_unique<QtScreenDisplay>();
-}
-
-QString displayGuardFileName()
-{
-    return QStringLiteral(TROUVIMO_DISPLAY_GUARD_NAME);
-}
 
 void drawInDevicePixels()
 {

@@ -9,12 +9,10 @@
 
 namespace trouvimo {
 
-// The display backend for the platform Qt runs on: X11Display under X ("xcb"), guarded by the
-// program guardProgram, elsewhere a display that is measured but never switched.
-[[nodiscard]] std::unique_ptr<Display> makeDisplay(const QString& guardProgram = {});
-
-// The file name of the guardian program, which lies beside the game's executable.
-[[nodiscard]] QString displayGuardFileName();
+// The display backend for the platform the game runs on: on Linux X11Display under X ("xcb"),
+// guarded by the guardian program in programsFolder (none without one), elsewhere a display that
+// is measured but never switched; on Windows WindowsDisplay.
+[[nodiscard]] std::unique_ptr<Display> makeDisplay(const QString& programsFolder = {});
 
 // Makes Qt draw one design pixel to one device pixel; call it before the application object
 // exists. The windows are designed for the 800 x 600 mode the game switches to: a desktop scale

@@ -13,11 +13,19 @@ struct GameFolders {
     // The display guardian and the sound module.
     QString programs;
     // The family's own words, pictures and sounds, used instead of the game's file by file:
-    // "trouvimo" in the user's data folder ($XDG_DATA_HOME, by default ~/.local/share). The game
-    // only reads it, and does not create it.
+    // familyFolder(). The game only reads it, and does not create it.
     QString own;
 };
 
 [[nodiscard]] GameFolders findGameFolders(const QString& executableDirectory);
+
+// The family's folder on this platform: "trouvimo" in the user's data folder on Linux
+// ($XDG_DATA_HOME, by default ~/.local/share), "Trouvimo" in the roaming application data on
+// Windows (%APPDATA%). Empty when the user has no such folder at all.
+[[nodiscard]] QString familyFolder();
+
+// Makes the fonts the game carries with it, in the "fonts" folder of its data, known to the game
+// alone, where the system does not have them; nothing where the system provides them.
+void loadCarriedFonts(const QString& dataFolder);
 
 } // namespace trouvimo

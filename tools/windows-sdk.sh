@@ -86,7 +86,20 @@ build qtbase-everywhere-src-6.4.2 "${qt[@]}" -DQT_QMAKE_TARGET_MKSPEC=win32-g++ 
     -DBUILD_SHARED_LIBS=ON -DFEATURE_sql=OFF -DFEATURE_dbus=OFF -DFEATURE_printsupport=OFF \
     -DFEATURE_xml=OFF -DFEATURE_tabletevent=OFF -DFEATURE_icu=OFF -DFEATURE_system_zlib=OFF
 build qtshadertools-everywhere-src-6.4.2 "${qt[@]}"
-build qtmultimedia-everywhere-src-6.4.2 "${qt[@]}" -DFEATURE_ffmpeg=OFF
+# Qt names Media Foundation's libraries and some Windows headers in the case Windows' SDK spells
+# them (Mf, Mferror.h); mingw-w64 names them in lower case.
+mingw=/usr/x86_64-w64-mingw32
+wmf=()
+for library in Mf Mfuuid Mfplat Mfcore Propsys; do
+    upper=$(tr '[:lower:]' '[:upper:]' <<< "$library")
+    wmf+=("-DWMF_${upper}_LIBRARY=$mingw/lib/lib${library,,}.a")
+done
+mkdir -p "$work/headers"
+for header in Dbt.h Functiondiscoverykeys_devpkey.h InitGuid.h Mferror.h Mfreadwrite.h Wmcodecdsp.h; do
+    echo "#include <${header,,}>" > "$work/headers/$header"
+done
+build qtmultimedia-everywhere-src-6.4.2 "${qt[@]}" -DFEATURE_ffmpeg=OFF -DFEATURE_wmf=ON "${wmf[@]}" \
+    -DCMAKE_CXX_FLAGS="-I$work/headers"
 build qtimageformats-everywhere-src-6.4.2 "${qt[@]}" -DFEATURE_tiff=OFF -DFEATURE_jasper=OFF \
     -DFEATURE_mng=OFF -DFEATURE_wbmp=OFF -DFEATURE_tga=OFF -DFEATURE_icns=OFF
 build libsndfile-1.2.0 -DBUILD_SHARED_LIBS=ON -DENABLE_EXTERNAL_LIBS=OFF -DENABLE_MPEG=OFF \
