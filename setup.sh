@@ -21,7 +21,7 @@ packages=(
     dpkg-dev fakeroot file desktop-file-utils appstream
     # the Windows build: the cross-compiler, the host tools of Debian's Qt that cross-build Qt,
     # the MSI tools, and wine to play it on the test desktop
-    g++-mingw-w64-x86-64-posix qt6-base-dev-tools qt6-shadertools-dev xz-utils msitools wine wine64
+    g++-mingw-w64-x86-64-posix qt6-base-dev-tools qt6-shadertools-dev xz-utils msitools wixl zip wine wine64
 )
 
 missing=()

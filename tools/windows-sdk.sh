@@ -87,7 +87,8 @@ build qtbase-everywhere-src-6.4.2 "${qt[@]}" -DQT_QMAKE_TARGET_MKSPEC=win32-g++ 
     -DFEATURE_xml=OFF -DFEATURE_tabletevent=OFF -DFEATURE_icu=OFF -DFEATURE_system_zlib=OFF
 build qtshadertools-everywhere-src-6.4.2 "${qt[@]}"
 # Qt names Media Foundation's libraries and some Windows headers in the case Windows' SDK spells
-# them (Mf, Mferror.h); mingw-w64 names them in lower case.
+# them (Mf, Mferror.h), where mingw-w64 names them in lower case, and its own QUrl as "QUrl.h":
+# on Windows the case of a name does not matter.
 mingw=/usr/x86_64-w64-mingw32
 wmf=()
 for library in Mf Mfuuid Mfplat Mfcore Propsys; do
@@ -95,9 +96,13 @@ for library in Mf Mfuuid Mfplat Mfcore Propsys; do
     wmf+=("-DWMF_${upper}_LIBRARY=$mingw/lib/lib${library,,}.a")
 done
 mkdir -p "$work/headers"
-for header in Dbt.h Functiondiscoverykeys_devpkey.h InitGuid.h Mferror.h Mfreadwrite.h Wmcodecdsp.h; do
-    echo "#include <${header,,}>" > "$work/headers/$header"
-done
+grep -rhoE '#include [<"][A-Z][A-Za-z0-9_]*\.h[>"]' qtmultimedia-everywhere-src-6.4.2/src \
+    | sed -E 's/#include [<"](.*)[>"]/\1/' | sort -u | while read -r header; do
+        if [[ ! -e $mingw/include/$header && -e $mingw/include/${header,,} ]]; then
+            echo "#include <${header,,}>" > "$work/headers/$header"
+        fi
+    done
+echo "#include <QtCore/qurl.h>" > "$work/headers/QUrl.h"
 build qtmultimedia-everywhere-src-6.4.2 "${qt[@]}" -DFEATURE_ffmpeg=OFF -DFEATURE_wmf=ON "${wmf[@]}" \
     -DCMAKE_CXX_FLAGS="-I$work/headers"
 build qtimageformats-everywhere-src-6.4.2 "${qt[@]}" -DFEATURE_tiff=OFF -DFEATURE_jasper=OFF \
