@@ -1,5 +1,7 @@
 #include "platform/DataPaths.h"
 
+#include "platform/StoredNames.h"
+
 #include <QDir>
 #include <QFileInfo>
 #include <QHash>
@@ -29,8 +31,8 @@ std::optional<QString> findEntry(const QString& directory, const QString& compon
 {
     // The game's own data is spelled right nearly always; one look for that spares listing a
     // folder of hundreds of pictures in the middle of a round.
-    if (QFileInfo::exists(directory + u'/' + component))
-        return component;
+    if (std::optional<QString> stored = storedEntryName(directory, component))
+        return stored;
     auto listed = listings.constFind(directory);
     if (listed == listings.cend()) {
         listed = listings.insert(

@@ -1,8 +1,10 @@
 #include "platform/DisplayFactory.h"
 #include "platform/GameFolders.h"
 #include "platform/QtScreenDisplay.h"
+#include "platform/StoredNames.h"
 #include "platform/X11Display.h"
 
+#include <QFileInfo>
 #include <QGuiApplication>
 #include <QStandardPaths>
 
@@ -23,6 +25,13 @@ QString familyFolder()
     // Without a home there is no folder of the family's own, rather than one under the root.
     const QString userData = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation);
     return userData.isEmpty() ? QString() : userData + QStringLiteral("/trouvimo");
+}
+
+std::optional<QString> storedEntryName(const QString& directory, const QString& component)
+{
+    if (!QFileInfo::exists(directory + u'/' + component))
+        return std::nullopt;
+    return component;
 }
 
 // The package depends on the system's Comic Neue.

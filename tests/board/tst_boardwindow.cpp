@@ -237,9 +237,14 @@ void TestBoardWindow::missingListShowsAMessageBoxBeforeTheBoard()
     QString text;
     int buttons = -1;
     bool boardShown = true;
-    QTimer::singleShot(0, [&] {
+    // The box is answered once it is up, which takes the event loop a turn or a few.
+    QTimer answer;
+    answer.setInterval(10);
+    QObject::connect(&answer, &QTimer::timeout, [&] {
         auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
-        QVERIFY(box != nullptr);
+        if (box == nullptr)
+            return;
+        answer.stop();
         title = box->windowTitle();
         text = box->text();
         buttons = static_cast<int>(box->buttons().size());
@@ -249,6 +254,7 @@ void TestBoardWindow::missingListShowsAMessageBoxBeforeTheBoard()
             boardShown = boardShown || (qobject_cast<BoardWindow*>(widget) && widget->isVisible());
         box->button(QMessageBox::Ok)->click();
     });
+    answer.start();
     BoardWindow window(BoardServices {*rig.paths, rig.sound, rig.pause, rig.gameExit, *rig.draw},
                        rig.language);
     window.open();
