@@ -21,15 +21,33 @@ if [[ ${1:-} == --windows ]]; then
         -DTROUVIMO_BUILD_TESTS=OFF -DTROUVIMO_BUILD_BENCH=OFF
     cmake --build "$build"
     cmake --install "$build" --strip
+    # The libraries come as they were built, with their symbols.
+    find "$folder" -name '*.dll' -exec x86_64-w64-mingw32-strip --strip-unneeded {} +
     version=$(cat "$build/packaging/windows/version.txt")
     # Every file of the folder becomes a component of its own under the install folder.
     (cd "$folder" && find . -type f | sed 's|^\./||' | sort) \
         | wixl-heat --prefix "" --directory-ref INSTALLDIR --component-group GameFiles \
             --var var.SourceDir --win64 > "$build/files.wxs"
+    # Windows Installer takes away the folders of the files it removes, but not a folder that
+    # holds folders alone (Images): every folder is named for removal.
+    {
+        echo '<?xml version="1.0" encoding="utf-8"?>'
+        echo '<Wix xmlns="http://schemas.microsoft.com/wix/2006/wi"><Fragment>'
+        echo '<DirectoryRef Id="INSTALLDIR">'
+        echo '<Component Id="Folders" Guid="0d3c7f52-8e1a-4b6f-a2d9-6c4e1f7b3a85" Win64="yes">'
+        for id in INSTALLDIR $(grep -o 'Directory Id="[^"]*"' "$build/files.wxs" | cut -d'"' -f2); do
+            echo "<RemoveFolder Id=\"remove_$id\" Directory=\"$id\" On=\"uninstall\"/>"
+        done
+        echo '<RegistryValue Root="HKLM" Key="Software\Trouvimo" Name="Folders" Type="integer"'
+        echo ' Value="1" KeyPath="yes"/>'
+        echo '</Component></DirectoryRef></Fragment></Wix>'
+    } > "$build/folders.wxs"
     mkdir -p dist
     rm -f "dist/trouvimo-$version-x64.msi" "dist/trouvimo-$version-windows-x64.zip"
-    wixl -a x64 -D SourceDir="$folder" -D Icon="$PWD/$build/packaging/windows/trouvimo.ico" \
-        -o "dist/trouvimo-$version-x64.msi" "$build/packaging/windows/trouvimo.wxs" "$build/files.wxs"
+    # wixl takes the files' paths relative to where it runs.
+    (cd "$build" && wixl -a x64 -D Win64=yes -D SourceDir=Trouvimo \
+        -D Icon=packaging/windows/trouvimo.ico -o "../dist/trouvimo-$version-x64.msi" \
+        packaging/windows/trouvimo.wxs files.wxs folders.wxs)
     (cd "$build" && zip -qr9 "../dist/trouvimo-$version-windows-x64.zip" Trouvimo)
     ls -l "dist/trouvimo-$version-x64.msi" "dist/trouvimo-$version-windows-x64.zip"
     exit 0

@@ -41,6 +41,7 @@ class WindowsPackageTest(unittest.TestCase):
         self.wine(['wineboot', '-i'], timeout=120)
         self.drive = os.path.join(self.prefix, 'drive_c')
         self.folder = os.path.join(self.drive, 'Program Files', 'Trouvimo')
+        self.games = []
 
     def tearDown(self):
         subprocess.run(['wineserver', '-k'], env=self.env, check=False)
@@ -59,14 +60,25 @@ class WindowsPackageTest(unittest.TestCase):
         return os.path.join(users, user, *parts)
 
     def start_game(self):
+        """The installed game, started once the display is as found; ended with wine's server if the
+        subtest fails half way, so that the next one starts from a clean desk."""
+        desk.set_mode(*START_MODE)
         game = subprocess.Popen(['wine', os.path.join(self.folder, 'trouvimo.exe')], env=self.env,
                                 stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-        self.addCleanup(lambda: game.poll() is None and game.kill())
+        self.games.append(game)
         return game
 
+    def end_games(self):
+        if any(game.poll() is None for game in self.games):
+            subprocess.run(['wineserver', '-k'], env=self.env, check=False)
+            for game in self.games:
+                game.wait(timeout=10)
+
     def window(self, title):
+        """The visible window whose whole name matches the pattern (xdotool ignores case)."""
         def found():
-            ids = desk.run(['xdotool', 'search', '--onlyvisible', '--name', f'^{title}'], check=False).stdout.split()
+            ids = desk.run(['xdotool', 'search', '--onlyvisible', '--name', f'^{title}$'],
+                           check=False).stdout.split()
             return int(ids[0]) if ids else None
         return wait_for(found, timeout=30, what=f'a window named {title}')
 
@@ -101,10 +113,10 @@ class WindowsPackageTest(unittest.TestCase):
         with self.subTest(way_out='Quitter on the board'):
             game = self.start_game()
             desk.wait_for_mode(800, 600, timeout=30)
-            start = self.window('Trouvimo$')
+            start = self.window('Trouvimo')
             x, y, _width, _height = self.geometry(start)
             desk.click(round(x + LAUNCH_CENTRE[0]), round(y + LAUNCH_CENTRE[1]))
-            board = self.window('TROUVIMO')
+            board = self.window(r'TROUVIMO \.\.\.')
             empty = self.picture_pixels(board)
             desk.key('alt+j', board)
             time.sleep(1.5)  # the play cue and the pause before the tiles come
@@ -116,14 +128,16 @@ class WindowsPackageTest(unittest.TestCase):
             desk.key('alt+q', board)
             game.wait(timeout=20)
             desk.wait_for_mode(*START_MODE, timeout=10)
+        self.end_games()
 
         with self.subTest(way_out='Alt+F4 on the start screen'):
             game = self.start_game()
             desk.wait_for_mode(800, 600, timeout=30)
-            start = self.window('Trouvimo$')
+            start = self.window('Trouvimo')
             desk.key('alt+F4', start)
             game.wait(timeout=20)
             desk.wait_for_mode(*START_MODE, timeout=10)
+        self.end_games()
 
         self.wine(['wine', 'msiexec', '/x', self.msi, '/qn'], timeout=180)
         self.assertFalse(os.path.exists(self.folder), 'the install folder is left behind')
