@@ -1,5 +1,6 @@
 #include "board/BoardWindow.h"
 #include "check/DataCheck.h"
+#include "platform/Console.h"
 #include "platform/DataPaths.h"
 #include "platform/DisplayConnection.h"
 #include "platform/DisplayFactory.h"
@@ -25,6 +26,7 @@ int main(int argc, char* argv[])
     // The check runs where there may be no display at all, and starts neither sound nor windows.
     if (argc == 2 && std::strcmp(argv[1], "--check") == 0) {
         QCoreApplication app(argc, argv);
+        printToTheCallersConsole();
         const GameFolders folders = findGameFolders(QCoreApplication::applicationDirPath());
         return runDataCheck(DataPaths(folders.data, folders.own));
     }

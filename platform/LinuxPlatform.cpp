@@ -1,3 +1,4 @@
+#include "platform/Console.h"
 #include "platform/DisplayFactory.h"
 #include "platform/GameFolders.h"
 #include "platform/QtScreenDisplay.h"
@@ -32,6 +33,10 @@ std::optional<QString> storedEntryName(const QString& directory, const QString& 
     if (!QFileInfo::exists(directory + u'/' + component))
         return std::nullopt;
     return component;
+}
+
+void printToTheCallersConsole()
+{
 }
 
 // The package depends on the system's Comic Neue.

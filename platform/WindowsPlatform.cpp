@@ -1,3 +1,4 @@
+#include "platform/Console.h"
 #include "platform/DisplayConnection.h"
 #include "platform/DisplayFactory.h"
 #include "platform/GameFolders.h"
@@ -7,6 +8,8 @@
 #include <QDir>
 #include <QFontDatabase>
 #include <QRegularExpression>
+
+#include <cstdio>
 
 #include <windows.h>
 
@@ -46,6 +49,19 @@ void loadCarriedFonts(const QString& dataFolder)
     for (const QString& file :
          fonts.entryList({QStringLiteral("*.otf"), QStringLiteral("*.ttf")}, QDir::Files))
         QFontDatabase::addApplicationFont(fonts.filePath(file));
+}
+
+void printToTheCallersConsole()
+{
+    const HANDLE output = GetStdHandle(STD_OUTPUT_HANDLE);
+    if (output != nullptr && output != INVALID_HANDLE_VALUE
+        && GetFileType(output) != FILE_TYPE_UNKNOWN)
+        return;
+    if (AttachConsole(ATTACH_PARENT_PROCESS) == FALSE)
+        return;
+    SetConsoleOutputCP(CP_UTF8);
+    std::freopen("CONOUT$", "w", stdout);
+    std::freopen("CONOUT$", "w", stderr);
 }
 
 // The Windows display does not go away under a running program; there is nothing to watch.
