@@ -4,7 +4,6 @@
 #include "platform/Twips.h"
 
 #include <QFileInfo>
-#include <QImageReader>
 #include <QMovie>
 #include <QPainter>
 
@@ -38,9 +37,8 @@ std::optional<QSizeF> AnimatedPicture::load(const QString& file)
     // keeps a palette frame in a palette: a palette PNG comes out in the web's 216 colours, a
     // two-colour one dithered in black and white. Such pictures are decoded at their own size and
     // each frame is shrunk here in full colour instead.
-    const QImage::Format format = QImageReader(file).imageFormat();
-    m_decoderShrinks = format != QImage::Format_Indexed8 && format != QImage::Format_Mono
-        && format != QImage::Format_MonoLSB;
+    m_decoderShrinks = probe.format != QImage::Format_Indexed8
+        && probe.format != QImage::Format_Mono && probe.format != QImage::Format_MonoLSB;
     // A screen reader names the picture after its word.
     setAccessibleName(QFileInfo(file).completeBaseName());
     connect(m_movie.get(), &QMovie::frameChanged, this, &AnimatedPicture::takeFrame);

@@ -43,7 +43,7 @@ PictureProbe probePicture(const QString& file)
         return {PictureFault::NotAPicture, {}};
     if (qint64 {size.width()} * size.height() > kMaxPicturePixels)
         return {PictureFault::TooManyPixels, size};
-    return {PictureFault::None, size};
+    return {PictureFault::None, size, reader.imageFormat()};
 }
 
 } // namespace trouvimo

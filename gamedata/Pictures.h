@@ -2,6 +2,7 @@
 
 #include "gamedata/GameData.h"
 
+#include <QImage>
 #include <QSize>
 #include <QString>
 #include <QStringList>
@@ -36,6 +37,8 @@ enum class PictureFault {
 struct PictureProbe {
     PictureFault fault = PictureFault::None;
     QSize size; // in pixels, when the header could be read
+    // The pixel format its frames decode to, as the header tells it.
+    QImage::Format format = QImage::Format_Invalid;
 };
 
 // Whether the game will show the picture in `file`, and its size. Only the file's header is
