@@ -7,7 +7,6 @@
 #include <QWindow>
 
 #include <cstdio>
-#include <iostream>
 #include <thread>
 
 #include <unistd.h>
@@ -32,8 +31,6 @@ void ImmediateExit::exitGame()
     }
     m_display.restore();
 
-    std::cout.flush();
-    std::cerr.flush();
     std::fflush(nullptr);
 
     const auto deadline = std::chrono::steady_clock::now() + m_soundGrace;
