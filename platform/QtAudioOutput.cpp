@@ -8,7 +8,6 @@
 #include <QAudioDevice>
 #include <QAudioFormat>
 #include <QAudioSink>
-#include <QBuffer>
 #include <QLoggingCategory>
 #include <QMediaDevices>
 #include <QObject>
@@ -17,7 +16,7 @@
 #include <algorithm>
 #include <atomic>
 #include <mutex>
-#include <optional>
+#include <memory>
 #include <utility>
 
 namespace trouvimo {
@@ -72,28 +71,15 @@ void installQuietLogging()
 
 } // namespace
 
-// A sound ready to hand to an audio sink: its format and its samples.
-struct Clip {
-    QAudioFormat format;
-    QByteArray samples;
-    SteadyClock::duration duration {};
-};
-
-std::optional<Clip> loadClip(const QString& file)
+QAudioFormat formatOf(const WavStream& sound)
 {
-    std::optional<DecodedWav> wav = decodeWav(file);
-    if (!wav)
-        return std::nullopt;
-    Clip clip;
-    clip.format.setChannelCount(wav->channels);
-    clip.format.setSampleRate(wav->sampleRate);
-    clip.format.setSampleFormat(wav->sampleFormat == DecodedWav::SampleFormat::Int16
-                                    ? QAudioFormat::Int16
-                                    : QAudioFormat::Float);
-    clip.duration = std::chrono::duration_cast<SteadyClock::duration>(
-        std::chrono::duration<double>(wav->durationSeconds()));
-    clip.samples = std::move(wav->samples);
-    return clip;
+    QAudioFormat format;
+    format.setChannelCount(sound.channels());
+    format.setSampleRate(sound.sampleRate());
+    format.setSampleFormat(sound.sampleFormat() == WavStream::SampleFormat::Int16
+                               ? QAudioFormat::Int16
+                               : QAudioFormat::Float);
+    return format;
 }
 
 class QtAudioOutput final : public QObject, public SoundOutput {
@@ -117,17 +103,17 @@ public:
     void play(const QString& file, quint64 generation) override
     {
         stopCurrent();
-        // Each sound is decoded when it is asked for (a cue of two seconds in 0.03 ms, from the
-        // file cache) and let go with its sink once it has been heard, so that no sound takes
-        // memory while the child thinks.
-        const std::optional<Clip> clip =
-            m_outputFound && !m_stopped ? loadClip(file) : std::nullopt;
-        if (!clip || generation != m_state->requested.load()) {
+        // Each sound is decoded from its file while it plays and let go with its sink once it
+        // has been heard, so that no sound takes memory while the child thinks.
+        std::unique_ptr<WavStream> sound =
+            m_outputFound && !m_stopped ? WavStream::open(file) : nullptr;
+        if (!sound || generation != m_state->requested.load()) {
             m_state->settle(generation);
             return;
         }
+        const QAudioFormat format = formatOf(*sound);
         const QAudioDevice device = QMediaDevices::defaultAudioOutput();
-        if (device.isNull() || !device.isFormatSupported(clip->format)) {
+        if (device.isNull() || !device.isFormatSupported(format)) {
             m_state->settle(generation);
             return;
         }
@@ -137,11 +123,12 @@ public:
         // 100 to 130 ms of every cue with a new QSoundEffect each time (an 80 ms cue came out
         // as 18 ms at most), and with one QSoundEffect played again and again a cue in six went
         // unheard and the first lost its start. This sink played all six, whole.
-        m_sink = new QAudioSink(device, clip->format, this);
-        m_sink->setBufferSize(static_cast<qsizetype>(clip->format.bytesForDuration(sinkBufferUs)));
-        auto* source = new QBuffer(m_sink);
-        source->setData(clip->samples);
-        source->open(QIODevice::ReadOnly);
+        m_sink = new QAudioSink(device, format, this);
+        m_sink->setBufferSize(static_cast<qsizetype>(format.bytesForDuration(sinkBufferUs)));
+        const auto duration = std::chrono::duration_cast<SteadyClock::duration>(
+            std::chrono::duration<double>(sound->durationSeconds()));
+        WavStream* source = sound.release();
+        source->setParent(m_sink);
         // The sink goes idle once it has handed the server the last sample, and also for a
         // moment when the server ran dry in the middle (it then reports an underrun and goes
         // back to active). An open stream keeps the player's thread and the sound server's
@@ -159,7 +146,7 @@ public:
                         m_closing.stop();
                 });
         m_state->playingUntil =
-            steadyNanoseconds(SteadyClock::now() + clip->duration + audibleTail);
+            steadyNanoseconds(SteadyClock::now() + duration + audibleTail);
         m_sink->start(source);
     }
 

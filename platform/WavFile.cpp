@@ -4,10 +4,10 @@
 #include <QFileInfo>
 #include <QtEndian>
 
-#include <sndfile.hh>
-
+#include <algorithm>
 #include <array>
 #include <cstring>
+#include <utility>
 
 namespace trouvimo {
 
@@ -121,47 +121,90 @@ bool formatFieldsAgree(SndfileHandle& file)
 
 } // namespace
 
-qint64 DecodedWav::frames() const
+WavStream::WavStream(SndfileHandle file, SampleFormat sampleFormat)
+    : m_file(std::move(file))
+    , m_sampleFormat(sampleFormat)
+    , m_frameBytes(qint64(m_file.channels()) * (sampleFormat == SampleFormat::Int16 ? 2 : 4))
 {
-    return channels > 0 ? samples.size() / bytesPerSample() / channels : 0;
+    QIODevice::open(QIODevice::ReadOnly | QIODevice::Unbuffered);
 }
 
-double DecodedWav::durationSeconds() const
-{
-    return sampleRate > 0 ? static_cast<double>(frames()) / sampleRate : 0.0;
-}
-
-std::optional<DecodedWav> decodeWav(const QString& path)
+std::unique_ptr<WavStream> WavStream::open(const QString& path)
 {
     // libsndfile would wait for a writer on a named pipe.
     const QFileInfo fileInfo(path);
     if (!fileInfo.isFile())
-        return std::nullopt;
+        return nullptr;
     SndfileHandle file(QFile::encodeName(path).constData());
     if (file.rawHandle() == nullptr)
-        return std::nullopt;
+        return nullptr;
 
     const int container = file.format() & SF_FORMAT_TYPEMASK;
     if ((container != SF_FORMAT_WAV && container != SF_FORMAT_WAVEX) || file.channels() < 1
         || file.channels() > mostChannels || file.samplerate() < lowestRate
         || file.samplerate() > highestRate || file.frames() <= 0
         || !chunksFitInFile(file.rawHandle(), fileInfo.size()) || !formatFieldsAgree(file))
-        return std::nullopt;
+        return nullptr;
 
-    DecodedWav wav;
-    wav.channels = file.channels();
-    wav.sampleRate = file.samplerate();
-    wav.sampleFormat = fitsInSixteenBits(file.format()) ? DecodedWav::SampleFormat::Int16
-                                                        : DecodedWav::SampleFormat::Float;
-    wav.samples =
-        QByteArray(static_cast<qsizetype>(file.frames() * file.channels() * wav.bytesPerSample()),
-                   Qt::Uninitialized);
-    const sf_count_t read = wav.sampleFormat == DecodedWav::SampleFormat::Int16
-        ? file.readf(reinterpret_cast<short*>(wav.samples.data()), file.frames())
-        : file.readf(reinterpret_cast<float*>(wav.samples.data()), file.frames());
-    if (read != file.frames())
-        return std::nullopt;
-    return wav;
+    const SampleFormat format =
+        fitsInSixteenBits(file.format()) ? SampleFormat::Int16 : SampleFormat::Float;
+    return std::unique_ptr<WavStream>(new WavStream(std::move(file), format));
+}
+
+double WavStream::durationSeconds() const
+{
+    return static_cast<double>(frames()) / sampleRate();
+}
+
+bool WavStream::seek(qint64 position)
+{
+    if (position < 0 || position > size() || !QIODevice::seek(position))
+        return false;
+    m_carry.clear();
+    if (m_file.seek(position / m_frameBytes, SEEK_SET) < 0)
+        return false;
+    const qint64 intoFrame = position % m_frameBytes;
+    if (intoFrame != 0) {
+        m_carry = QByteArray(m_frameBytes, Qt::Uninitialized);
+        if (readFrames(m_carry.data(), 1) != 1)
+            return false;
+        m_carry.remove(0, intoFrame);
+    }
+    return true;
+}
+
+qint64 WavStream::readData(char* data, qint64 maxSize)
+{
+    qint64 given = std::min<qint64>(maxSize, m_carry.size());
+    std::memcpy(data, m_carry.constData(), static_cast<size_t>(given));
+    m_carry.remove(0, given);
+
+    given += readFrames(data + given, (maxSize - given) / m_frameBytes) * m_frameBytes;
+    if (given < maxSize && m_carry.isEmpty()) {
+        QByteArray frame(m_frameBytes, Qt::Uninitialized);
+        if (readFrames(frame.data(), 1) == 1) {
+            const qint64 part = maxSize - given;
+            std::memcpy(data + given, frame.constData(), static_cast<size_t>(part));
+            m_carry = frame.mid(part);
+            given += part;
+        }
+    }
+    return given;
+}
+
+qint64 WavStream::writeData(const char* /*data*/, qint64 /*size*/)
+{
+    return -1;
+}
+
+qint64 WavStream::readFrames(char* data, qint64 count)
+{
+    if (count <= 0)
+        return 0;
+    const sf_count_t read = m_sampleFormat == SampleFormat::Int16
+        ? m_file.readf(reinterpret_cast<short*>(data), count)
+        : m_file.readf(reinterpret_cast<float*>(data), count);
+    return std::max<sf_count_t>(read, 0);
 }
 
 } // namespace trouvimo
