@@ -7,7 +7,7 @@ cd "$(dirname "$0")"
 
 packages=(
     # build
-    cmake ninja-build g++ pkg-config qt6-base-dev qt6-multimedia-dev libxrandr-dev libx11-dev
+    cmake ninja-build g++ pkg-config qt6-base-dev qt6-multimedia-dev libxcb-randr0-dev libx11-dev
     libgl-dev libbenchmark-dev clang libclang-rt-dev libsndfile1-dev
     # run: the X11 platform plugin, GIF support, sound, fonts
     qt6-qpa-plugins qt6-image-formats-plugins libqt6multimedia6 gstreamer1.0-plugins-base

@@ -9,11 +9,10 @@
 // The game sends the line and switches without waiting for the guardian: the line waits in the
 // socket, and stays readable after the game is gone.
 
-#include "randr/IgnoredXErrors.h"
 #include "randr/RandrScreen.h"
 #include "randr/ScreenLayout.h"
 
-#include <X11/Xlib.h>
+#include <xcb/xcb.h>
 
 #include <cerrno>
 #include <csignal>
@@ -26,15 +25,9 @@ namespace {
 
 constexpr int kUsage = 2;
 
-struct CloseDisplay {
-    void operator()(::Display* connection) const { XCloseDisplay(connection); }
+struct Disconnect {
+    void operator()(xcb_connection_t* connection) const { xcb_disconnect(connection); }
 };
-
-// A display that went away leaves nothing to put back; Xlib's own handler would print a report.
-int endQuietly(::Display* /*connection*/)
-{
-    ::_exit(0);
-}
 
 // What the game said until its socket ended.
 std::string readUntilEnd()
@@ -81,10 +74,10 @@ int main(int argc, char* argv[])
 
     // Whatever the server does, the guardian does not outlive the game by more than a second.
     ::alarm(1);
-    const std::unique_ptr<::Display, CloseDisplay> connection(XOpenDisplay(argv[1]));
-    if (!connection)
-        return 0;
-    XSetIOErrorHandler(endQuietly);
-    trouvimo::randr::RandrScreen(connection.get()).restore(*saved);
+    // A display that went away leaves nothing to put back: every request then fails at once.
+    int screenNumber = 0;
+    const std::unique_ptr<xcb_connection_t, Disconnect> connection(
+        xcb_connect(argv[1], &screenNumber));
+    trouvimo::randr::RandrScreen(connection.get(), screenNumber).restore(*saved);
     return 0;
 }

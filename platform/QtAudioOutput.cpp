@@ -15,8 +15,8 @@
 
 #include <algorithm>
 #include <atomic>
-#include <mutex>
 #include <memory>
+#include <mutex>
 #include <utility>
 
 namespace trouvimo {
@@ -145,8 +145,7 @@ public:
                     else if (now == QAudio::ActiveState)
                         m_closing.stop();
                 });
-        m_state->playingUntil =
-            steadyNanoseconds(SteadyClock::now() + duration + audibleTail);
+        m_state->playingUntil = steadyNanoseconds(SteadyClock::now() + duration + audibleTail);
         m_sink->start(source);
     }
 

@@ -2,44 +2,56 @@
 
 #include "platform/QtScreenDisplay.h"
 
-#include "randr/IgnoredXErrors.h"
+#include "randr/Xcb.h"
 
-// Xlib's macros (None, Bool, Status...) clash with Qt's names, so its headers come last.
+#include <QGuiApplication>
+#include <QtGui/qguiapplication_platform.h>
+
+#include <xcb/randr.h>
+
+// Xlib's macros (None, Bool, Status...) clash with Qt's names, so its header comes last. Qt's
+// connection is reached through Xlib only for the name and screen of the display it opened,
+// which the guardian needs.
 #include <X11/Xlib.h>
-#include <X11/extensions/Xrandr.h>
 
 #include <algorithm>
 
 namespace trouvimo {
 
+using randr::replyTo;
+
 namespace {
 
-struct FreeScreenConfiguration {
-    void operator()(XRRScreenConfiguration* configuration) const
-    {
-        XRRFreeScreenConfigInfo(configuration);
-    }
-};
-using ScreenConfiguration = std::unique_ptr<XRRScreenConfiguration, FreeScreenConfiguration>;
+xcb_window_t rootOf(xcb_connection_t* connection, int screenNumber)
+{
+    const xcb_screen_t* screen = randr::screenOf(connection, screenNumber);
+    return screen != nullptr ? screen->root : XCB_NONE;
+}
+
+auto screenInfo(xcb_connection_t* connection, xcb_window_t root)
+{
+    return replyTo(connection, xcb_randr_get_screen_info_reply,
+                   xcb_randr_get_screen_info(connection, root));
+}
 
 } // namespace
 
-void X11Display::CloseConnection::operator()(_XDisplay* connection) const
-{
-    XCloseDisplay(connection);
-}
-
 X11Display::X11Display(const QString& guardProgram)
-    : m_connection(XOpenDisplay(nullptr))
-    , m_guard(guardProgram)
+    : m_guard(guardProgram)
 {
-    if (m_connection) {
-        int eventBase = 0;
-        int errorBase = 0;
-        m_hasRandr = XRRQueryExtension(m_connection.get(), &eventBase, &errorBase) != 0;
-        if (m_hasRandr)
-            m_monitors.emplace(m_connection.get());
-    }
+    const auto* x11 = qGuiApp != nullptr
+        ? qGuiApp->nativeInterface<QNativeInterface::QX11Application>()
+        : nullptr;
+    if (x11 == nullptr || x11->connection() == nullptr || x11->display() == nullptr)
+        return;
+    m_connection = x11->connection();
+    m_name = QString::fromLocal8Bit(XDisplayString(x11->display()));
+    m_screenNumber = XDefaultScreen(x11->display());
+    const xcb_query_extension_reply_t* extension =
+        xcb_get_extension_data(m_connection, &xcb_randr_id);
+    m_hasRandr = extension != nullptr && extension->present != 0;
+    if (m_hasRandr)
+        m_monitors.emplace(m_connection, m_screenNumber);
 }
 
 X11Display::~X11Display()
@@ -49,7 +61,7 @@ X11Display::~X11Display()
 
 QSize X11Display::monitorSize() const
 {
-    if (!m_connection)
+    if (m_connection == nullptr)
         return QtScreenDisplay().monitorSize();
     if (switchesOneMonitor()) {
         if (const auto crtc = m_monitors->primaryCrtc()) {
@@ -57,9 +69,10 @@ QSize X11Display::monitorSize() const
                 return {found->crtc.width, found->crtc.height};
         }
     }
-    ::Display* connection = m_connection.get();
-    return {XDisplayWidth(connection, XDefaultScreen(connection)),
-            XDisplayHeight(connection, XDefaultScreen(connection))};
+    const auto geometry =
+        replyTo(m_connection, xcb_get_geometry_reply,
+                xcb_get_geometry(m_connection, rootOf(m_connection, m_screenNumber)));
+    return geometry ? QSize(geometry->width, geometry->height) : QtScreenDisplay().monitorSize();
 }
 
 bool X11Display::switchTo(QSize size)
@@ -78,8 +91,7 @@ bool X11Display::switchTo(QSize size)
             return false;
         // Without its guardian the game still switches: every way out it has of its own puts
         // the display back, and only a hard kill would leave it switched.
-        m_guard.start(QString::fromLocal8Bit(XDisplayString(m_connection.get())),
-                      randr::toLine(*m_savedMonitor));
+        m_guard.start(m_name, randr::toLine(*m_savedMonitor));
     }
     if (m_monitors->switchMode(*m_savedMonitor, size.width(), size.height()))
         return true;
@@ -103,46 +115,42 @@ void X11Display::restore()
 
 bool X11Display::switchWholeScreen(QSize size)
 {
-    ::Display* connection = m_connection.get();
-    const Window root = XDefaultRootWindow(connection);
-    const randr::IgnoredXErrors ignoredErrors;
-    const ScreenConfiguration configuration(XRRGetScreenInfo(connection, root));
-    if (!configuration)
+    const xcb_window_t root = rootOf(m_connection, m_screenNumber);
+    const auto info = screenInfo(m_connection, root);
+    if (!info)
         return false;
 
-    int sizeCount = 0;
-    const XRRScreenSize* sizes = XRRConfigSizes(configuration.get(), &sizeCount);
-    Rotation rotation = 0;
-    const SizeID current = XRRConfigCurrentConfiguration(configuration.get(), &rotation);
-    const auto* end = sizes + std::max(sizeCount, 0);
-    const auto* wanted = std::find_if(sizes, end, [size](const XRRScreenSize& offered) {
+    const xcb_randr_screen_size_t* sizes = xcb_randr_get_screen_info_sizes(info.get());
+    const auto* end = sizes + std::max(xcb_randr_get_screen_info_sizes_length(info.get()), 0);
+    const auto* wanted = std::find_if(sizes, end, [size](const xcb_randr_screen_size_t& offered) {
         return offered.width == size.width() && offered.height == size.height();
     });
     if (wanted == end)
         return false;
     if (!m_savedScreen)
         m_savedScreen =
-            WholeScreenConfiguration {current, rotation, XRRConfigCurrentRate(configuration.get())};
-    if (wanted - sizes == current)
+            WholeScreenConfiguration {info->sizeID, info->rotation, static_cast<short>(info->rate)};
+    if (wanted - sizes == info->sizeID)
         return true;
-    const auto target = static_cast<SizeID>(wanted - sizes);
-    XRRSetScreenConfig(connection, configuration.get(), root, target, rotation, CurrentTime);
-    XSync(connection, False);
+    // A rate of 0 lets the server keep a rate the new size offers.
+    replyTo(m_connection, xcb_randr_set_screen_config_reply,
+            xcb_randr_set_screen_config(m_connection, root, XCB_CURRENT_TIME,
+                                        info->config_timestamp,
+                                        static_cast<uint16_t>(wanted - sizes), info->rotation, 0));
     return true;
 }
 
 void X11Display::restoreWholeScreen(const WholeScreenConfiguration& saved)
 {
-    ::Display* connection = m_connection.get();
-    const Window root = XDefaultRootWindow(connection);
-    const randr::IgnoredXErrors ignoredErrors;
-    const ScreenConfiguration configuration(XRRGetScreenInfo(connection, root));
-    if (!configuration)
+    const xcb_window_t root = rootOf(m_connection, m_screenNumber);
+    const auto info = screenInfo(m_connection, root);
+    if (!info)
         return;
-    XRRSetScreenConfigAndRate(connection, configuration.get(), root,
-                              static_cast<SizeID>(saved.sizeIndex), saved.rotation, saved.rate,
-                              CurrentTime);
-    XSync(connection, False);
+    replyTo(m_connection, xcb_randr_set_screen_config_reply,
+            xcb_randr_set_screen_config(m_connection, root, XCB_CURRENT_TIME,
+                                        info->config_timestamp,
+                                        static_cast<uint16_t>(saved.sizeIndex), saved.rotation,
+                                        static_cast<uint16_t>(saved.rate)));
 }
 
 } // namespace trouvimo

@@ -7,17 +7,17 @@
 
 #include <QString>
 
-#include <memory>
 #include <optional>
 
-struct _XDisplay;
+struct xcb_connection_t;
 
 namespace trouvimo {
 
-// The X display, measured and switched through RandR on a connection of its own, so that a
-// switch neither waits for nor runs anything of the Qt event loop (it is made from closing
-// paths that must not run other handlers). Every call has been carried out by the server when
-// it returns.
+// The X display that the game shows on, measured and switched through RandR on Qt's own
+// connection to it, with requests and their replies alone: a switch neither waits for nor runs
+// anything of the Qt event loop (it is made from closing paths that must not run other
+// handlers), and no error of a refused request reaches Qt. Every call has been carried out by
+// the server when it returns.
 //
 // With RandR 1.2 or later only the primary monitor changes: its CRTC takes a mode of the asked
 // size at the same place and rotation, the refresh rate nearest to the current one; the other
@@ -27,8 +27,8 @@ namespace trouvimo {
 // switches nothing.
 class X11Display final : public Display {
 public:
-    // Connects to the display named by the DISPLAY variable. guardProgram: the guardian's
-    // executable; empty to switch without one.
+    // The display of the running QGuiApplication when it runs on X11. guardProgram: the
+    // guardian's executable; empty to switch without one.
     explicit X11Display(const QString& guardProgram = {});
     ~X11Display() override;
 
@@ -54,10 +54,10 @@ private:
     bool switchWholeScreen(QSize size);
     void restoreWholeScreen(const WholeScreenConfiguration& saved);
 
-    struct CloseConnection {
-        void operator()(_XDisplay* connection) const;
-    };
-    std::unique_ptr<_XDisplay, CloseConnection> m_connection;
+    // Qt's, which outlives the display: the game ends without closing the application.
+    xcb_connection_t* m_connection = nullptr;
+    QString m_name;
+    int m_screenNumber = 0;
     bool m_hasRandr = false;
     std::optional<randr::RandrScreen> m_monitors;
     DisplayGuard m_guard;

@@ -1,138 +1,129 @@
 #include "randr/RandrScreen.h"
 
-#include "randr/IgnoredXErrors.h"
+#include "randr/Xcb.h"
 
-// Xlib's macros (None, Bool, Status...) clash with other headers' names, so its headers come last.
-#include <X11/Xlib.h>
-#include <X11/extensions/Xrandr.h>
-
-#include <memory>
+#include <xcb/randr.h>
 
 namespace trouvimo::randr {
 
 namespace {
 
-struct FreeResources {
-    void operator()(XRRScreenResources* resources) const { XRRFreeScreenResources(resources); }
-};
-struct FreeCrtcInfo {
-    void operator()(XRRCrtcInfo* info) const { XRRFreeCrtcInfo(info); }
-};
-struct FreeOutputInfo {
-    void operator()(XRROutputInfo* info) const { XRRFreeOutputInfo(info); }
-};
-using Resources = std::unique_ptr<XRRScreenResources, FreeResources>;
-using CrtcInfo = std::unique_ptr<XRRCrtcInfo, FreeCrtcInfo>;
-using OutputInfo = std::unique_ptr<XRROutputInfo, FreeOutputInfo>;
+using Resources = ReplyPtr<xcb_randr_get_screen_resources_current_reply_t>;
+using CrtcInfo = ReplyPtr<xcb_randr_get_crtc_info_reply_t>;
 
 // Reading the current resources asks the server for what it knows without probing the monitors,
 // which can take a second on real hardware.
-Resources currentResources(::Display* connection)
+Resources currentResources(xcb_connection_t* connection, xcb_window_t root)
 {
-    return Resources(XRRGetScreenResourcesCurrent(connection, XDefaultRootWindow(connection)));
+    return replyTo(connection, xcb_randr_get_screen_resources_current_reply,
+                   xcb_randr_get_screen_resources_current(connection, root));
 }
 
-bool sideways(Rotation rotation)
+CrtcInfo crtcInfo(xcb_connection_t* connection, const Resources& resources, ResourceId crtc)
 {
-    return (rotation & (RR_Rotate_90 | RR_Rotate_270)) != 0;
+    return replyTo(connection, xcb_randr_get_crtc_info_reply,
+                   xcb_randr_get_crtc_info(connection, static_cast<xcb_randr_crtc_t>(crtc),
+                                           resources->config_timestamp));
 }
 
-double refreshOf(const XRRModeInfo& mode)
+auto outputInfo(xcb_connection_t* connection, const Resources& resources, ResourceId output)
 {
-    double lines = mode.vTotal;
-    if ((mode.modeFlags & RR_DoubleScan) != 0)
+    return replyTo(connection, xcb_randr_get_output_info_reply,
+                   xcb_randr_get_output_info(connection, static_cast<xcb_randr_output_t>(output),
+                                             resources->config_timestamp));
+}
+
+bool sideways(unsigned short rotation)
+{
+    return (rotation & (XCB_RANDR_ROTATION_ROTATE_90 | XCB_RANDR_ROTATION_ROTATE_270)) != 0;
+}
+
+double refreshOf(const xcb_randr_mode_info_t& mode)
+{
+    double lines = mode.vtotal;
+    if ((mode.mode_flags & XCB_RANDR_MODE_FLAG_DOUBLE_SCAN) != 0)
         lines *= 2;
-    if ((mode.modeFlags & RR_Interlace) != 0)
+    if ((mode.mode_flags & XCB_RANDR_MODE_FLAG_INTERLACE) != 0)
         lines /= 2;
-    const double dotsPerFrame = lines * mode.hTotal;
-    return dotsPerFrame > 0 ? static_cast<double>(mode.dotClock) / dotsPerFrame : 0.0;
+    const double dotsPerFrame = lines * mode.htotal;
+    return dotsPerFrame > 0 ? static_cast<double>(mode.dot_clock) / dotsPerFrame : 0.0;
 }
 
-const XRRModeInfo* findMode(const XRRScreenResources& resources, RRMode id)
+const xcb_randr_mode_info_t* findMode(const Resources& resources, ResourceId id)
 {
-    for (int i = 0; i < resources.nmode; ++i) {
-        if (resources.modes[i].id == id)
-            return &resources.modes[i];
+    const xcb_randr_mode_info_t* modes =
+        xcb_randr_get_screen_resources_current_modes(resources.get());
+    const int count = xcb_randr_get_screen_resources_current_modes_length(resources.get());
+    for (int i = 0; i < count; ++i) {
+        if (modes[i].id == id)
+            return &modes[i];
     }
     return nullptr;
 }
 
-CrtcConfig configOf(ResourceId crtc, const XRRCrtcInfo& info)
+CrtcConfig configOf(ResourceId crtc, const CrtcInfo& info)
 {
     CrtcConfig config;
     config.crtc = crtc;
-    config.mode = info.mode;
-    config.x = info.x;
-    config.y = info.y;
-    config.width = static_cast<int>(info.width);
-    config.height = static_cast<int>(info.height);
-    config.rotation = info.rotation;
-    config.outputs.assign(info.outputs, info.outputs + info.noutput);
+    config.mode = info->mode;
+    config.x = info->x;
+    config.y = info->y;
+    config.width = info->width;
+    config.height = info->height;
+    config.rotation = info->rotation;
+    const xcb_randr_output_t* outputs = xcb_randr_get_crtc_info_outputs(info.get());
+    config.outputs.assign(outputs, outputs + xcb_randr_get_crtc_info_outputs_length(info.get()));
     return config;
-}
-
-ScreenSize currentScreenSize(::Display* connection)
-{
-    Window root = 0;
-    int x = 0;
-    int y = 0;
-    unsigned int width = 0;
-    unsigned int height = 0;
-    unsigned int border = 0;
-    unsigned int depth = 0;
-    XGetGeometry(connection, XDefaultRootWindow(connection), &root, &x, &y, &width, &height,
-                 &border, &depth);
-    const int screen = XDefaultScreen(connection);
-    // The millimetres are those the connection was told when it opened; the connection is
-    // opened before the game switches anything, so they are the desktop's own.
-    const auto scaled = [](unsigned int pixels, int referencePixels, int referenceMm) {
-        return referencePixels > 0
-            ? static_cast<int>(static_cast<long long>(pixels) * referenceMm / referencePixels)
-            : referenceMm;
-    };
-    return {
-        static_cast<int>(width), static_cast<int>(height),
-        scaled(width, XDisplayWidth(connection, screen), XDisplayWidthMM(connection, screen)),
-        scaled(height, XDisplayHeight(connection, screen), XDisplayHeightMM(connection, screen))};
 }
 
 } // namespace
 
-RandrScreen::RandrScreen(_XDisplay* connection)
+RandrScreen::RandrScreen(xcb_connection_t* connection, int screenNumber)
     : m_connection(connection)
 {
-    int eventBase = 0;
-    int errorBase = 0;
-    int major = 0;
-    int minor = 0;
-    m_available = connection != nullptr
-        && XRRQueryExtension(connection, &eventBase, &errorBase) != 0
-        && XRRQueryVersion(connection, &major, &minor) != 0
-        && (major > 1 || (major == 1 && minor >= 2));
+    if (m_connection == nullptr || xcb_connection_has_error(m_connection) != 0)
+        return;
+    const xcb_screen_t* screen = screenOf(m_connection, screenNumber);
+    const xcb_query_extension_reply_t* extension =
+        xcb_get_extension_data(m_connection, &xcb_randr_id);
+    if (screen == nullptr || extension == nullptr || extension->present == 0)
+        return;
+    m_root = screen->root;
+    m_openedAs = {screen->width_in_pixels, screen->height_in_pixels, screen->width_in_millimeters,
+                  screen->height_in_millimeters};
+    const auto version = replyTo(
+        m_connection, xcb_randr_query_version_reply,
+        xcb_randr_query_version(m_connection, XCB_RANDR_MAJOR_VERSION, XCB_RANDR_MINOR_VERSION));
+    m_available = version != nullptr
+        && (version->major_version > 1
+            || (version->major_version == 1 && version->minor_version >= 2));
 }
 
 std::optional<ResourceId> RandrScreen::primaryCrtc() const
 {
     if (!m_available)
         return std::nullopt;
-    const IgnoredXErrors ignoredErrors;
-    const Resources resources = currentResources(m_connection);
+    const Resources resources = currentResources(m_connection, m_root);
     if (!resources)
         return std::nullopt;
-    const auto litCrtcOf = [this, &resources](RROutput output) -> RRCrtc {
-        const OutputInfo info(XRRGetOutputInfo(m_connection, resources.get(), output));
-        if (!info || info->crtc == 0)
+    const auto litCrtcOf = [this, &resources](ResourceId output) -> ResourceId {
+        const auto info = outputInfo(m_connection, resources, output);
+        if (!info || info->crtc == XCB_NONE)
             return 0;
-        const CrtcInfo crtc(XRRGetCrtcInfo(m_connection, resources.get(), info->crtc));
-        return crtc && crtc->mode != 0 ? info->crtc : 0;
+        const CrtcInfo crtc = crtcInfo(m_connection, resources, info->crtc);
+        return crtc && crtc->mode != XCB_NONE ? info->crtc : 0;
     };
-    if (const RROutput primary =
-            XRRGetOutputPrimary(m_connection, XDefaultRootWindow(m_connection))) {
-        if (const RRCrtc crtc = litCrtcOf(primary))
+    const auto primary = replyTo(m_connection, xcb_randr_get_output_primary_reply,
+                                 xcb_randr_get_output_primary(m_connection, m_root));
+    if (primary && primary->output != XCB_NONE) {
+        if (const ResourceId crtc = litCrtcOf(primary->output))
             return crtc;
     }
-    for (int i = 0; i < resources->noutput; ++i) {
-        if (const RRCrtc crtc = litCrtcOf(resources->outputs[i]))
+    const xcb_randr_output_t* outputs =
+        xcb_randr_get_screen_resources_current_outputs(resources.get());
+    const int count = xcb_randr_get_screen_resources_current_outputs_length(resources.get());
+    for (int i = 0; i < count; ++i) {
+        if (const ResourceId crtc = litCrtcOf(outputs[i]))
             return crtc;
     }
     return std::nullopt;
@@ -142,38 +133,35 @@ std::optional<SavedConfiguration> RandrScreen::read(ResourceId crtc) const
 {
     if (!m_available)
         return std::nullopt;
-    const IgnoredXErrors ignoredErrors;
-    const Resources resources = currentResources(m_connection);
+    const Resources resources = currentResources(m_connection, m_root);
     if (!resources)
         return std::nullopt;
-    const CrtcInfo info(XRRGetCrtcInfo(m_connection, resources.get(), crtc));
+    const CrtcInfo info = crtcInfo(m_connection, resources, crtc);
     if (!info)
         return std::nullopt;
-    return SavedConfiguration {currentScreenSize(m_connection), configOf(crtc, *info)};
+    return SavedConfiguration {currentScreenSize(), configOf(crtc, info)};
 }
 
 bool RandrScreen::switchMode(const SavedConfiguration& saved, int width, int height)
 {
     if (!m_available)
         return false;
-    const IgnoredXErrors ignoredErrors;
-    const Resources resources = currentResources(m_connection);
+    const Resources resources = currentResources(m_connection, m_root);
     if (!resources || saved.crtc.outputs.empty())
         return false;
 
     // Every output of the CRTC must be able to show the mode; the first one's list is checked
     // and the server refuses the rest if they cannot.
-    const OutputInfo output(
-        XRRGetOutputInfo(m_connection, resources.get(), saved.crtc.outputs.front()));
+    const auto output = outputInfo(m_connection, resources, saved.crtc.outputs.front());
     if (!output)
         return false;
     std::vector<Mode> offered;
-    for (int i = 0; i < output->nmode; ++i) {
-        if (const XRRModeInfo* mode = findMode(*resources, output->modes[i]))
-            offered.push_back({mode->id, static_cast<int>(mode->width),
-                               static_cast<int>(mode->height), refreshOf(*mode)});
+    const xcb_randr_mode_t* outputModes = xcb_randr_get_output_info_modes(output.get());
+    for (int i = 0; i < xcb_randr_get_output_info_modes_length(output.get()); ++i) {
+        if (const xcb_randr_mode_info_t* mode = findMode(resources, outputModes[i]))
+            offered.push_back({mode->id, mode->width, mode->height, refreshOf(*mode)});
     }
-    const XRRModeInfo* current = findMode(*resources, saved.crtc.mode);
+    const xcb_randr_mode_info_t* current = findMode(resources, saved.crtc.mode);
     const bool turned = sideways(saved.crtc.rotation);
     const std::optional<Mode> wanted =
         nearestMode(offered, turned ? height : width, turned ? width : height,
@@ -186,15 +174,15 @@ bool RandrScreen::switchMode(const SavedConfiguration& saved, int width, int hei
     switched.width = width;
     switched.height = height;
     std::vector<CrtcConfig> layout;
-    for (int i = 0; i < resources->ncrtc; ++i) {
-        if (resources->crtcs[i] == saved.crtc.crtc) {
+    const xcb_randr_crtc_t* crtcs = xcb_randr_get_screen_resources_current_crtcs(resources.get());
+    for (int i = 0; i < xcb_randr_get_screen_resources_current_crtcs_length(resources.get()); ++i) {
+        if (crtcs[i] == saved.crtc.crtc) {
             layout.push_back(switched);
-        } else if (const CrtcInfo info {
-                       XRRGetCrtcInfo(m_connection, resources.get(), resources->crtcs[i])}) {
-            layout.push_back(configOf(resources->crtcs[i], *info));
+        } else if (const CrtcInfo info = crtcInfo(m_connection, resources, crtcs[i])) {
+            layout.push_back(configOf(crtcs[i], info));
         }
     }
-    apply(stepsTo(currentScreenSize(m_connection), screenAround(layout, saved.screen), switched));
+    apply(stepsTo(currentScreenSize(), screenAround(layout, saved.screen), switched));
     return true;
 }
 
@@ -202,31 +190,53 @@ void RandrScreen::restore(const SavedConfiguration& saved)
 {
     if (!m_available)
         return;
-    apply(stepsTo(currentScreenSize(m_connection), saved.screen, saved.crtc));
+    apply(stepsTo(currentScreenSize(), saved.screen, saved.crtc));
+}
+
+ScreenSize RandrScreen::currentScreenSize() const
+{
+    const auto geometry =
+        replyTo(m_connection, xcb_get_geometry_reply, xcb_get_geometry(m_connection, m_root));
+    if (!geometry)
+        return m_openedAs;
+    const auto scaled = [](int pixels, int referencePixels, int referenceMm) {
+        return referencePixels > 0
+            ? static_cast<int>(static_cast<long long>(pixels) * referenceMm / referencePixels)
+            : referenceMm;
+    };
+    return {geometry->width, geometry->height,
+            scaled(geometry->width, m_openedAs.width, m_openedAs.widthMm),
+            scaled(geometry->height, m_openedAs.height, m_openedAs.heightMm)};
 }
 
 void RandrScreen::apply(const std::vector<Step>& steps)
 {
-    const IgnoredXErrors ignoredErrors;
-    const Window root = XDefaultRootWindow(m_connection);
     // No other client sees the layout between two steps.
-    XGrabServer(m_connection);
+    await(m_connection, xcb_grab_server_checked(m_connection));
     for (const Step& step : steps) {
         if (step.kind == Step::Kind::ResizeScreen) {
-            XRRSetScreenSize(m_connection, root, step.screen.width, step.screen.height,
-                             step.screen.widthMm, step.screen.heightMm);
+            await(m_connection,
+                  xcb_randr_set_screen_size_checked(m_connection, m_root,
+                                                    static_cast<uint16_t>(step.screen.width),
+                                                    static_cast<uint16_t>(step.screen.height),
+                                                    static_cast<uint32_t>(step.screen.widthMm),
+                                                    static_cast<uint32_t>(step.screen.heightMm)));
             continue;
         }
-        const Resources resources = currentResources(m_connection);
+        const Resources resources = currentResources(m_connection, m_root);
         if (!resources)
             continue;
-        std::vector<RROutput> outputs(step.crtc.outputs.begin(), step.crtc.outputs.end());
-        XRRSetCrtcConfig(m_connection, resources.get(), step.crtc.crtc, CurrentTime, step.crtc.x,
-                         step.crtc.y, step.crtc.mode, step.crtc.rotation, outputs.data(),
-                         static_cast<int>(outputs.size()));
+        const std::vector<xcb_randr_output_t> outputs(step.crtc.outputs.begin(),
+                                                      step.crtc.outputs.end());
+        replyTo(m_connection, xcb_randr_set_crtc_config_reply,
+                xcb_randr_set_crtc_config(
+                    m_connection, static_cast<xcb_randr_crtc_t>(step.crtc.crtc), XCB_CURRENT_TIME,
+                    resources->config_timestamp, static_cast<int16_t>(step.crtc.x),
+                    static_cast<int16_t>(step.crtc.y),
+                    static_cast<xcb_randr_mode_t>(step.crtc.mode), step.crtc.rotation,
+                    static_cast<uint32_t>(outputs.size()), outputs.data()));
     }
-    XUngrabServer(m_connection);
-    XSync(m_connection, False);
+    await(m_connection, xcb_ungrab_server_checked(m_connection));
 }
 
 } // namespace trouvimo::randr

@@ -4,15 +4,17 @@
 
 #include <optional>
 
-struct _XDisplay;
+struct xcb_connection_t;
 
 namespace trouvimo::randr {
 
 // One X screen's monitors, read and changed through RandR 1.2 on a connection that the caller
-// owns. Nothing here runs an event loop: every call is a few requests and their replies.
+// owns. Nothing here runs an event loop or reads events: every call is a few requests and their
+// replies, and a request the server refuses only leaves the display as it was (its error is
+// taken with its reply, never left among the connection's events).
 class RandrScreen {
 public:
-    explicit RandrScreen(_XDisplay* connection);
+    RandrScreen(xcb_connection_t* connection, int screenNumber);
 
     // Whether the server speaks RandR 1.2 or later, which changes one monitor at a time.
     [[nodiscard]] bool available() const { return m_available; }
@@ -34,8 +36,13 @@ public:
 
 private:
     void apply(const std::vector<Step>& steps);
+    [[nodiscard]] ScreenSize currentScreenSize() const;
 
-    _XDisplay* m_connection;
+    xcb_connection_t* m_connection;
+    unsigned int m_root = 0;
+    // The screen's size in millimetres as the connection was told when it opened, before the
+    // game switched anything: the desktop's own.
+    ScreenSize m_openedAs;
     bool m_available = false;
 };
 
