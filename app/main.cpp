@@ -15,10 +15,12 @@
 
 #include <QApplication>
 #include <QPointer>
+#include <QScreen>
 
 #include <cstring>
 #include <memory>
 
+using namespace Qt::StringLiterals;
 using namespace trouvimo;
 
 int main(int argc, char* argv[])
@@ -45,12 +47,13 @@ int main(int argc, char* argv[])
     ImmediateExit gameExit(sound, *display);
     Draw draw;
     std::unique_ptr<BoardWindow> board;
+    BoardWindow::Placement placement = BoardWindow::Placement::Window;
 
     // The start screen deletes itself when the board is launched.
     QPointer<StartWindow> start = new StartWindow(paths, *display, sound, gameExit);
     QObject::connect(start, &StartWindow::launchRequested, &app, [&](Language language) {
         board = std::make_unique<BoardWindow>(BoardServices {paths, sound, pause, gameExit, draw},
-                                              language);
+                                              language, placement);
         board->open();
         board->showCentred();
     });
@@ -71,7 +74,16 @@ int main(int argc, char* argv[])
     QObject::connect(
         start, &StartWindow::onScreen, &app, [&sound] { sound.start(); }, Qt::QueuedConnection);
 
-    start->open();
+    // The family may keep the display as it is; the game then fills the monitor with its design
+    // scaled up, as it does wherever the display cannot be switched.
+    const bool keepDisplay = QCoreApplication::arguments().contains(u"--keep-display"_s);
+    start->open(keepDisplay ? StartWindow::DisplayChoice::Keep
+                            : StartWindow::DisplayChoice::SwitchWhereNeeded);
+    if (const QScreen* screen = QGuiApplication::primaryScreen();
+        screen != nullptr && start->fillsTheMonitor()) {
+        placement = BoardWindow::Placement::FullScreen;
+        start->setScale(BoardWindow::fullScreenScale(screen->geometry().size()));
+    }
     start->centreOnScreen();
     start->show();
     return QApplication::exec();

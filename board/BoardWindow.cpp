@@ -15,6 +15,7 @@
 #include <QMessageBox>
 #include <QPainter>
 #include <QScreen>
+#include <QStyle>
 #include <QTimer>
 #include <QToolButton>
 
@@ -88,10 +89,10 @@ private:
 
 // The credit line keeps the desktop's default face but must be read whole, and that face is
 // wider here than the one it was laid out for: its size comes down until the line fits.
-void fitFontToWidth(QLabel* label)
+void fitFontToWidth(QLabel* label, double scale)
 {
     QFont font = QApplication::font();
-    int pixels = QFontInfo(font).pixelSize();
+    int pixels = roundToPixels(QFontInfo(font).pixelSize() * std::max(scale, 1.0));
     font.setPixelSize(pixels);
     while (pixels > 6 && QFontMetrics(font).horizontalAdvance(label->text()) > label->width()) {
         font.setPixelSize(--pixels);
@@ -101,10 +102,12 @@ void fitFontToWidth(QLabel* label)
 
 } // namespace
 
-BoardWindow::BoardWindow(BoardServices services, Language language, QWidget* parent)
+BoardWindow::BoardWindow(BoardServices services, Language language, Placement placement,
+                         QWidget* parent)
     : QWidget(parent,
               Qt::Window | Qt::MSWindowsFixedSizeDialogHint | Qt::CustomizeWindowHint
                   | Qt::WindowTitleHint | Qt::WindowCloseButtonHint)
+    , m_placement(placement)
 {
     setWindowIcon(QIcon(QPixmap::fromImage(readPng(u":/board/face.png"_s))));
     setBackground(this, QColor(0, 0, 0));
@@ -119,7 +122,12 @@ BoardWindow::BoardWindow(BoardServices services, Language language, QWidget* par
     m_picture = new AnimatedPicture(this);
 
     const QScreen* screen = QGuiApplication::primaryScreen();
-    m_scale = screen ? fittingScale(screen->availableGeometry().size(), {}) : 1.0;
+    if (screen == nullptr)
+        m_placement = Placement::Window;
+    else if (m_placement == Placement::FullScreen)
+        m_scale = fullScreenScale(screen->geometry().size());
+    else
+        m_scale = fittingScale(screen->availableGeometry().size(), {});
     buildControls();
     applyScale();
 }
@@ -164,6 +172,14 @@ double BoardWindow::fittingScale(QSize available, QSize frameExtra)
     return std::clamp(std::min(byWidth, byHeight), 0.25, 1.0);
 }
 
+double BoardWindow::fullScreenScale(QSize monitor)
+{
+    const QSize content = clientSize(1.0);
+    return std::max(0.25,
+                    std::min(static_cast<double>(monitor.width()) / content.width(),
+                             static_cast<double>(monitor.height()) / content.height()));
+}
+
 QSize BoardWindow::clientSize(double scale)
 {
     return {twipsToPixels(design::kContentWidth, scale),
@@ -175,8 +191,15 @@ void BoardWindow::buildControls()
     // Created back to front, so that the drawn elements stack as the design lists them; the
     // buttons, the check box and the picture come last and lie in front of all of them.
     m_background = new QLabel(this);
-    m_background->setPixmap(QPixmap::fromImage(readPng(u":/board/board-background.png"_s)));
+    const QImage backdrop = readPng(u":/board/board-background.png"_s);
+    m_background->setPixmap(QPixmap::fromImage(backdrop));
     m_background->setScaledContents(true);
+    // The margins of a board that fills a monitor take the backdrop's own colour, so that the
+    // board seems to reach the monitor's edges.
+    if (m_placement == Placement::FullScreen && !backdrop.isNull())
+        setBackground(this,
+                      backdrop.scaled(1, 1, Qt::IgnoreAspectRatio, Qt::SmoothTransformation)
+                          .pixelColor(0, 0));
 
     m_tiles.push_back(makeTile());
 
@@ -268,30 +291,50 @@ ClickableLabel* BoardWindow::makeTile()
 // Fonts, the outline and the client size follow the scale; positions follow it in place().
 void BoardWindow::applyScale()
 {
-    setFixedSize(clientSize(m_scale));
-    m_background->setGeometry(twipsRect(design::kBackground, m_scale));
+    if (m_placement == Placement::FullScreen) {
+        const QSize monitor = QGuiApplication::primaryScreen()->geometry().size();
+        setFixedSize(monitor);
+        const QSize margins = monitor - clientSize(m_scale);
+        m_origin = QPoint(margins.width() / 2, margins.height() / 2);
+    } else {
+        setFixedSize(clientSize(m_scale));
+    }
+    const auto& background = design::kBackground;
+    m_background->setGeometry(
+        toPixels(background.left, background.top, background.width, background.height));
     for (ClickableLabel* tile : m_tiles)
         tile->setFont(boardFont(27.75, true, m_scale));
     m_hint->setFont(boardFont(48, true, m_scale));
     for (ClickableLabel* slot : m_slots)
         slot->setFont(boardFont(36, true, m_scale));
     static_cast<Outline*>(m_slotFrame)->setPenWidth(std::max(1, roundToPixels(5 * m_scale)));
-    m_creditLine->setGeometry(twipsRect(design::kCreditLine, m_scale));
-    fitFontToWidth(m_creditLine);
+    const auto& credit = design::kCreditLine;
+    m_creditLine->setGeometry(toPixels(credit.left, credit.top, credit.width, credit.height));
+    fitFontToWidth(m_creditLine, m_scale);
     const QFont buttonFont = boardFont(9.75, true, m_scale);
-    const int icon = std::max(8, roundToPixels(32 * m_scale));
-    for (QToolButton* button : {m_playButton, m_quitButton}) {
+    const int picture = std::max(8, roundToPixels(GraphicalButton::kPictureSize * m_scale));
+    for (GraphicalButton* button : {m_playButton, m_quitButton}) {
         button->setFont(buttonFont);
-        button->setIconSize({icon, icon});
+        button->setPictureSize(picture);
     }
     m_difficultBox->setFont(boardFont(12, true, m_scale));
+    // The style draws the box at its own size; a board scaled up asks for it at the scale.
+    if (m_scale > 1.0) {
+        const int box = roundToPixels(style()->pixelMetric(QStyle::PM_IndicatorWidth) * m_scale);
+        m_difficultBox->setStyleSheet(
+            u"QCheckBox::indicator { width: %1px; height: %1px; }"_s.arg(box));
+    }
     sync();
 }
 
 void BoardWindow::place(QWidget* widget, const Control& control) const
 {
-    widget->setGeometry(
-        twipsRect(control.left, control.top, control.width, control.height, m_scale));
+    widget->setGeometry(toPixels(control.left, control.top, control.width, control.height));
+}
+
+QRect BoardWindow::toPixels(double left, double top, double width, double height) const
+{
+    return twipsRect(left, top, width, height, m_scale).translated(m_origin);
 }
 
 ClickableLabel* BoardWindow::tile(int index) const
@@ -328,8 +371,7 @@ void BoardWindow::sync()
 
     // The hint sizes itself to its caption from its top left corner.
     m_hint->setText(board.hint().caption);
-    m_hint->move(twipsToPixels(board.hint().left, m_scale),
-                 twipsToPixels(board.hint().top, m_scale));
+    m_hint->move(toPixels(board.hint().left, board.hint().top, 0, 0).topLeft());
     m_hint->adjustSize();
     m_hint->setVisible(board.hint().visible);
 
@@ -399,6 +441,11 @@ void BoardWindow::syncTimer(const TimerState& state, QTimer* timer, unsigned& la
 void BoardWindow::showCentred()
 {
     const QScreen* screen = QGuiApplication::primaryScreen();
+    if (m_placement == Placement::FullScreen) {
+        setGeometry(screen->geometry());
+        showFullScreen();
+        return;
+    }
     if (screen != nullptr) {
         QRect frame(QPoint(), size());
         frame.moveCenter(screen->availableGeometry().center());
@@ -410,7 +457,7 @@ void BoardWindow::showCentred()
 void BoardWindow::showEvent(QShowEvent* event)
 {
     QWidget::showEvent(event);
-    if (!m_watchingPlacement) {
+    if (!m_watchingPlacement && m_placement == Placement::Window) {
         m_watchingPlacement = true;
         if (QScreen* shown = screen())
             connect(shown, &QScreen::availableGeometryChanged, this,

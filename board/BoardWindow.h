@@ -1,6 +1,7 @@
 #pragma once
 
 #include "board/Board.h"
+#include "widgets/GraphicalButton.h"
 
 #include <QWidget>
 
@@ -25,7 +26,13 @@ class BoardWindow : public QWidget {
     Q_OBJECT
 
 public:
-    BoardWindow(BoardServices services, Language language, QWidget* parent = nullptr);
+    // A window on the desktop, at the design's size or shrunk to fit; or the whole monitor, the
+    // design scaled to the largest size that fits and centred, where the game shows on a monitor
+    // larger than its design that it did not switch.
+    enum class Placement { Window, FullScreen };
+
+    BoardWindow(BoardServices services, Language language, Placement placement = Placement::Window,
+                QWidget* parent = nullptr);
     ~BoardWindow() override;
 
     // Opens the board: the word list is read and the order of the words drawn. When the list is
@@ -39,8 +46,10 @@ public:
     [[nodiscard]] static double fittingScale(QSize available, QSize frameExtra);
     // The client size of the board at a scale.
     [[nodiscard]] static QSize clientSize(double scale);
+    // The scale at which the board fills as much of a monitor as it can, margins aside.
+    [[nodiscard]] static double fullScreenScale(QSize monitor);
 
-    // Shows the window centred on its screen.
+    // Shows the window centred on its screen, or over the whole of it.
     void showCentred();
 
     // The widgets, for tests and for whoever reads the board from outside.
@@ -79,6 +88,7 @@ private:
     void syncTiles();
     void syncTimer(const TimerState& state, QTimer* timer, unsigned& lastStarted);
     void place(QWidget* widget, const Control& control) const;
+    [[nodiscard]] QRect toPixels(double left, double top, double width, double height) const;
     void styleTile(ClickableLabel* tile) const;
     ClickableLabel* makeTile();
     void keepChildWindowsInFront();
@@ -90,7 +100,11 @@ private:
     // fought for ever.
     static constexpr int kMaxPlacementCorrections = 8;
 
+    Placement m_placement = Placement::Window;
     double m_scale = 1.0;
+    // Where the design's top left corner lies in the window: the margins around a board that
+    // fills a monitor of other proportions.
+    QPoint m_origin;
     bool m_watchingPlacement = false;
     int m_placementCorrections = 0;
     // Room that the window manager keeps for itself beyond the frame it reports, learnt from
@@ -104,8 +118,8 @@ private:
     std::array<ClickableLabel*, Board::kSlotCount> m_slots {};
     QWidget* m_pictureFrame = nullptr;
     QLabel* m_creditLine = nullptr;
-    QToolButton* m_playButton = nullptr;
-    QToolButton* m_quitButton = nullptr;
+    GraphicalButton* m_playButton = nullptr;
+    GraphicalButton* m_quitButton = nullptr;
     AnimatedPicture* m_picture = nullptr;
     QCheckBox* m_difficultBox = nullptr;
     QTimer* m_dropTimer = nullptr;

@@ -50,8 +50,10 @@ X11Display::X11Display(const QString& guardProgram)
     const xcb_query_extension_reply_t* extension =
         xcb_get_extension_data(m_connection, &xcb_randr_id);
     m_hasRandr = extension != nullptr && extension->present != 0;
-    if (m_hasRandr)
+    if (m_hasRandr) {
         m_monitors.emplace(m_connection, m_screenNumber);
+        m_emulated = m_monitors->emulated();
+    }
 }
 
 X11Display::~X11Display()

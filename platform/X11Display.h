@@ -39,8 +39,13 @@ public:
     bool switchTo(QSize size) override;
     void restore() override;
 
-    // Whether the server can be switched, and whether it can switch one monitor alone.
-    [[nodiscard]] bool canSwitch() const { return m_connection != nullptr && m_hasRandr; }
+    // Whether the server can be switched, and whether it can switch one monitor alone. XWayland
+    // is never switched: its modes are emulated for the client that sets them, so a switch
+    // would only shrink what the game draws while the monitor keeps its size.
+    [[nodiscard]] bool canSwitch() const
+    {
+        return m_connection != nullptr && m_hasRandr && !m_emulated;
+    }
     [[nodiscard]] bool switchesOneMonitor() const { return m_monitors && m_monitors->available(); }
 
 private:
@@ -59,6 +64,7 @@ private:
     QString m_name;
     int m_screenNumber = 0;
     bool m_hasRandr = false;
+    bool m_emulated = false;
     std::optional<randr::RandrScreen> m_monitors;
     DisplayGuard m_guard;
     std::optional<randr::SavedConfiguration> m_savedMonitor;

@@ -4,6 +4,8 @@
 
 #include <xcb/randr.h>
 
+#include <string_view>
+
 namespace trouvimo::randr {
 
 namespace {
@@ -97,6 +99,29 @@ RandrScreen::RandrScreen(xcb_connection_t* connection, int screenNumber)
     m_available = version != nullptr
         && (version->major_version > 1
             || (version->major_version == 1 && version->minor_version >= 2));
+}
+
+bool RandrScreen::emulated() const
+{
+    if (!m_available)
+        return false;
+    const Resources resources = currentResources(m_connection, m_root);
+    if (!resources)
+        return false;
+    const xcb_randr_output_t* outputs =
+        xcb_randr_get_screen_resources_current_outputs(resources.get());
+    const int count = xcb_randr_get_screen_resources_current_outputs_length(resources.get());
+    for (int i = 0; i < count; ++i) {
+        const auto info = outputInfo(m_connection, resources, outputs[i]);
+        if (!info)
+            continue;
+        const std::string_view name(
+            reinterpret_cast<const char*>(xcb_randr_get_output_info_name(info.get())),
+            static_cast<std::size_t>(xcb_randr_get_output_info_name_length(info.get())));
+        if (name.starts_with("XWAYLAND"))
+            return true;
+    }
+    return false;
 }
 
 std::optional<ResourceId> RandrScreen::primaryCrtc() const

@@ -19,6 +19,10 @@ public:
     // Whether the server speaks RandR 1.2 or later, which changes one monitor at a time.
     [[nodiscard]] bool available() const { return m_available; }
 
+    // Whether the monitors are those XWayland shows for a Wayland compositor: a mode set
+    // through RandR then changes what this client alone sees, never the monitor.
+    [[nodiscard]] bool emulated() const;
+
     // The CRTC of the monitor that desktops and Qt treat as the primary one: the primary output
     // when one is set and lit, otherwise the first lit output.
     [[nodiscard]] std::optional<ResourceId> primaryCrtc() const;

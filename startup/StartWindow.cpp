@@ -10,6 +10,7 @@
 #include "startup/ScreenMeasure.h"
 #include "widgets/GraphicalButton.h"
 
+#include <QApplication>
 #include <QButtonGroup>
 #include <QCloseEvent>
 #include <QGuiApplication>
@@ -17,6 +18,8 @@
 #include <QPainter>
 #include <QScreen>
 #include <QToolButton>
+
+#include <algorithm>
 
 using namespace Qt::StringLiterals;
 
@@ -52,24 +55,24 @@ StartWindow::StartWindow(const DataPaths& paths, Display& display, SoundPlayer& 
     // The start screen goes for good when the board is launched.
     setAttribute(Qt::WA_DeleteOnClose);
     setWindowTitle(u"Trouvimo"_s);
-    setFixedSize(twipsToPixels(kClientWidth), twipsToPixels(kClientHeight));
     buildControls();
+    applyScale();
 }
 
 void StartWindow::buildControls()
 {
     // Created back to front, so that the stacking matches the design's front-to-back list.
     m_authorLine = makeWhiteLabel(this, u"Jeu réalisé par Orvanel"_s);
-    m_authorLine->setGeometry(twipsRect(120, 0, 2655, 255));
+    m_design.push_back({m_authorLine, QRect(120, 0, 2655, 255)});
     m_yearLine = makeWhiteLabel(this, u"© 2026"_s);
-    m_yearLine->setGeometry(twipsRect(7320, 0, 1335, 255));
+    m_design.push_back({m_yearLine, QRect(7320, 0, 1335, 255)});
 
     m_englishButton = makeGraphicalButton(this, u":/startup/flag-uk.png"_s, QColor(192, 0, 0));
-    m_englishButton->setGeometry(twipsRect(3120, 3240, 2535, 495));
+    m_design.push_back({m_englishButton, QRect(3120, 3240, 2535, 495)});
     m_englishButton->setAccessibleName(u"English"_s);
     m_englishButton->setToolTip(u"English"_s);
     m_frenchButton = makeGraphicalButton(this, u":/startup/flag-fr.png"_s, QColor(0, 0, 128));
-    m_frenchButton->setGeometry(twipsRect(3120, 2640, 2535, 495));
+    m_design.push_back({m_frenchButton, QRect(3120, 2640, 2535, 495)});
     m_frenchButton->setAccessibleName(u"Français"_s);
     m_frenchButton->setToolTip(u"Français"_s);
     for (QToolButton* option : {m_frenchButton, m_englishButton}) {
@@ -87,10 +90,10 @@ void StartWindow::buildControls()
 
     m_launchButton = makeGraphicalButton(this, u":/startup/tiger.png"_s, QColor(0, 128, 0));
     m_launchButton->setText(u"&Lancer"_s);
-    m_launchButton->setGeometry(twipsRect(6960, 2640, 1575, 1095));
+    m_design.push_back({m_launchButton, QRect(6960, 2640, 1575, 1095)});
     m_quitButton = makeGraphicalButton(this, u":/startup/dove.png"_s, QColor(255, 128, 0));
     m_quitButton->setText(u"&Quitter"_s);
-    m_quitButton->setGeometry(twipsRect(240, 2640, 1575, 1095));
+    m_design.push_back({m_quitButton, QRect(240, 2640, 1575, 1095)});
     connect(m_launchButton, &QToolButton::clicked, this, [this] { launch(); });
     connect(m_quitButton, &QToolButton::clicked, this, [this] { quit(); });
 
@@ -100,12 +103,37 @@ void StartWindow::buildControls()
     m_frenchButton->setFocus();
 }
 
-void StartWindow::open()
+void StartWindow::applyScale()
+{
+    setFixedSize(twipsToPixels(kClientWidth, m_scale), twipsToPixels(kClientHeight, m_scale));
+    for (const auto& [control, place] : m_design) {
+        control->setGeometry(
+            twipsRect(place.left(), place.top(), place.width(), place.height(), m_scale));
+    }
+    // At the design's own size the controls keep the desktop's font and their pictures as
+    // they are, which costs the start nothing.
+    if (m_scale == 1.0)
+        return;
+    QFont font = QApplication::font();
+    font.setPixelSize(std::max(1, roundToPixels(QFontInfo(font).pixelSize() * m_scale)));
+    for (const auto& [control, place] : m_design)
+        control->setFont(font);
+    for (GraphicalButton* button : {m_launchButton, m_quitButton, m_frenchButton, m_englishButton})
+        button->setPictureSize(roundToPixels(GraphicalButton::kPictureSize * m_scale));
+}
+
+void StartWindow::setScale(double scale)
+{
+    m_scale = scale;
+    applyScale();
+}
+
+void StartWindow::open(DisplayChoice choice)
 {
     m_language = Language::French;
 
     m_measuredSize = m_display.monitorSize();
-    if (needsModeSwitch(m_measuredSize))
+    if (choice == DisplayChoice::SwitchWhereNeeded && needsModeSwitch(m_measuredSize))
         m_switched = m_display.switchTo(kSwitchedSize);
 
     playCue(Cue::Greeting, m_paths, m_sound);
@@ -162,6 +190,8 @@ void StartWindow::paintEvent(QPaintEvent* /*event*/)
     // pixel of their own, so the window's picture is seldom painted again, and its 600 kB
     // decoded would only sit in memory while the child plays.
     QPainter painter(this);
+    painter.setRenderHint(QPainter::SmoothPixmapTransform);
+    painter.scale(m_scale, m_scale);
     painter.drawImage(0, 0, readPng(u":/startup/start-background.png"_s));
     if (!m_painted) {
         m_painted = true;

@@ -1,11 +1,15 @@
 #pragma once
 
 #include "gamedata/GameData.h"
+#include "startup/ScreenMeasure.h"
+#include "widgets/GraphicalButton.h"
 
 #include <QWidget>
 
+#include <utility>
+#include <vector>
+
 class QLabel;
-class QToolButton;
 
 namespace trouvimo {
 
@@ -22,9 +26,13 @@ public:
     StartWindow(const DataPaths& paths, Display& display, SoundPlayer& sound, GameExit& gameExit,
                 QWidget* parent = nullptr);
 
+    // Whether the game may switch the monitor to 800 x 600, or must keep it as it is (the
+    // family asked for it).
+    enum class DisplayChoice { SwitchWhereNeeded, Keep };
+
     // Runs once, before the window first appears: French is chosen, the display is measured
-    // and switched to 800 x 600 when needed, and the greeting plays.
-    void open();
+    // and switched to 800 x 600 when needed and allowed, and the greeting plays.
+    void open(DisplayChoice choice = DisplayChoice::SwitchWhereNeeded);
     void chooseFrench();
     void chooseEnglish();
     void launch();
@@ -37,6 +45,15 @@ public:
     // The primary monitor's size measured at load, in device pixels.
     [[nodiscard]] QSize measuredSize() const { return m_measuredSize; }
     [[nodiscard]] bool switchedDisplay() const { return m_switched; }
+    // A monitor larger than the design that stayed as it was: the game then fills it, the
+    // design scaled up, rather than showing small among the desktop's windows.
+    [[nodiscard]] bool fillsTheMonitor() const
+    {
+        return needsModeSwitch(m_measuredSize) && !m_switched;
+    }
+
+    // Shows the window at `scale` times its design, as the board that fills the monitor is.
+    void setScale(double scale);
     [[nodiscard]] Language language() const { return m_language; }
 
 signals:
@@ -51,6 +68,7 @@ protected:
 
 private:
     void buildControls();
+    void applyScale();
 
     const DataPaths& m_paths;
     Display& m_display;
@@ -61,12 +79,15 @@ private:
     QSize m_measuredSize;
     bool m_switched = false;
     bool m_launching = false;
+    double m_scale = 1.0;
 
     bool m_painted = false;
-    QToolButton* m_launchButton = nullptr;
-    QToolButton* m_quitButton = nullptr;
-    QToolButton* m_frenchButton = nullptr;
-    QToolButton* m_englishButton = nullptr;
+    // Every control and its place in the design, in twips.
+    std::vector<std::pair<QWidget*, QRect>> m_design;
+    GraphicalButton* m_launchButton = nullptr;
+    GraphicalButton* m_quitButton = nullptr;
+    GraphicalButton* m_frenchButton = nullptr;
+    GraphicalButton* m_englishButton = nullptr;
     QLabel* m_authorLine = nullptr;
     QLabel* m_yearLine = nullptr;
 };

@@ -5,11 +5,16 @@
 namespace trouvimo {
 
 // A label that reports a click the way a button does: a press and a release, both inside it.
+// Screen readers and switch devices press it through its accessible "Press" action, with the
+// same effect as a click, so that the game is played without a pointer on any desk.
 class ClickableLabel : public QLabel {
     Q_OBJECT
 
 public:
-    using QLabel::QLabel;
+    explicit ClickableLabel(QWidget* parent = nullptr);
+
+    // What a click does, for whoever presses the label without a pointer.
+    void click() { emit clicked(); }
 
 signals:
     void clicked();

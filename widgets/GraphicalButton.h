@@ -14,10 +14,10 @@
 
 namespace trouvimo {
 
-// A button in the game's graphical style: its 32 x 32 picture above its caption on a flat
-// background colour inside a 2-pixel bevel, raised, or sunk in while it is pressed or, for the
-// flag buttons, while it is chosen; a disabled caption is grey, and the button that has the
-// keyboard's focus shows a dotted frame.
+// A button in the game's graphical style: its picture (32 x 32 at the design's size) above its
+// caption on a flat background colour inside a 2-pixel bevel, raised, or sunk in while it is
+// pressed or, for the flag buttons, while it is chosen; a disabled caption is grey, and the button
+// that has the keyboard's focus shows a dotted frame.
 //
 // The button paints the bevel itself rather than through a style sheet: Qt's style-sheet style
 // would parse the sheet and work out its rules for every button before the window could first
@@ -25,6 +25,8 @@ namespace trouvimo {
 // same trapezoids, the same colours), so the buttons look exactly as they did with one.
 class GraphicalButton final : public QToolButton {
 public:
+    static constexpr int kPictureSize = 32;
+
     GraphicalButton(QWidget* parent, const QColor& background)
         : QToolButton(parent)
         , m_background(background)
@@ -33,6 +35,25 @@ public:
     {
         // Every pixel is painted here, so what lies behind the button is not painted first.
         setAttribute(Qt::WA_OpaquePaintEvent);
+    }
+
+    // The picture, shown at kPictureSize pixels square until setPictureSize() asks for another.
+    void setPicture(const QImage& picture)
+    {
+        m_picture = picture;
+        setIcon(QIcon(QPixmap::fromImage(picture)));
+        setIconSize({kPictureSize, kPictureSize});
+    }
+
+    // A window scaled up shows the picture larger: an icon is never drawn larger than its
+    // pixmap, so the picture is scaled to that size, smoothly, and the icon made from that.
+    void setPictureSize(int pixels)
+    {
+        const QSize size(pixels, pixels);
+        if (!m_picture.isNull() && pixels > m_picture.width())
+            setIcon(QIcon(QPixmap::fromImage(
+                m_picture.scaled(size, Qt::KeepAspectRatio, Qt::SmoothTransformation))));
+        setIconSize(size);
     }
 
 protected:
@@ -101,14 +122,14 @@ private:
 
     QColor m_background;
     QColor m_bevel;
+    QImage m_picture;
 };
 
-inline QToolButton* makeGraphicalButton(QWidget* parent, const QString& icon,
-                                        const QColor& background)
+inline GraphicalButton* makeGraphicalButton(QWidget* parent, const QString& icon,
+                                            const QColor& background)
 {
     auto* button = new GraphicalButton(parent, background);
-    button->setIcon(QIcon(QPixmap::fromImage(readPng(icon))));
-    button->setIconSize({32, 32});
+    button->setPicture(readPng(icon));
     button->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
     button->setFocusPolicy(Qt::StrongFocus);
     return button;

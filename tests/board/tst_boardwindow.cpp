@@ -4,6 +4,7 @@
 #include "platform/Twips.h"
 #include "widgets/ClickableLabel.h"
 
+#include <QAccessible>
 #include <QApplication>
 #include <QBuffer>
 #include <QCheckBox>
@@ -109,12 +110,13 @@ constexpr float kTilePitch = design::kFirstTile.width + design::kTileGap;
 struct WindowRig : BoardRig {
     std::unique_ptr<BoardWindow> window;
 
-    explicit WindowRig(const QStringList& list, Language chosen = Language::French)
+    explicit WindowRig(const QStringList& list, Language chosen = Language::French,
+                       BoardWindow::Placement placement = BoardWindow::Placement::Window)
         : BoardRig(chosen)
     {
         writeList(list);
         window = std::make_unique<BoardWindow>(
-            BoardServices {*paths, sound, pause, gameExit, *draw}, language);
+            BoardServices {*paths, sound, pause, gameExit, *draw}, language, placement);
         window->open();
     }
 
@@ -132,6 +134,9 @@ class TestBoardWindow : public QObject {
     Q_OBJECT
 
 private slots:
+    void fullScreenScaleFillsTheMonitor_data();
+    void fullScreenScaleFillsTheMonitor();
+    void fullScreenBoardIsCentredOnItsMonitor();
     void scaleFitsTheScreen_data();
     void scaleFitsTheScreen();
     void controlsSitAtTheirDesignPlaces();
@@ -149,6 +154,46 @@ private slots:
     void solvedWordShowsItsPictureWithinTheFrame_data();
     void solvedWordShowsItsPictureWithinTheFrame();
 };
+
+void TestBoardWindow::fullScreenScaleFillsTheMonitor_data()
+{
+    QTest::addColumn<QSize>("monitor");
+    QTest::newRow("1920x1080") << QSize(1920, 1080);
+    QTest::newRow("1024x768") << QSize(1024, 768);
+    QTest::newRow("2560x1600") << QSize(2560, 1600);
+    QTest::newRow("portrait 1080x1920") << QSize(1080, 1920);
+    QTest::newRow("3840x2160") << QSize(3840, 2160);
+}
+
+void TestBoardWindow::fullScreenScaleFillsTheMonitor()
+{
+    QFETCH(QSize, monitor);
+    const double scale = BoardWindow::fullScreenScale(monitor);
+    const QSize client = BoardWindow::clientSize(scale);
+    // The design keeps its proportions, lies whole on the monitor and reaches two of its edges.
+    QVERIFY(client.width() <= monitor.width() && client.height() <= monitor.height());
+    QVERIFY(monitor.width() - client.width() <= 1 || monitor.height() - client.height() <= 1);
+    const QSize design = BoardWindow::clientSize(1.0);
+    QVERIFY(
+        qAbs(double(client.width()) / client.height() - double(design.width()) / design.height())
+        < 0.01);
+}
+
+void TestBoardWindow::fullScreenBoardIsCentredOnItsMonitor()
+{
+    WindowRig rig({u"chat"_s}, Language::French, BoardWindow::Placement::FullScreen);
+    BoardWindow& window = *rig.window;
+    const QSize monitor = QGuiApplication::primaryScreen()->geometry().size();
+    QCOMPARE(window.size(), monitor);
+    const double scale = BoardWindow::fullScreenScale(monitor);
+    QCOMPARE(window.scale(), scale);
+    const QSize margins = monitor - BoardWindow::clientSize(scale);
+    const QPoint origin(margins.width() / 2, margins.height() / 2);
+    QCOMPARE(window.playButton()->geometry(),
+             twipsRect(design::kPlayButton, scale).translated(origin));
+    window.run([](Board& board) { board.playNextWord(); });
+    QCOMPARE(window.hint()->pos(), twipsRect(design::kHint, scale).translated(origin).topLeft());
+}
 
 void TestBoardWindow::scaleFitsTheScreen_data()
 {
@@ -289,7 +334,8 @@ void TestBoardWindow::playLaysOutTileWidgets()
 
 void TestBoardWindow::aClickIsAPressAndAReleaseInside()
 {
-    ClickableLabel label(u"A"_s);
+    ClickableLabel label;
+    label.setText(u"A"_s);
     label.resize(40, 40);
     label.show();
     int clicks = 0;
@@ -301,6 +347,13 @@ void TestBoardWindow::aClickIsAPressAndAReleaseInside()
     QCOMPARE(clicks, 1);
     QTest::mouseClick(&label, Qt::RightButton, {}, QPoint(20, 20));
     QCOMPARE(clicks, 1);
+    // A screen reader's or a switch device's press is a click.
+    QAccessibleInterface* accessible = QAccessible::queryAccessibleInterface(&label);
+    QVERIFY(accessible != nullptr && accessible->actionInterface() != nullptr);
+    QVERIFY(accessible->actionInterface()->actionNames().contains(
+        QAccessibleActionInterface::pressAction()));
+    accessible->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
+    QCOMPARE(clicks, 2);
 }
 
 void TestBoardWindow::tileClickStartsTheTimersAndTheyMoveIt()

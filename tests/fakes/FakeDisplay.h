@@ -10,7 +10,8 @@
 namespace trouvimo {
 
 // A monitor whose size a test sets, recording every switch asked for. It accepts every size and
-// keeps the one it was found at, as a real monitor with every mode would.
+// keeps the one it was found at, as a real monitor with every mode would, unless it refuses every
+// switch, as a Wayland session does.
 class FakeDisplay final : public Display {
 public:
     FakeDisplay() = default;
@@ -24,6 +25,8 @@ public:
     bool switchTo(QSize size) override
     {
         switches.push_back(size);
+        if (refuses)
+            return false;
         if (!found)
             found = current;
         current = size;
@@ -42,6 +45,7 @@ public:
     std::optional<QSize> found;
     std::vector<QSize> switches;
     int restores = 0;
+    bool refuses = false;
 };
 
 } // namespace trouvimo

@@ -14,6 +14,8 @@
 using namespace Qt::StringLiterals;
 using namespace trouvimo;
 
+Q_DECLARE_METATYPE(trouvimo::StartWindow::DisplayChoice)
+
 namespace {
 
 struct StartRig {
@@ -55,6 +57,7 @@ class TestStartup : public QObject {
 private slots:
     void measuresAndSwitches_data();
     void measuresAndSwitches();
+    void scaledUpKeepsTheDesign();
     void greetsAfterTheSwitch();
     void controlsMatchTheDesign();
     void flagsChooseTheLanguage();
@@ -69,26 +72,54 @@ private slots:
 void TestStartup::measuresAndSwitches_data()
 {
     QTest::addColumn<QSize>("monitor");
+    QTest::addColumn<StartWindow::DisplayChoice>("choice");
+    QTest::addColumn<bool>("refused");
     QTest::addColumn<bool>("switched");
-    QTest::newRow("1024x768") << QSize(1024, 768) << true;
-    QTest::newRow("a 2x laptop's 2560x1600") << QSize(2560, 1600) << true;
-    QTest::newRow("800x600") << QSize(800, 600) << false;
-    QTest::newRow("800x480") << QSize(800, 480) << false;
-    QTest::newRow("1280x600") << QSize(1280, 600) << false;
-    QTest::newRow("unmeasured") << QSize() << false;
+    QTest::addColumn<bool>("fills");
+    constexpr auto where = StartWindow::DisplayChoice::SwitchWhereNeeded;
+    constexpr auto keep = StartWindow::DisplayChoice::Keep;
+    QTest::newRow("1024x768") << QSize(1024, 768) << where << false << true << false;
+    QTest::newRow("a 2x laptop's 2560x1600")
+        << QSize(2560, 1600) << where << false << true << false;
+    QTest::newRow("800x600") << QSize(800, 600) << where << false << false << false;
+    QTest::newRow("800x480") << QSize(800, 480) << where << false << false << false;
+    QTest::newRow("1280x600") << QSize(1280, 600) << where << false << false << false;
+    QTest::newRow("unmeasured") << QSize() << where << false << false << false;
+    QTest::newRow("1024x768 kept") << QSize(1024, 768) << keep << false << false << true;
+    QTest::newRow("800x600 kept") << QSize(800, 600) << keep << false << false << false;
+    QTest::newRow("1920x1080 that cannot switch")
+        << QSize(1920, 1080) << where << true << false << true;
 }
 
 void TestStartup::measuresAndSwitches()
 {
     QFETCH(QSize, monitor);
+    QFETCH(StartWindow::DisplayChoice, choice);
+    QFETCH(bool, refused);
     QFETCH(bool, switched);
+    QFETCH(bool, fills);
     StartRig rig(monitor);
-    const auto window = rig.open();
+    rig.display.refuses = refused;
+    auto window = std::make_unique<StartWindow>(rig.paths, rig.display, rig.sound, rig.gameExit);
+    window->open(choice);
     QCOMPARE(window->measuredSize(), monitor);
     QCOMPARE(window->switchedDisplay(), switched);
-    QCOMPARE(rig.display.switches,
-             switched ? std::vector<QSize> {QSize(800, 600)} : std::vector<QSize> {});
+    QCOMPARE(window->fillsTheMonitor(), fills);
+    QCOMPARE(rig.display.current, switched ? QSize(800, 600) : monitor);
     QCOMPARE(window->language(), Language::French);
+}
+
+void TestStartup::scaledUpKeepsTheDesign()
+{
+    StartRig rig(QSize(1920, 1080));
+    const auto window = rig.open();
+    const QRect launch = buttonNamed(*window, u"Lancer"_s)->geometry();
+    const QSize design = window->size();
+    window->setScale(2.0);
+    QCOMPARE(window->size(), design * 2);
+    QCOMPARE(buttonNamed(*window, u"Lancer"_s)->geometry(),
+             QRect(launch.topLeft() * 2, launch.size() * 2));
+    QCOMPARE(buttonNamed(*window, u"Lancer"_s)->iconSize(), QSize(64, 64));
 }
 
 void TestStartup::greetsAfterTheSwitch()
