@@ -9,14 +9,16 @@ packages=(
     # build
     cmake ninja-build g++ pkg-config qt6-base-dev qt6-multimedia-dev libxcb-randr0-dev libx11-dev
     libgl-dev libbenchmark-dev clang libclang-rt-dev libsndfile1-dev
-    # run: the X11 platform plugin, GIF support, sound, fonts
-    qt6-qpa-plugins qt6-image-formats-plugins libqt6multimedia6 gstreamer1.0-plugins-base
+    # run: the X11 and Wayland platform plugins, GIF support, sound, fonts
+    qt6-qpa-plugins qt6-wayland qt6-image-formats-plugins libqt6multimedia6 gstreamer1.0-plugins-base
     fonts-comic-neue fonts-dejavu-core
     # real-desktop tests: an X server whose modes switch, a sound server, a screen reader's view,
     # a window manager
     xserver-xorg-core xserver-xorg-video-dummy x11-xserver-utils x11-utils xdotool
     pulseaudio pulseaudio-utils sox dbus dbus-x11 at-spi2-core python3 python3-pyatspi
     gir1.2-atspi-2.0 imagemagick strace xfwm4
+    # a Wayland desktop: GNOME's compositor, headless, and its XWayland
+    mutter xwayland
     # the package and its checks
     dpkg-dev fakeroot file desktop-file-utils appstream
     # the Windows build: the cross-compiler, the host tools of Debian's Qt that cross-build Qt,

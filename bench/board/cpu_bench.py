@@ -2,6 +2,7 @@
 word animating, and the board waiting.
 
     /usr/bin/python3 bench/board/cpu_bench.py [--game build/app/trouvimo] [--rounds 5] [--english]
+        [--full-screen 1920x1080]
 
 The game (--game, else TROUVIMO_BIN, else build/app/trouvimo) runs on a private real desktop at 800 x 600
 (Xorg with the dummy driver, PulseAudio with a null sink, the accessibility bus; see tests/desktop). The
@@ -27,6 +28,12 @@ sound player and its sound server client ('sound', 'threaded-ml'), the accessibi
 ('QDBusConnection': it only works because AT-SPI is on, as with a screen reader), and the rest.
 Budget: < 5% of one core while a tile travels and while the picture animates. The exit status is 1 when a
 budget is missed, 2 when the game could not be played as expected.
+
+With --full-screen WxH the same rounds are played a second time on a WxH monitor that the game keeps
+(--keep-display), where the board fills the monitor scaled up, and compared with the run at 800 x 600: a
+travelling tile may cost at most twice the processor time, and the board may take at most 1.3 times as
+long to open (from the click on the launch button to the server's MapNotify of the board's window; the
+median of OPENINGS launches of each, alternating).
 """
 
 import argparse
@@ -40,6 +47,7 @@ sys.path.insert(0, os.path.join(ROOT, 'tests', 'desktop'))
 
 import game  # noqa: E402
 from harness import Desktop, Timeout, wait_for  # noqa: E402
+from xclient import MapWatch  # noqa: E402
 
 MODE = (800, 600)
 BUDGET_PERCENT = 5.0
@@ -53,6 +61,9 @@ TRAVEL_SECONDS = 0.2
 CLICK_GAP_SECONDS = 0.35
 PICTURE_SECONDS = 3.0
 TICKS_PER_SECOND = os.sysconf('SC_CLK_TCK')
+FULL_SCREEN_TRAVEL_BUDGET = 2.0
+FULL_SCREEN_OPENING_BUDGET = 1.3
+OPENINGS = 7
 THREAD_KINDS = ('window', 'sound', 'accessibility', 'other')
 
 
@@ -262,21 +273,25 @@ def play_round(desk, pid, meter, number, previous_hint, windows, play_name):
     return hint
 
 
-def main():
-    parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
-    parser.add_argument('--game', default=os.environ.get('TROUVIMO_BIN')
-                        or os.path.join(ROOT, 'build', 'app', 'trouvimo'))
-    parser.add_argument('--rounds', type=int, default=5)
-    parser.add_argument('--english', action='store_true', help='play the English list')
-    options = parser.parse_args()
-    options.game = os.path.abspath(options.game)
-    if not os.access(options.game, os.X_OK):
-        parser.error(f'{options.game} is not an executable game')
+def use_mode(desk, width, height):
+    """Sets the dummy monitor to WxH, adding a 60 Hz mode of that size when it does not offer it."""
+    name = f'{width}x{height}'
+    if desk.run(['xrandr', '--output', 'DUMMY0', '--mode', name], check=False).returncode:
+        htotal, vtotal = width + 160, height + 30
+        timings = [width, width + 48, width + 80, htotal, height, height + 3, height + 8, vtotal]
+        clock = f'{htotal * vtotal * 60 / 1e6:.2f}'
+        desk.run(['xrandr', '--newmode', name, clock, *map(str, timings), '-hsync', '+vsync'])
+        desk.run(['xrandr', '--addmode', 'DUMMY0', name])
+        desk.run(['xrandr', '--output', 'DUMMY0', '--mode', name])
 
+
+def play_session(options, mode, args):
+    """Opens the board on a desktop at mode and plays the rounds; returns the measured windows."""
     windows = {name: Window(name) for name in
                ('opening', 'idle', 'travel', 'travel with picture', 'round', 'fanfare', 'picture')}
     with Desktop(mode=MODE) as desk:
-        app = desk.launch(options.game, name='trouvimo')
+        use_mode(desk, *mode)
+        app = desk.launch(options.game, args=args, name='trouvimo')
         try:
             desk.wait_for_window(app.pid, game.START_TITLE)
             game.open_board(desk, app, english=options.english)
@@ -287,13 +302,36 @@ def main():
             for number in range(1, options.rounds + 1):
                 hint = play_round(desk, app.pid, meter, number, hint, windows,
                                   'Play' if options.english else 'Jouer')
-        except (PlayError, Timeout) as error:
-            print(f'cannot play the game: {error}\n{app.output()}', file=sys.stderr)
-            return 2
         finally:
             app.stop()
+    return windows
 
-    print(f'\nprocessor use of {options.game} at {MODE[0]}x{MODE[1]}, {options.rounds} rounds '
+
+def opening_times(options, sessions):
+    """For each (mode, args): the milliseconds from the click on the launch button to the board's map,
+    over OPENINGS launches, the sessions alternating on one desktop."""
+    times = [[] for _ in sessions]
+    with Desktop(mode=MODE) as desk, MapWatch(desk.display) as watch:
+        for _ in range(OPENINGS):
+            for found, (mode, args) in zip(times, sessions):
+                use_mode(desk, *mode)
+                app = desk.launch(options.game, args=args, name='trouvimo')
+                try:
+                    desk.wait_for_window(app.pid, game.START_TITLE)
+                    time.sleep(0.5)
+                    began = time.monotonic()
+                    game.open_board(desk, app)
+                    mapped = watch.first_map(app.pid, began, timeout=10)
+                    if mapped is None:
+                        raise PlayError('the board was not mapped')
+                    found.append((mapped[0] - began) * 1000)
+                finally:
+                    app.stop()
+    return [sorted(found)[len(found) // 2] for found in times]
+
+
+def report(options, mode, windows):
+    print(f'\nprocessor use of {options.game} at {mode[0]}x{mode[1]}, {options.rounds} rounds '
           f'(percent of one core; {TICKS_PER_SECOND} ticks/s):')
     print(windows['opening'].line())
     print(windows['idle'].line())
@@ -301,7 +339,48 @@ def main():
     for name in ('travel', 'travel with picture', 'round', 'fanfare', 'picture'):
         if windows[name].wall:
             print(windows[name].line(BUDGET_PERCENT if name in budgeted else None))
-    missed = [name for name in budgeted if windows[name].wall and not windows[name].within(BUDGET_PERCENT)]
+    return [name for name in budgeted if windows[name].wall and not windows[name].within(BUDGET_PERCENT)]
+
+
+def main():
+    parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
+    parser.add_argument('--game', default=os.environ.get('TROUVIMO_BIN')
+                        or os.path.join(ROOT, 'build', 'app', 'trouvimo'))
+    parser.add_argument('--rounds', type=int, default=5)
+    parser.add_argument('--english', action='store_true', help='play the English list')
+    parser.add_argument('--full-screen', metavar='WxH',
+                        help='also play on a larger monitor kept as it is, and compare')
+    options = parser.parse_args()
+    options.game = os.path.abspath(options.game)
+    if not os.access(options.game, os.X_OK):
+        parser.error(f'{options.game} is not an executable game')
+
+    sessions = [(MODE, [])]
+    if options.full_screen:
+        width, height = (int(side) for side in options.full_screen.lower().split('x'))
+        sessions.append(((width, height), ['--keep-display']))
+    try:
+        played = [play_session(options, mode, args) for mode, args in sessions]
+        openings = opening_times(options, sessions) if options.full_screen else None
+    except (PlayError, Timeout) as error:
+        print(f'cannot play the game: {error}', file=sys.stderr)
+        return 2
+
+    missed = []
+    for (mode, _args), windows in zip(sessions, played):
+        missed += report(options, mode, windows)
+    if openings:
+        travel = [windows['travel'].nanoseconds + windows['travel with picture'].nanoseconds
+                  for windows in played]
+        travel_ratio = travel[1] / travel[0] if travel[0] else float('inf')
+        opening_ratio = openings[1] / openings[0]
+        print(f'\nfull screen {options.full_screen} against {MODE[0]}x{MODE[1]}: travelling tiles '
+              f'{travel[1] / 1e6:.1f} against {travel[0] / 1e6:.1f} ms of processor = {travel_ratio:.2f}x '
+              f'(budget {FULL_SCREEN_TRAVEL_BUDGET}x); board opened in {openings[1]:.1f} against '
+              f'{openings[0]:.1f} ms (medians of {OPENINGS}) = {opening_ratio:.2f}x '
+              f'(budget {FULL_SCREEN_OPENING_BUDGET}x)')
+        if travel_ratio > FULL_SCREEN_TRAVEL_BUDGET or opening_ratio > FULL_SCREEN_OPENING_BUDGET:
+            missed.append('full screen')
     return 1 if missed else 0
 
 

@@ -54,6 +54,12 @@ class Board:
         self.window = window
         self.x, self.y, self.width, self.height = window.extents
         self.scale = self.width * TWIPS_PER_PIXEL / CONTENT[0]
+        # A board that fills a monitor of other proportions lies centred between margins, at the scale
+        # at which the whole design fits.
+        if abs(self.width / self.height - CONTENT[0] / CONTENT[1]) > 0.01:
+            self.scale = min(self.width / CONTENT[0], self.height / CONTENT[1]) * TWIPS_PER_PIXEL
+            self.x += (self.width - self.px(CONTENT[0])) // 2
+            self.y += (self.height - self.px(CONTENT[1])) // 2
         self._children = [node for node in window.children if node.showing]
 
     def px(self, twips):
@@ -189,7 +195,7 @@ def start_round(desk, pid, language, previous_hint=''):
     """Presses the play button and waits until a new word is laid out; returns the board then."""
     play = wait_board(desk, pid, lambda board: board.control('push button', language.play),
                       'the play button').control('push button', language.play)
-    desk.click_node(play)
+    desk.activate(play, pid)
     return wait_board(desk, pid, lambda board: board.hint() not in ('', previous_hint) and board.row(),
                       'the next word to be laid out')
 
@@ -201,7 +207,7 @@ def place(desk, pid, letter, position):
     tiles = [tile for tile in board.row() if tile.name == letter]
     if not tiles:
         raise AssertionError(f'no tile {letter!r} in the row:\n{board.window.describe()}')
-    desk.click_node(tiles[0])
+    desk.activate(tiles[0], pid)
     return wait_board(desk, pid, lambda now: now.slots()[position] == letter,
                       f'{letter!r} to be placed in slot {position}')
 

@@ -21,6 +21,7 @@ read afresh at each call: the game changes under our feet, so nothing here cache
 
 import contextlib
 import ctypes
+import glob
 import json
 import os
 import re
@@ -348,6 +349,8 @@ class Desktop:
         self._x = None
         self._xorg = None
         self._display_pipe = None
+        self._launcher = None
+        self.output = OUTPUT
 
     # --- life cycle ----------------------------------------------------------------------------------
 
@@ -363,6 +366,32 @@ class Desktop:
         self.stop()
 
     def start(self):
+        xorg, display_pipe = None, None
+
+        def start_xorg():
+            nonlocal xorg, display_pipe
+            # Started before the other servers, which start side by side with it.
+            xorg, display_pipe = self._start_xorg()
+
+        def await_xorg():
+            self.display = self._await_display(xorg, display_pipe)
+            for _ in range(3):
+                if self.display is not None:
+                    break
+                # Two servers starting together may still race for one number: the loser tries again.
+                self.display = self._await_display(*self._start_xorg())
+            if self.display is None:
+                raise DesktopError('Xorg did not start: ' + self._xorg_log())
+            self.env['DISPLAY'] = self.display
+
+        self._start_session(start_xorg, await_xorg)
+        self._x = xclient.XConnection(self.display)
+        self.set_mode(*self.start_mode)
+        self._await_accessibility()
+
+    def _start_session(self, before_buses, display_server):
+        """Everything but the display server, which display_server() starts once the session bus is
+        there; before_buses() runs before the buses start."""
         # Orphans of the processes started here (the accessibility registry daemonises) come to us.
         _libc.prctl(_PR_SET_CHILD_SUBREAPER, 1)
         self.dir = tempfile.mkdtemp(prefix='trouvimo-desktop-')
@@ -372,7 +401,7 @@ class Desktop:
         os.mkdir(home, 0o700)
         base = {key: value for key, value in os.environ.items()
                 if key not in ('DISPLAY', 'WAYLAND_DISPLAY', 'DBUS_SESSION_BUS_ADDRESS', 'PULSE_SERVER',
-                               'XDG_RUNTIME_DIR', 'XAUTHORITY', 'SESSION_MANAGER')}
+                               'XDG_RUNTIME_DIR', 'XAUTHORITY', 'SESSION_MANAGER', 'XDG_SESSION_TYPE')}
         base.update({MARKER: self.dir, 'HOME': home, 'XDG_RUNTIME_DIR': runtime,
                      'XDG_CONFIG_HOME': os.path.join(home, '.config'),
                      'XDG_CACHE_HOME': os.path.join(home, '.cache'),
@@ -380,8 +409,7 @@ class Desktop:
                      'LANG': os.environ.get('LANG', 'C.UTF-8')})
         self.env = base
 
-        # The three servers start side by side; only the accessibility bus needs the session bus first.
-        xorg, display_pipe = self._start_xorg()
+        before_buses()
         pulse = self._spawn(['pulseaudio', '-n', '--daemonize=no', '--exit-idle-time=-1',
                              f'--load=module-null-sink sink_name={SINK}',
                              '--load=module-native-protocol-unix auth-anonymous=1'],
@@ -391,17 +419,10 @@ class Desktop:
                            stdout=subprocess.PIPE, die_with_parent=True)
         address = self._read_line(dbus, 'the session bus address')
         self.env['DBUS_SESSION_BUS_ADDRESS'] = address
-        launcher = self._spawn([AT_SPI_LAUNCHER, '--launch-immediately'], log='at-spi', die_with_parent=True)
+        self._launcher = self._spawn([AT_SPI_LAUNCHER, '--launch-immediately'], log='at-spi',
+                                     die_with_parent=True)
 
-        self.display = self._await_display(xorg, display_pipe)
-        for _ in range(3):
-            if self.display is not None:
-                break
-            # Two servers starting together may still race for one number: the loser tries again.
-            self.display = self._await_display(*self._start_xorg())
-        if self.display is None:
-            raise DesktopError('Xorg did not start: ' + self._xorg_log())
-        self.env['DISPLAY'] = self.display
+        display_server()
         self.env['PULSE_SERVER'] = 'unix:' + os.path.join(runtime, 'pulse', 'native')
 
         wait_for(lambda: pulse.poll() is not None or self.run(['pactl', 'info'], check=False).returncode == 0,
@@ -410,8 +431,8 @@ class Desktop:
             raise DesktopError('PulseAudio did not start: ' + self.log_text('pulseaudio'))
         self.run(['pactl', 'set-default-sink', SINK])
 
-        self._x = xclient.XConnection(self.display)
-        self.set_mode(*self.start_mode)
+    def _await_accessibility(self):
+        launcher = self._launcher
 
         def accessibility_bus_ready():
             if launcher.poll() is not None:
@@ -584,9 +605,9 @@ class Desktop:
     def mode(self):
         """The mode of the output as xrandr sees it: (width, height) of its active mode."""
         out = self.run(['xrandr', '--current']).stdout
-        found = re.search(rf'^{OUTPUT} connected(?: primary)? (\d+)x(\d+)\+', out, re.MULTILINE)
+        found = re.search(rf'^{self.output} connected(?: primary)? (\d+)x(\d+)\+', out, re.MULTILINE)
         if not found:
-            raise DesktopError('no active mode on ' + OUTPUT + ':\n' + out)
+            raise DesktopError('no active mode on ' + self.output + ':\n' + out)
         return int(found.group(1)), int(found.group(2))
 
     def screen_size(self):
@@ -742,6 +763,10 @@ class Desktop:
             raise DesktopError(f'{node.role} {node.name!r} has no place on the screen')
         self.click(*node.centre())
 
+    def activate(self, node, pid):
+        """Does what a player does to a control: a click with the pointer here."""
+        self.click_node(node)
+
     def key(self, keys, window_id=None):
         """Sends keys (xdotool syntax, e.g. 'alt+q', several apart by spaces, one after another) through
         XTEST to the given window, focused first."""
@@ -806,6 +831,58 @@ class Desktop:
     def press(self, node, pid, action='Press'):
         """Runs an accessible action on the node, as a screen reader would instead of clicking."""
         return self._agent.ask({'op': 'action', 'pid': pid, 'path': list(node.path), 'name': action})['done']
+
+
+class WaylandDesktop(Desktop):
+    """GNOME's own compositor, mutter, headless with one virtual monitor, and the XWayland it serves X
+    clients with; the same sound server, session bus and accessibility bus as Desktop. launch() starts
+    a Qt program as a native Wayland client, or as an X client of XWayland with xwayland=True. xdotool
+    does not reach Wayland windows: a test presses controls through their accessible actions."""
+
+    WAYLAND_NAME = 'wl-trouvimo'
+
+    def __init__(self, monitor=(1920, 1080), keep_files=False):
+        super().__init__(mode=monitor, keep_files=keep_files)
+        self.output = 'XWAYLAND0'
+
+    def start(self):
+        width, height = self.start_mode
+
+        def start_mutter():
+            mutter = self._spawn(['mutter', '--headless', '--wayland', '--virtual-monitor',
+                                  f'{width}x{height}', '--wayland-display', self.WAYLAND_NAME],
+                                 log='mutter', die_with_parent=True)
+            runtime = self.env['XDG_RUNTIME_DIR']
+
+            def ready():
+                if mutter.poll() is not None:
+                    raise DesktopError('mutter ended: ' + self.log_text('mutter'))
+                found = re.search(r'Using public X11 display (:\d+)', self.log_text('mutter'))
+                authority = glob.glob(os.path.join(runtime, '.mutter-Xwaylandauth.*'))
+                socket = os.path.exists(os.path.join(runtime, self.WAYLAND_NAME))
+                return found and authority and socket and (found.group(1), authority[0])
+            self.display, authority = wait_for(ready, timeout=20, what='mutter and its XWayland')
+            self.env.update(WAYLAND_DISPLAY=self.WAYLAND_NAME, XDG_SESSION_TYPE='wayland',
+                            DISPLAY=self.display, XAUTHORITY=authority)
+
+        self._start_session(lambda: None, start_mutter)
+        self._await_accessibility()
+
+    def activate(self, node, pid):
+        """A press through the control's accessible action: no pointer reaches a Wayland window. A
+        control that ends the program ends it before the press is answered."""
+        try:
+            pressed = self.press(node, pid)
+        except DesktopError as error:
+            if 'disconnected from message bus without replying' not in str(error):
+                raise
+            return
+        if not pressed:
+            raise DesktopError(f'{node.role} {node.name!r} could not be pressed')
+
+    def launch(self, binary, args=(), cwd=None, env=None, name=None, accessible=True, xwayland=False):
+        platform = {'QT_QPA_PLATFORM': 'xcb' if xwayland else 'wayland'}
+        return super().launch(binary, args, cwd, dict(env or {}, **platform), name, accessible)
 
 
 def _process_states():
