@@ -197,6 +197,63 @@ ListStatus parse(QByteArrayView bytes, Ending ending, WordTable& table)
     return status;
 }
 
+// Counts a list's lines as parse() cuts them, the bytes coming in one piece after another (the
+// byte-order mark already left out): every CR ends a line; an LF ends one too where the list holds
+// no CR LF at all, and otherwise only the CR LF it belongs to; what follows the last line end is a
+// line when it is not empty.
+class LineTally {
+public:
+    void add(QByteArrayView bytes)
+    {
+        for (const char c : bytes) {
+            if (c == kCarriageReturn) {
+                ++m_crs;
+                m_lastCr = m_size;
+                m_lineFeedAfterLastCr = false;
+            } else if (c == kLineFeed) {
+                ++m_lineFeeds;
+                m_lastLineFeed = m_size;
+                if (m_lastCr >= 0 && m_lastCr == m_size - 1) {
+                    ++m_crLfs;
+                    m_lineFeedAfterLastCr = true;
+                }
+            }
+            ++m_size;
+        }
+    }
+
+    [[nodiscard]] qint64 lines() const
+    {
+        qint64 ends = 0;
+        qint64 lastEnd = 0; // where the text after the last line end starts
+        if (m_crLfs > 0) {
+            ends = m_crs;
+            lastEnd = m_lastCr + 1 + (m_lineFeedAfterLastCr ? 1 : 0);
+        } else if (m_lineFeeds > 0) {
+            ends = m_crs + m_lineFeeds;
+            lastEnd = std::max(m_lastCr, m_lastLineFeed) + 1;
+        } else if (m_crs > 0) {
+            ends = m_crs;
+            lastEnd = m_lastCr + 1;
+        }
+        return ends + (m_size > lastEnd ? 1 : 0);
+    }
+
+private:
+    qint64 m_size = 0;
+    qint64 m_crs = 0;
+    qint64 m_lineFeeds = 0;
+    qint64 m_crLfs = 0;
+    qint64 m_lastCr = -1;
+    qint64 m_lastLineFeed = -1;
+    bool m_lineFeedAfterLastCr = false;
+};
+
+// No list of words comes near this: a file larger is no list, and counting its lines is left
+// alone.
+constexpr qint64 kMaxCountedBytes = qint64 {1024} * 1024 * 1024;
+constexpr qsizetype kCountChunk = qsizetype {1024} * 1024;
+
 } // namespace
 
 ListStatus parseWordList(QByteArrayView bytes, WordTable& table)
@@ -248,6 +305,51 @@ ListStatus readWordList(const QString& path, WordTable& table)
         }
     }
     return parse(bytes, ending, table);
+}
+
+qint64 countListLines(QByteArrayView bytes)
+{
+    if (bytes.startsWith(kUtf8Bom))
+        bytes = bytes.sliced(kUtf8Bom.size());
+    LineTally tally;
+    tally.add(bytes);
+    return tally.lines();
+}
+
+std::optional<qint64> countListFileLines(const QString& path)
+{
+    if (!QFileInfo(path).isFile())
+        return std::nullopt;
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly | QIODevice::Unbuffered))
+        return std::nullopt;
+
+    QByteArray chunk(kCountChunk, Qt::Uninitialized);
+    LineTally tally;
+    qint64 total = 0;
+    qsizetype held = 0;
+    bool first = true;
+    for (;;) {
+        const qint64 got = file.read(chunk.data() + held, chunk.size() - held);
+        if (got < 0)
+            return std::nullopt;
+        held += static_cast<qsizetype>(got);
+        total += got;
+        if (total > kMaxCountedBytes)
+            return std::nullopt;
+        // The mark is the file's first three bytes: the first piece holds them whole, unless the
+        // file ends before.
+        if (first && got > 0 && held < kUtf8Bom.size())
+            continue;
+        QByteArrayView piece(chunk.constData(), held);
+        if (first && piece.startsWith(kUtf8Bom))
+            piece = piece.sliced(kUtf8Bom.size());
+        first = false;
+        tally.add(piece);
+        held = 0;
+        if (got == 0)
+            return tally.lines();
+    }
 }
 
 } // namespace trouvimo

@@ -1,7 +1,10 @@
 #pragma once
 
+#include <QByteArrayView>
 #include <QList>
 #include <QString>
+
+#include <optional>
 
 namespace trouvimo {
 
@@ -62,5 +65,14 @@ ListStatus readWordList(const QString& path, WordTable& table);
 // The same rules applied to bytes already in memory (the file reader and the fuzz target share
 // it). Never fails: returns Stopped only when the 32767-line cap was hit.
 ListStatus parseWordList(QByteArrayView bytes, WordTable& table);
+
+// How many lines the whole list holds, cut by the rules above but with no cap: the lines the game
+// reads and those it leaves unread, for the check to tell them apart. The line ends are those of
+// the whole list (a CR LF anywhere makes every lone LF a character).
+[[nodiscard]] qint64 countListLines(QByteArrayView bytes);
+
+// The same for the list file at `path`, read to its end piece by piece. std::nullopt when it is
+// no plain file, cannot be read to its end, or is larger than any list (a gigabyte).
+[[nodiscard]] std::optional<qint64> countListFileLines(const QString& path);
 
 } // namespace trouvimo

@@ -1,5 +1,6 @@
-// Feeds arbitrary bytes to the word-list parser and checks its result against a plain byte-level
-// reading of the line rules, and against Qt's own UTF-8 decoder and normaliser.
+// Feeds arbitrary bytes to the word-list parser and its line count, and checks their results
+// against a plain byte-level reading of the line rules, and against Qt's own UTF-8 decoder and
+// normaliser.
 
 #include "words/WordList.h"
 
@@ -128,6 +129,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const qsizetype expected = std::min(lineCount, kMaxLines);
 
     check(status != trouvimo::ListStatus::Missing, "bytes in memory are never missing");
+    check(trouvimo::countListLines(input) == lineCount, "every line counted, past the cap too");
     check((status == trouvimo::ListStatus::Stopped) == (lineCount > kMaxLines),
           "stopped exactly when a 32768th line exists");
     check(table.count == expected, "one entry per line, at most 32767");

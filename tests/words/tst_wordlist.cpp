@@ -32,6 +32,8 @@ QByteArray highRangeBytes()
     return bytes;
 }
 
+const QByteArray kUtf8BomBytes = trouvimo::kUtf8Bom.toByteArray();
+
 QByteArray numberedLines(int count, QByteArrayView lineEnd)
 {
     QByteArray bytes;
@@ -355,6 +357,63 @@ private slots:
         QCOMPARE(table.count, 1);
         QCOMPARE(table.entries[1].size(), bytes.size());
         QCOMPARE(table.entries[1], QString::fromLatin1(bytes));
+    }
+
+    // Every list of up to seven of these bytes, with and without the byte-order mark: the lines
+    // counted in all are the lines the reader cuts, in lists within its cap.
+    void lineCountAgreesWithTheReader()
+    {
+        const QByteArray alphabet("a \r\n");
+        QList<QByteArray> lists {QByteArray()};
+        for (qsizetype from = 0; lists.size() < 21845; ++from) {
+            for (const char c : alphabet)
+                lists.append(lists[from] + c);
+        }
+        for (const QByteArray& list : std::as_const(lists)) {
+            for (const QByteArray& bytes : {list, kUtf8BomBytes + list}) {
+                WordTable table;
+                QCOMPARE(trouvimo::parseWordList(bytes, table), ListStatus::Read);
+                if (trouvimo::countListLines(bytes) != table.count)
+                    QFAIL(qPrintable(u"lines of \"%1\": %2 counted, %3 read"_s
+                                         .arg(QString::fromLatin1(bytes.toPercentEncoding()))
+                                         .arg(trouvimo::countListLines(bytes))
+                                         .arg(table.count)));
+            }
+        }
+    }
+
+    void lineCountOfAFile_data()
+    {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<qint64>("lines");
+
+        QTest::newRow("empty") << QByteArray() << qint64 {0};
+        QTest::newRow("the byte-order mark alone") << kUtf8BomBytes << qint64 {0};
+        QTest::newRow("two bytes of the mark") << kUtf8BomBytes.first(2) << qint64 {1};
+        QTest::newRow("a dictionary")
+            << kUtf8BomBytes + numberedLines(346205, "\n") << qint64 {346205};
+        // The pieces the file is read in are a mebibyte: the list's one CR LF straddles two of
+        // them, and makes every LF before it a character.
+        QByteArray straddling = kUtf8BomBytes + QByteArray("a\nb\rc\n");
+        straddling.append(QByteArray(1024 * 1024 - 1 - straddling.size(), 'x'));
+        straddling.append("\r\nlast");
+        QTest::newRow("a CR LF across two pieces") << straddling << qint64 {3};
+        QTest::newRow("a CR at the end of a piece") << QByteArray(1024 * 1024 - 1, 'x') + "\r\n\n"
+                                                    << qint64 {2};
+    }
+
+    void lineCountOfAFile()
+    {
+        QFETCH(QByteArray, bytes);
+        QFETCH(qint64, lines);
+        QCOMPARE(trouvimo::countListLines(bytes), lines);
+        QCOMPARE(trouvimo::countListFileLines(writeFile(bytes)), std::optional(lines));
+    }
+
+    void lineCountOfNoFile()
+    {
+        QCOMPARE(trouvimo::countListFileLines(m_dir.filePath(u"nowhere.txt"_s)), std::nullopt);
+        QCOMPARE(trouvimo::countListFileLines(m_dir.path()), std::nullopt);
     }
 
     void missingFile_data()
