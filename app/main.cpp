@@ -26,11 +26,13 @@ using namespace trouvimo;
 int main(int argc, char* argv[])
 {
     // The check runs where there may be no display at all, and starts neither sound nor windows.
-    if (argc == 2 && std::strcmp(argv[1], "--check") == 0) {
+    const bool summary = argc == 3 && std::strcmp(argv[2], "--summary") == 0;
+    if ((argc == 2 || summary) && std::strcmp(argv[1], "--check") == 0) {
         QCoreApplication app(argc, argv);
         printToTheCallersConsole();
         const GameFolders folders = findGameFolders(QCoreApplication::applicationDirPath());
-        return runDataCheck(DataPaths(folders.data, folders.own));
+        return runDataCheck(DataPaths(folders.data, folders.own),
+                            summary ? CheckDetail::Summary : CheckDetail::Full);
     }
 
     drawInDevicePixels();

@@ -6,7 +6,6 @@
 #include "words/Letters.h"
 #include "words/WordList.h"
 
-#include <QDir>
 #include <QFileInfo>
 #include <QHash>
 #include <QImageReader>
@@ -39,6 +38,8 @@ struct Wording {
     QString listMissing; // list
     QString listUnreadable; // list
     QString listCut; // list, lines read
+    QString linesUnread; // list, lines read, last entry read, lines left unread
+    QString withoutPicture; // list, words without a picture, playable words
     QString emptyEntry; // list, line
     QString tooLong; // list, line, entry, letters, most letters
     QString loneLineFeed; // list, line
@@ -72,6 +73,8 @@ const Wording& wording(Language language)
         u"%1 : introuvable ; le jeu affiche son message et s'arrête"_s,
         u"%1 : illisible"_s,
         u"%1 : seules les %2 premières lignes sont lues"_s,
+        u"%1 : le jeu lit %2 lignes, jusqu'à « %3 », puis s'arrête ; lignes non lues : %4"_s,
+        u"%1 : mots sans image : %2 sur %3"_s,
         u"%1 ligne %2 : ignorée, elle est vide"_s,
         u"%1 ligne %2 : « %3 » ignoré, %4 lettres, plus de %5"_s,
         u"%1 ligne %2 : contient une fin de ligne LF seule, alors que les lignes de la liste "
@@ -103,6 +106,8 @@ const Wording& wording(Language language)
         u"%1: missing; the game shows its message and stops"_s,
         u"%1: cannot be read"_s,
         u"%1: only the first %2 lines are read"_s,
+        u"%1: the game reads %2 lines, up to \"%3\", then stops; lines left unread: %4"_s,
+        u"%1: words without a picture: %2 of %3"_s,
         u"%1 line %2: skipped, it is empty"_s,
         u"%1 line %2: \"%3\" skipped, %4 letters, more than %5"_s,
         u"%1 line %2: holds a lone LF line end, while the list's lines end with CR LF"_s,
@@ -156,7 +161,7 @@ QString lineEndsName(const Wording& says, LineEnds lineEnds)
 // names (whatever the case and however the accents are stored).
 QString pictureKey(const QString& stem)
 {
-    return stem.normalized(QString::NormalizationForm_C).toCaseFolded();
+    return PictureIndex::nameKey(stem);
 }
 
 // A word as the report quotes it: a line end or a tab inside it shows as its symbol (␊, ␉), so
@@ -184,6 +189,12 @@ QString shownFolder(const QString& written)
     return folder;
 }
 
+// What checking a list's words found, for the lines that sum it up.
+struct WordsChecked {
+    int playable = 0;
+    int withoutPicture = 0;
+};
+
 class Checker {
 public:
     Checker(const DataPaths& paths, Language speaking)
@@ -201,11 +212,22 @@ private:
         m_report.lines.append(line);
         ++m_report.problems;
     }
+    // A problem with the list as a whole, which the summary tells too.
+    void listProblem(const QString& line)
+    {
+        problem(line);
+        m_report.summary.append(line);
+    }
+    // The lines that say what a list holds, put before those of its entries once they are known.
+    void sumUp(qsizetype at, const QString& list, const WordTable& table, ListStatus status,
+               const WordsChecked& words);
     // Checks every entry of the list and the picture of every playable word.
-    void checkWords(const QString& list, const WordTable& table, const LanguageData& language);
+    WordsChecked checkWords(const QString& list, const WordTable& table,
+                            const LanguageData& language, const PictureIndex& pictures);
     void checkPicture(const QString& file);
-    void checkPictureFolders(const LanguageData& language, const QString& list);
-    void checkPictureFolder(const QString& folder, const LanguageData& language);
+    void checkPictureFolders(const PictureIndex& pictures, const LanguageData& language,
+                             const QString& list);
+    void checkPictureFolder(const PictureIndex::Folder& folder, const LanguageData& language);
 
     const DataPaths& m_paths;
     const Wording& m_says;
@@ -220,27 +242,57 @@ void Checker::checkLanguage(const LanguageData& language)
 {
     m_shown.clear();
     m_wordOfKey.clear();
+    // Each picture folder is listed here, once for the whole list.
+    const PictureIndex pictures(m_paths, language);
 
     // The list's path is written by the game itself and never refused.
     const QString listPath = m_paths.resolve(m_paths.join(language.listFile)).value_or(QString());
     WordTable table;
     const ListStatus status = readWordList(listPath, table);
     if (status == ListStatus::Missing) {
-        problem(m_says.listMissing.arg(listPath));
+        listProblem(m_says.listMissing.arg(listPath));
     } else if (status == ListStatus::Stopped && table.count == 0) {
-        problem(m_says.listUnreadable.arg(listPath));
+        listProblem(m_says.listUnreadable.arg(listPath));
     } else {
-        checkWords(listPath, table, language);
-        if (status == ListStatus::Stopped)
-            problem(m_says.listCut.arg(listPath, QString::number(table.count)));
+        const qsizetype summaryAt = m_report.lines.size();
+        const WordsChecked words = checkWords(listPath, table, language, pictures);
+        sumUp(summaryAt, listPath, table, status, words);
     }
-    checkPictureFolders(language, listPath);
+    checkPictureFolders(pictures, language, listPath);
 }
 
-void Checker::checkWords(const QString& list, const WordTable& table, const LanguageData& language)
+void Checker::sumUp(qsizetype at, const QString& list, const WordTable& table, ListStatus status,
+                    const WordsChecked& words)
 {
-    const qsizetype formatAt = m_report.lines.size();
-    int playable = 0;
+    QStringList summary {m_says.listFormat.arg(list, encodingName(m_says, table.format.encoding),
+                                               lineEndsName(m_says, table.format.lineEnds),
+                                               QString::number(words.playable))};
+    // A list that goes on past what the game reads, a dictionary for one, is read again to its
+    // end to count the lines the child never meets.
+    if (status == ListStatus::Stopped) {
+        const std::optional<qint64> lines = countListFileLines(list);
+        if (lines && *lines > table.count) {
+            summary.append(m_says.linesUnread.arg(list, QString::number(table.count),
+                                                  quoted(table.entries[table.count]),
+                                                  QString::number(*lines - table.count)));
+        } else {
+            summary.append(m_says.listCut.arg(list, QString::number(table.count)));
+        }
+        ++m_report.problems;
+    }
+    if (words.withoutPicture > 0) {
+        summary.append(m_says.withoutPicture.arg(list, QString::number(words.withoutPicture),
+                                                 QString::number(words.playable)));
+    }
+    for (qsizetype i = 0; i < summary.size(); ++i)
+        m_report.lines.insert(at + i, summary[i]);
+    m_report.summary.append(summary);
+}
+
+WordsChecked Checker::checkWords(const QString& list, const WordTable& table,
+                                 const LanguageData& language, const PictureIndex& pictures)
+{
+    WordsChecked words;
     QHash<QString, int> firstLine;
     for (int line = 1; line <= table.count; ++line) {
         const QString& entry = table.entries[line];
@@ -255,7 +307,7 @@ void Checker::checkWords(const QString& list, const WordTable& table, const Lang
                                        QString::number(Board::kMaxLetters)));
             continue;
         }
-        ++playable;
+        ++words.playable;
         if (entry.contains(u'\n'))
             problem(m_says.loneLineFeed.arg(list, QString::number(line)));
         if (const auto seen = firstLine.constFind(word); seen != firstLine.cend()) {
@@ -265,8 +317,9 @@ void Checker::checkWords(const QString& list, const WordTable& table, const Lang
         }
         firstLine.insert(word, line);
 
-        const std::optional<QString> picture = findPicture(m_paths, language, word);
-        if (!picture || !QFileInfo(*picture).isFile()) {
+        const std::optional<QString> picture = pictures.pictureOf(word);
+        if (!picture) {
+            ++words.withoutPicture;
             const QString gif =
                 shownFolder(language.pictureFolder) + quoted(word) + pictureSuffixes().first();
             problem(m_says.noPicture.arg(list, QString::number(line), quoted(entry),
@@ -277,10 +330,7 @@ void Checker::checkWords(const QString& list, const WordTable& table, const Lang
         m_wordOfKey.insert(pictureKey(word), {*picture, quoted(entry)});
         checkPicture(*picture);
     }
-    m_report.lines.insert(formatAt,
-                          m_says.listFormat.arg(list, encodingName(m_says, table.format.encoding),
-                                                lineEndsName(m_says, table.format.lineEnds),
-                                                QString::number(playable)));
+    return words;
 }
 
 void Checker::checkPicture(const QString& file)
@@ -318,24 +368,25 @@ void Checker::checkPicture(const QString& file)
 // family's own folder and of the game's, up to the one the list comes from: a family that has a
 // list of its own does not play the game's words, and the game's pictures of them are no
 // problem. A picture that a family's own picture of the word replaces is no problem either.
-void Checker::checkPictureFolders(const LanguageData& language, const QString& list)
+void Checker::checkPictureFolders(const PictureIndex& pictures, const LanguageData& language,
+                                  const QString& list)
 {
-    QString written = language.pictureFolder;
-    written.chop(1);
+    const QList<PictureIndex::Folder>& folders = pictures.folders();
+    auto folder = folders.cbegin();
     for (const QString& directory : m_paths.directories()) {
-        const DataPaths one(directory);
-        const std::optional<QString> folder = one.resolve(one.join(written));
-        if (folder && QFileInfo(*folder).isDir())
-            checkPictureFolder(*folder, language);
+        if (folder != folders.cend() && folder->directory == directory)
+            checkPictureFolder(*folder++, language);
         if (list.startsWith(directory + u'/'))
             break;
     }
 }
 
-void Checker::checkPictureFolder(const QString& folder, const LanguageData& language)
+void Checker::checkPictureFolder(const PictureIndex::Folder& folder, const LanguageData& language)
 {
-    const QFileInfoList files = QDir(folder).entryInfoList(QDir::Files, QDir::Name);
-    for (const QFileInfo& info : files) {
+    // The plain files a listing of files alone would give: no folder, nothing hidden.
+    for (const QFileInfo& info : folder.entries) {
+        if (!info.isFile() || info.isHidden())
+            continue;
         const QString name = info.fileName();
         const QStringList& suffixes = pictureSuffixes();
         const auto suffix =
@@ -347,19 +398,22 @@ void Checker::checkPictureFolder(const QString& folder, const LanguageData& lang
         const auto word = m_wordOfKey.constFind(pictureKey(name.chopped(suffix->size())));
         if (word == m_wordOfKey.cend())
             problem(m_says.pictureWithoutWord.arg(info.filePath(), language.listName));
-        else if (QFileInfo(word->first).path() == folder)
+        else if (QFileInfo(word->first).path() == folder.path)
             problem(m_says.pictureHidden.arg(info.filePath(), word->first, word->second));
     }
 }
 
 DataReport Checker::report() &&
 {
+    QString count;
     if (m_report.problems == 0)
-        m_report.lines.append(m_says.noProblem);
+        count = m_says.noProblem;
     else if (m_report.problems == 1)
-        m_report.lines.append(m_says.oneProblem);
+        count = m_says.oneProblem;
     else
-        m_report.lines.append(m_says.problems.arg(m_report.problems));
+        count = m_says.problems.arg(m_report.problems);
+    m_report.lines.append(count);
+    m_report.summary.append(count);
     return std::move(m_report);
 }
 
@@ -378,11 +432,11 @@ Language reportLanguage(const QLocale& locale)
     return locale.language() == QLocale::French ? Language::French : Language::English;
 }
 
-int runDataCheck(const DataPaths& paths)
+int runDataCheck(const DataPaths& paths, CheckDetail detail)
 {
     const DataReport report = checkData(paths, reportLanguage(QLocale::system()));
     QTextStream out(stdout);
-    for (const QString& line : report.lines)
+    for (const QString& line : detail == CheckDetail::Summary ? report.summary : report.lines)
         out << line << u'\n';
     out.flush();
     return report.problems > 0 ? 1 : 0;

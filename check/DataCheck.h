@@ -9,11 +9,22 @@ namespace trouvimo {
 
 class DataPaths;
 
-// What checking the game's data found: for each word list a line saying how it is written, and
-// one line for each problem.
+// What checking the game's data found: for each word list the lines that sum it up (how it is
+// written, the lines the game leaves unread, how many of its words have no picture), and one line
+// for each problem; the last line counts the problems.
 struct DataReport {
     QStringList lines;
+    // The same report without a line for each entry or picture: the lines about each list as a
+    // whole, and the count of the problems.
+    QStringList summary;
     int problems = 0;
+};
+
+// How much of the report `trouvimo --check` prints: every line, or the summary alone
+// (`trouvimo --check --summary`), for lists of tens of thousands of words.
+enum class CheckDetail {
+    Full,
+    Summary,
 };
 
 // Reads both word lists and the pictures of their words where the game would find them, writing
@@ -25,7 +36,8 @@ struct DataReport {
 [[nodiscard]] Language reportLanguage(const QLocale& locale);
 
 // `trouvimo --check`: prints the report for the user's locale on the standard output and returns
-// the exit status, 1 when a problem was found. Needs a QCoreApplication, and no display.
-int runDataCheck(const DataPaths& paths);
+// the exit status, 1 when a problem was found, whatever the detail printed. Needs a
+// QCoreApplication, and no display.
+int runDataCheck(const DataPaths& paths, CheckDetail detail = CheckDetail::Full);
 
 } // namespace trouvimo

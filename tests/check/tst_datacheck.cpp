@@ -75,6 +75,7 @@ void TestDataCheck::reportsEachProblem_data()
     QTest::newRow("a CR LF list with a lone LF")
         << Language::English << Files {{u"ListeMots.txt"_s, "ours\nloup\r\n"}}
         << QStringList {format("Windows-1252, CR LF line ends", 1),
+                        list + u": words without a picture: 1 of 1"_s,
                         list
                             + u" line 1: holds a lone LF line end, while the list's lines end "
                               u"with CR LF"_s,
@@ -92,6 +93,7 @@ void TestDataCheck::reportsEachProblem_data()
                   {u"Images/Mots/LOUP.jpg"_s, kGif},
                   {u"Images/Mots/notes.txt"_s, "not a picture"}}
         << QStringList {format("UTF-8 with a byte-order mark, LF line ends", 2),
+                        list + u": words without a picture: 1 of 2"_s,
                         list
                             + u" line 1: no picture for \"été\" (Images/Mots/ÉTÉ.gif or .png, "
                               u".jpg, .jpeg, .webp)"_s,
@@ -137,12 +139,40 @@ void TestDataCheck::reportsEachProblem_data()
                         u"PNG, JPEG or WebP picture"_s,
                         u"O/Images/MOTS/RENARD.gif: no word of ListeMots.txt for this picture"_s}
         << 2;
+    // A list longer than the game reads: its last line read is a word with a picture, and every
+    // line before it but the first repeats a word.
+    QByteArray longList = "chat\r\n";
+    for (int line = 2; line < 32767; ++line)
+        longList += "Chat\r\n";
+    longList += "loup\r\nours\r\nlion\r\ntigre";
+    const Files longListFiles {{u"ListeMots.txt"_s, longList},
+                               {u"Images/Mots/CHAT.gif"_s, kGif},
+                               {u"Images/Mots/LOUP.gif"_s, kGif}};
+    QStringList longReport {format("Windows-1252, CR LF line ends", 32767),
+                            list
+                                + u": the game reads 32767 lines, up to \"loup\", then stops; "
+                                  u"lines left unread: 3"_s};
+    QStringList longReportInFrench {
+        list + u" : Windows-1252, fins de ligne CR LF, mots jouables : 32767"_s,
+        list
+            + u" : le jeu lit 32767 lignes, jusqu'à « loup », puis s'arrête ; lignes non lues "
+              u": 3"_s};
+    for (int line = 2; line < 32767; ++line) {
+        longReport.append(u"%1 line %2: \"Chat\" is already on line 1"_s.arg(list).arg(line));
+        longReportInFrench.append(
+            u"%1 ligne %2 : « Chat » figure déjà ligne 1"_s.arg(list).arg(line));
+    }
+    QTest::newRow("a list longer than the game reads")
+        << Language::English << longListFiles << longReport << 32766;
+    QTest::newRow("a list longer than the game reads, in French")
+        << Language::French << longListFiles << longReportInFrench << 32766;
     QTest::newRow("in French")
         << Language::French
         << Files {{u"ListeMots.txt"_s, "chat\r\n\r\nchat\r\nabcdefghijklm\r\nloup"},
                   {u"Images/Mots/CHAT.gif"_s, kGif},
                   {u"Images/Mots/OURS.gif"_s, kGif}}
         << QStringList {list + u" : Windows-1252, fins de ligne CR LF, mots jouables : 3"_s,
+                        list + u" : mots sans image : 1 sur 3"_s,
                         list + u" ligne 2 : ignorée, elle est vide"_s,
                         list + u" ligne 3 : « chat » figure déjà ligne 1"_s,
                         list + u" ligne 4 : « abcdefghijklm » ignoré, 13 lettres, plus de 12"_s,
@@ -186,20 +216,39 @@ void TestDataCheck::reportsEachProblem()
     const DataReport report = checkData(DataPaths(data, own), speaking);
     QCOMPARE(report.lines, lines);
     QCOMPARE(report.problems, problems);
+
+    // The summary keeps the lines about a list as a whole, those whose subject is a list's path
+    // alone, and the count.
+    QStringList summary;
+    for (const QString& line : std::as_const(lines)) {
+        if (line.left(line.indexOf(u": "_s)).trimmed().endsWith(u".txt"_s))
+            summary.append(line);
+    }
+    summary.append(lines.last());
+    QCOMPARE(report.summary, summary);
 }
 
 void TestDataCheck::theGameChecksWithoutADisplay_data()
 {
     QTest::addColumn<QByteArray>("list");
     QTest::addColumn<QString>("locale");
+    QTest::addColumn<QStringList>("arguments");
     QTest::addColumn<int>("status");
+    QTest::addColumn<int>("lineCount");
     QTest::addColumn<QString>("lastLine");
 
-    QTest::newRow("the game's own data") << QByteArray() << u"C"_s << 0 << u"No problem."_s;
+    const QStringList check {u"--check"_s};
+    const QStringList summary {u"--check"_s, u"--summary"_s};
+    QTest::newRow("the game's own data")
+        << QByteArray() << u"C"_s << check << 0 << 3 << u"No problem."_s;
     QTest::newRow("the game's own data, in French")
-        << QByteArray() << u"fr_FR.UTF-8"_s << 0 << u"Aucun problème."_s;
-    QTest::newRow("a broken list")
-        << QByteArray("\r\nabcdefghijklm\r\n") << u"en_GB.UTF-8"_s << 1 << u"2 problems."_s;
+        << QByteArray() << u"fr_FR.UTF-8"_s << check << 0 << 3 << u"Aucun problème."_s;
+    // Two lists, an empty line and one too long.
+    QTest::newRow("a broken list") << QByteArray("\r\nabcdefghijklm\r\n") << u"en_GB.UTF-8"_s
+                                   << check << 1 << 5 << u"2 problems."_s;
+    QTest::newRow("a broken list, summed up")
+        << QByteArray("\r\nabcdefghijklm\r\n") << u"en_GB.UTF-8"_s << summary << 1 << 3
+        << u"2 problems."_s;
 }
 
 // The game itself, started as a teacher would start it: on a machine with no display at all.
@@ -207,7 +256,9 @@ void TestDataCheck::theGameChecksWithoutADisplay()
 {
     QFETCH(QByteArray, list);
     QFETCH(QString, locale);
+    QFETCH(QStringList, arguments);
     QFETCH(int, status);
+    QFETCH(int, lineCount);
     QFETCH(QString, lastLine);
 
     QString game = qEnvironmentVariable("TROUVIMO_BIN");
@@ -242,7 +293,7 @@ void TestDataCheck::theGameChecksWithoutADisplay()
     environment.remove(u"XDG_DATA_HOME"_s);
     QProcess process;
     process.setProcessEnvironment(environment);
-    process.start(game, {u"--check"_s});
+    process.start(game, arguments);
     QVERIFY(process.waitForFinished(30000));
     QCOMPARE(process.exitStatus(), QProcess::NormalExit);
     // A Windows console's lines end in CR LF.
@@ -250,6 +301,7 @@ void TestDataCheck::theGameChecksWithoutADisplay()
                                    .remove(u'\r')
                                    .split(u'\n', Qt::SkipEmptyParts);
     QCOMPARE(process.exitCode(), status);
+    QCOMPARE(output.size(), lineCount);
     QCOMPARE(output.value(output.size() - 1), lastLine);
 }
 
