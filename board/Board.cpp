@@ -141,10 +141,10 @@ void Board::playNextWord()
     m_movingTile = 0;
     m_placedCount = 0;
     // A tile still travelling from the previous word must not carry the new word's first tile
-    // away without a click, and letters typed for that word must not spell the new one.
+    // away without a click, and tiles still waiting from that word must not spell the new one.
     m_dropTimer.stop();
     m_slideTimer.stop();
-    m_typedLetters.clear();
+    m_waitingTiles.clear();
     for (int i = 0; i < kSlotCount; ++i) {
         m_answerSlots[i].caption.clear();
         m_answerSlots[i].visible = false;
@@ -214,8 +214,18 @@ void Board::tileClicked(int index)
 {
     if (m_closed || !validTile(index) || !m_tiles[index].visible)
         return;
+    if (!m_waitingTiles.empty() || (m_travelInTurn && m_slideTimer.running)) {
+        m_waitingTiles.push_back({index, {}});
+        return;
+    }
+    sendTile(index, false);
+}
+
+void Board::sendTile(int index, bool inTurn)
+{
     playCue(Cue::TileChosen);
     m_movingTile = static_cast<qint16>(index);
+    m_travelInTurn = inTurn;
     m_dropTimer.start();
     m_slideTimer.start();
 }
@@ -245,7 +255,7 @@ std::optional<SolvedWord> Board::slideTick()
         return std::nullopt;
     if (m_resetting) {
         resetSlotsAndRow();
-        sendTypedLetters();
+        sendWaitingTiles();
         return std::nullopt;
     }
     if (!validTile(m_movingTile)) {
@@ -258,7 +268,7 @@ std::optional<SolvedWord> Board::slideTick()
         return std::nullopt;
     placeMovingTile();
     std::optional<SolvedWord> solved = checkAnswer();
-    sendTypedLetters();
+    sendWaitingTiles();
     return solved;
 }
 
@@ -319,6 +329,8 @@ void Board::slotClicked(int index)
         return;
     playCue(Cue::Reset);
     m_resetting = true;
+    // The reset takes the timers: no tile travels any more for a click to wait behind.
+    m_travelInTurn = false;
     m_dropTimer.start();
     m_slideTimer.start();
 }
@@ -328,18 +340,21 @@ void Board::lettersTyped(const QString& text)
     if (m_closed)
         return;
     for (const QString& letter : lettersOf(text))
-        m_typedLetters.push_back(letter);
-    sendTypedLetters();
+        m_waitingTiles.push_back({-1, letter});
+    sendWaitingTiles();
 }
 
-// A letter leaves only once no tile travels and the row is whole: sent earlier, it would take the
-// timers from the travelling tile and leave that one standing half way.
-void Board::sendTypedLetters()
+// A waiting tile leaves only once no tile travels and the row is whole: sent earlier, it would
+// take the timers from the travelling tile and leave that one standing half way. A tile that an
+// earlier request has taken meanwhile is no longer in the row, and its request lapses.
+void Board::sendWaitingTiles()
 {
-    while (!m_slideTimer.running && !m_typedLetters.empty()) {
-        const QString letter = m_typedLetters.front();
-        m_typedLetters.pop_front();
-        tileClicked(tileShowing(letter));
+    while (!m_slideTimer.running && !m_waitingTiles.empty()) {
+        const TileRequest request = m_waitingTiles.front();
+        m_waitingTiles.pop_front();
+        const int index = request.letter.isEmpty() ? request.tile : tileShowing(request.letter);
+        if (validTile(index) && m_tiles[index].visible)
+            sendTile(index, true);
     }
 }
 
@@ -385,7 +400,7 @@ void Board::startWordAgain()
 {
     if (m_closed)
         return;
-    m_typedLetters.clear();
+    m_waitingTiles.clear();
     // The slots fill from the first, so the first shows whenever any does.
     slotClicked(0);
 }

@@ -94,6 +94,10 @@ public:
     void playNextWord();
     // The quit button and the window's close box: the goodbye chime, then the game ends.
     void quit();
+    // A click on a tile. Sent at once, it takes the timers from a tile that another click sent,
+    // which stops where it is and can be clicked again. Behind a tile that was typed or waited its
+    // turn, and behind any tile still waiting, it waits its own turn: a tile asked for by a key is
+    // never left half way, and the tiles fill the slots in the order they were asked for.
     void tileClicked(int index);
     // Any visible answer slot starts the word again.
     void slotClicked(int index);
@@ -101,7 +105,7 @@ public:
     // as a click on that tile would; a letter typed while a tile travels or the row is being put
     // back waits for it, so that letters typed quickly leave in the order they were typed.
     void lettersTyped(const QString& text);
-    // The keyboard's way to start the word again: as a click on a slot, and the letters still
+    // The keyboard's way to start the word again: as a click on a slot, and the tiles still
     // waiting are forgotten.
     void startWordAgain();
     // The two movement timers: a chosen tile falls, then slides into the next slot.
@@ -156,6 +160,13 @@ public:
     [[nodiscard]] const TimerState& hintTimer() const { return m_hintTimer; }
 
 private:
+    // A tile asked for that waits for the travelling tile: a click names its tile, a typed letter
+    // only its letter, whose tile is chosen when its turn comes from the tiles still in the row.
+    struct TileRequest {
+        int tile = -1;
+        QString letter;
+    };
+
     void playCue(Cue cue);
     void buildPlayingList();
     void showEndMessage();
@@ -164,7 +175,8 @@ private:
     void placeMovingTile();
     std::optional<SolvedWord> checkAnswer();
     void resetSlotsAndRow();
-    void sendTypedLetters();
+    void sendTile(int index, bool inTurn);
+    void sendWaitingTiles();
     [[nodiscard]] bool validTile(int index) const;
     [[nodiscard]] int tileShowing(const QString& letter) const;
 
@@ -181,7 +193,10 @@ private:
     QList<QString> m_letters;
     qint16 m_placedCount = 0;
     qint16 m_movingTile = 0;
-    std::deque<QString> m_typedLetters;
+    std::deque<TileRequest> m_waitingTiles;
+    // The travelling tile was typed or waited its turn: a click then waits behind it instead of
+    // leaving it half way.
+    bool m_travelInTurn = false;
     bool m_resetting = false;
     bool m_difficult = false;
     std::array<float, kSlotCount> m_slotTops {};

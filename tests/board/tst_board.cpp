@@ -75,6 +75,8 @@ private slots:
     void typedLettersTakeTheirTiles_data();
     void typedLettersTakeTheirTiles();
     void waitingLettersBelongToTheirWord();
+    void keysAndClicksLeaveInTheOrderAsked_data();
+    void keysAndClicksLeaveInTheOrderAsked();
 
     // Difficult level
     void difficultLevel();
@@ -867,6 +869,54 @@ void TestBoard::waitingLettersBelongToTheirWord()
     model.lettersTyped(u"e"_s);
     rig.settle();
     QCOMPARE(rig.slotText(), u"E___________"_s);
+}
+
+void TestBoard::keysAndClicksLeaveInTheOrderAsked_data()
+{
+    // Typed letters, clicked tile numbers and ticks of both timers (dots). TIGRE lies in word
+    // order; T, tile 0, lands on the fifth tick.
+    QTest::addColumn<QString>("steps");
+    QTest::addColumn<QString>("placed");
+    for (const QString& wait : {u""_s, u"."_s, u"..."_s, u"...."_s}) {
+        const auto ticks = static_cast<int>(wait.size());
+        QTest::addRow("key then click %d ticks later", ticks) << u"t"_s + wait + u"3"_s << u"TR"_s;
+        QTest::addRow("click then key %d ticks later", ticks) << u"0"_s + wait + u"r"_s << u"TR"_s;
+    }
+    QTest::newRow("click while typed letters wait") << u"ti3"_s << u"TIR"_s;
+    QTest::newRow("click behind a letter waiting for a clicked tile") << u"0i3"_s << u"TIR"_s;
+    QTest::newRow("a tile that waited keeps its travel") << u"r0...2"_s << u"RTG"_s;
+    QTest::newRow("click on the tile a waiting letter takes") << u"ti1"_s << u"TI"_s;
+}
+
+void TestBoard::keysAndClicksLeaveInTheOrderAsked()
+{
+    QFETCH(QString, steps);
+    QFETCH(QString, placed);
+    BoardRig rig;
+    rig.open({u"tigre"_s, u"de"_s});
+    rig.play();
+    Board& model = *rig.model;
+    for (const QChar step : steps) {
+        if (step == u'.') {
+            model.dropTick();
+            rig.slideTick();
+        } else if (step.isDigit()) {
+            model.tileClicked(step.digitValue());
+        } else {
+            model.lettersTyped(step);
+        }
+    }
+    rig.settle();
+    QCOMPARE(rig.slotText(), placed.leftJustified(Board::kSlotCount, u'_'));
+    // Every tile not placed stands in the row where the round put it.
+    for (std::size_t m = 0; m < model.tiles().size(); ++m) {
+        const Control& tile = model.tiles()[m];
+        QCOMPARE(tile.visible, !placed.contains(tile.caption));
+        if (tile.visible)
+            QCOMPARE(QPointF(tile.left, tile.top),
+                     QPointF(model.firstTileLeft() + kTilePitch * static_cast<float>(m),
+                             model.firstTileTop()));
+    }
 }
 
 void TestBoard::difficultLevel()
