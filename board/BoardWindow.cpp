@@ -9,6 +9,7 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QCloseEvent>
+#include <QFontMetrics>
 #include <QGuiApplication>
 #include <QInputMethodEvent>
 #include <QKeyEvent>
@@ -19,6 +20,8 @@
 #include <QTimer>
 #include <QToolButton>
 
+#include <algorithm>
+
 using namespace Qt::StringLiterals;
 
 namespace trouvimo {
@@ -28,6 +31,7 @@ namespace {
 constexpr int kDropInterval = 10;
 constexpr int kSlideInterval = 10;
 constexpr int kHintInterval = 4000;
+constexpr double kTilePoints = 27.75;
 
 // The faces the board was drawn for are not on Linux; Comic Neue has the same friendly shapes.
 QFont boardFont(double points, bool bold, double scale)
@@ -98,6 +102,14 @@ void fitFontToWidth(QLabel* label, double scale)
         font.setPixelSize(--pixels);
     }
     label->setFont(font);
+}
+
+// Whether the ink of `text`, centred as a label centres it, lies within `room` pixels.
+bool fitsCentred(const QFontMetrics& metrics, const QString& text, int room)
+{
+    const int start = (room - metrics.horizontalAdvance(text)) / 2;
+    const QRect ink = metrics.tightBoundingRect(text);
+    return start + ink.left() >= 0 && start + ink.left() + ink.width() <= room;
 }
 
 } // namespace
@@ -280,7 +292,7 @@ ClickableLabel* BoardWindow::makeTile()
     tile->setLineWidth(1);
     setBackground(tile, QColor(255, 224, 192));
     setTextColour(tile, QApplication::palette().color(QPalette::WindowText));
-    tile->setFont(boardFont(27.75, true, m_scale));
+    tile->setFont(m_tileFont);
     tile->hide();
     const int index = static_cast<int>(m_tiles.size());
     connect(tile, &ClickableLabel::clicked, this,
@@ -302,8 +314,7 @@ void BoardWindow::applyScale()
     const auto& background = design::kBackground;
     m_background->setGeometry(
         toPixels(background.left, background.top, background.width, background.height));
-    for (ClickableLabel* tile : m_tiles)
-        tile->setFont(boardFont(27.75, true, m_scale));
+    m_tileFontLetters.reset();
     m_hint->setFont(boardFont(48, true, m_scale));
     for (ClickableLabel* slot : m_slots)
         slot->setFont(boardFont(36, true, m_scale));
@@ -418,6 +429,33 @@ void BoardWindow::syncTiles()
         m_tiles[m]->setAccessibleName(tiles[m].caption);
         m_tiles[m]->setVisible(tiles[m].visible);
     }
+    fitTileFont();
+}
+
+// The letters of a word share one size: the board's, or the largest below it at which every
+// letter of the word lies inside its tile. A digraph such as "Ǆ" needs it at any scale, and "Œ"
+// on a shrunk board, where rounding leaves the tile narrower for its font.
+void BoardWindow::fitTileFont()
+{
+    QStringList letters;
+    for (const Control& tile : m_board->tiles())
+        letters.append(tile.caption);
+    if (m_tileFontLetters == letters)
+        return;
+    m_tileFontLetters = letters;
+    // A pixel is kept clear inside the frame on either side, so that no letter touches it.
+    const int room = m_tiles.front()->contentsRect().width() - 2;
+    m_tileFont = boardFont(kTilePoints, true, m_scale);
+    const auto allFit = [&letters, room](const QFont& font) {
+        const QFontMetrics metrics(font);
+        return std::all_of(letters.cbegin(), letters.cend(), [&metrics, room](const QString& text) {
+            return fitsCentred(metrics, text, room);
+        });
+    };
+    while (m_tileFont.pixelSize() > 1 && !allFit(m_tileFont))
+        m_tileFont.setPixelSize(m_tileFont.pixelSize() - 1);
+    for (ClickableLabel* tile : m_tiles)
+        tile->setFont(m_tileFont);
 }
 
 void BoardWindow::keepChildWindowsInFront()

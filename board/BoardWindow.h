@@ -3,10 +3,13 @@
 #include "board/Board.h"
 #include "widgets/GraphicalButton.h"
 
+#include <QFont>
+#include <QStringList>
 #include <QWidget>
 
 #include <array>
 #include <memory>
+#include <optional>
 #include <vector>
 
 class QCheckBox;
@@ -86,6 +89,7 @@ private:
     void applyScale();
     void sync();
     void syncTiles();
+    void fitTileFont();
     void syncTimer(const TimerState& state, QTimer* timer, unsigned& lastStarted);
     void place(QWidget* widget, const Control& control) const;
     [[nodiscard]] QRect toPixels(double left, double top, double width, double height) const;
@@ -113,6 +117,9 @@ private:
 
     QLabel* m_background = nullptr;
     std::vector<ClickableLabel*> m_tiles;
+    // The font of the word's tiles, and the letters it was chosen for.
+    QFont m_tileFont;
+    std::optional<QStringList> m_tileFontLetters;
     QLabel* m_hint = nullptr;
     QWidget* m_slotFrame = nullptr;
     std::array<ClickableLabel*, Board::kSlotCount> m_slots {};

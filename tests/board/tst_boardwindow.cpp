@@ -146,6 +146,7 @@ private slots:
     void playLaysOutTileWidgets();
     void aClickIsAPressAndAReleaseInside();
     void tileClickStartsTheTimersAndTheyMoveIt();
+    void lettersStayInsideTheirTiles();
     void keysReachTheBoardAfterAnyClick();
     void hintTimerRestartsForEachRound();
     void endMessageDisablesPlay();
@@ -375,6 +376,36 @@ void TestBoardWindow::tileClickStartsTheTimersAndTheyMoveIt()
     QTRY_VERIFY(window.slot(0)->isHidden());
     QVERIFY(window.tile(3)->isVisible());
     QCOMPARE(window.tile(3)->geometry(), rig.design(design::kFirstTile, kTilePitch * 3));
+}
+
+// A letter wider than its tile brings its word's letters down to one size that keeps each inside
+// its tile; the next word gets its size back.
+void TestBoardWindow::lettersStayInsideTheirTiles()
+{
+    BoardRig rig;
+    rig.writeListBytes(u"ǆem\r\nlit\r\n"_s.toUtf8());
+    BoardWindow window(BoardServices {*rig.paths, rig.sound, rig.pause, rig.gameExit, *rig.draw},
+                       rig.language);
+    window.open();
+    window.show();
+    QList<int> sizes;
+    for (int round = 0; round < 2; ++round) {
+        QTest::mouseClick(window.playButton(), Qt::LeftButton);
+        for (int m = 0; m < window.tileCount(); ++m) {
+            ClickableLabel* tile = window.tile(m);
+            QCOMPARE(tile->font(), window.tile(0)->font());
+            // The columns just inside the frame show nothing but the tile's colour.
+            const QImage drawn = tile->grab().toImage();
+            const QRect inside = tile->contentsRect();
+            const QRgb paper = tile->palette().color(QPalette::Window).rgb();
+            for (int y = inside.top(); y <= inside.bottom(); ++y) {
+                QCOMPARE(drawn.pixel(inside.left(), y), paper);
+                QCOMPARE(drawn.pixel(inside.right(), y), paper);
+            }
+        }
+        sizes.append(window.tile(0)->font().pixelSize());
+    }
+    QVERIFY2(sizes[0] < sizes[1], qPrintable(u"%1 then %2"_s.arg(sizes[0]).arg(sizes[1])));
 }
 
 // Keys go where the platform sends them: to the widget that has the keyboard.
