@@ -440,7 +440,7 @@ void BoardWindow::fitTileFont()
     QStringList letters;
     for (const Control& tile : m_board->tiles())
         letters.append(tile.caption);
-    if (m_tileFontLetters == letters)
+    if (m_tileFontLetters == letters || m_tiles.empty())
         return;
     m_tileFontLetters = letters;
     // A pixel is kept clear inside the frame on either side, so that no letter touches it.
