@@ -37,8 +37,18 @@ void playCue(Cue cue, const DataPaths& paths, SoundPlayer& player)
 const LanguageData& languageData(Language language)
 {
     static const LanguageData french {
-        u"TROUVIMO ..."_s, u"&Jouer"_s,        u"&Quitter"_s,        u"Niveau difficile"_s,
-        u"C'EST FINI"_s,   u"ListeMots.txt"_s, u"\\ListeMots.txt"_s, u"\\Images\\Mots\\"_s,
+        u"TROUVIMO ..."_s,
+        u"&Jouer"_s,
+        u"&Quitter"_s,
+        u"Niveau difficile"_s,
+        u"C'EST FINI"_s,
+        u"ListeMots.txt"_s,
+        u"\\ListeMots.txt"_s,
+        u"\\Images\\Mots\\"_s,
+        u"\\Sons\\Mots\\"_s,
+        u"fr_FR"_s,
+        u"Voix"_s,
+        u"Redire le mot"_s,
     };
     static const LanguageData english {
         u"Trouvimo ..."_s,
@@ -49,6 +59,10 @@ const LanguageData& languageData(Language language)
         u"ListeMotsAnglais.txt"_s,
         u"\\ListeMotsAnglais.txt"_s,
         u"\\Images\\MotsAnglais\\"_s,
+        u"\\Sons\\MotsAnglais\\"_s,
+        u"en_GB"_s,
+        u"Voice"_s,
+        u"Say the word again"_s,
     };
     return language == Language::French ? french : english;
 }

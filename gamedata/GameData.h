@@ -43,6 +43,14 @@ struct LanguageData {
     // The folder of the words' pictures, ending with a separator: a word's picture is this
     // folder, the word in capitals, then the file's suffix (findPicture()).
     QString pictureFolder;
+    // The folder of the words' recordings, a family's voice saying each word, named as the
+    // pictures are (findRecording()).
+    QString recordingFolder;
+    // The language in which speech synthesis says the words: French of France, British English.
+    QString speechLocale;
+    // The board's control that turns speech off and on, and the speaker button's name.
+    QString voiceCaption;
+    QString sayAgainName;
 };
 
 [[nodiscard]] const LanguageData& languageData(Language language);
