@@ -17,8 +17,7 @@ class DataPaths;
 // The recording of a word: the recording folder, the word, then one of the endings, found as a
 // picture is (the family's own folder first, the name's case and accents however stored).
 // std::nullopt when the word has none, or spells a path that must not be opened.
-[[nodiscard]] std::optional<QString> findRecording(const DataPaths& paths,
-                                                   const LanguageData& language,
-                                                   const QString& word);
+[[nodiscard]] std::optional<QString>
+findRecording(const DataPaths& paths, const LanguageData& language, const QString& word);
 
 } // namespace trouvimo

@@ -2,8 +2,8 @@
 // thread loads it (see QtSoundPlayer), so the game starts without Qt Multimedia, Qt Network and
 // the sound server's libraries, and loads them while its first window is already on the screen.
 
+#include "platform/SoundFile.h"
 #include "platform/SoundOutput.h"
-#include "platform/WavFile.h"
 
 #include <QAudioDevice>
 #include <QAudioFormat>
@@ -71,12 +71,12 @@ void installQuietLogging()
 
 } // namespace
 
-QAudioFormat formatOf(const WavStream& sound)
+QAudioFormat formatOf(const SoundFileStream& sound)
 {
     QAudioFormat format;
     format.setChannelCount(sound.channels());
     format.setSampleRate(sound.sampleRate());
-    format.setSampleFormat(sound.sampleFormat() == WavStream::SampleFormat::Int16
+    format.setSampleFormat(sound.sampleFormat() == SoundFileStream::SampleFormat::Int16
                                ? QAudioFormat::Int16
                                : QAudioFormat::Float);
     return format;
@@ -105,8 +105,8 @@ public:
         stopCurrent();
         // Each sound is decoded from its file while it plays and let go with its sink once it
         // has been heard, so that no sound takes memory while the child thinks.
-        std::unique_ptr<WavStream> sound =
-            m_outputFound && !m_stopped ? WavStream::open(file) : nullptr;
+        std::unique_ptr<SoundFileStream> sound =
+            m_outputFound && !m_stopped ? SoundFileStream::open(file) : nullptr;
         if (!sound || generation != m_state->requested.load()) {
             m_state->settle(generation);
             return;
@@ -127,7 +127,7 @@ public:
         m_sink->setBufferSize(static_cast<qsizetype>(format.bytesForDuration(sinkBufferUs)));
         const auto duration = std::chrono::duration_cast<SteadyClock::duration>(
             std::chrono::duration<double>(sound->durationSeconds()));
-        WavStream* source = sound.release();
+        SoundFileStream* source = sound.release();
         source->setParent(m_sink);
         // The sink goes idle once it has handed the server the last sample, and also for a
         // moment when the server ran dry in the middle (it then reports an underrun and goes

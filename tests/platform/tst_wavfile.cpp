@@ -1,4 +1,4 @@
-#include "platform/WavFile.h"
+#include "platform/SoundFile.h"
 
 #include "WavBuilder.h"
 
@@ -19,7 +19,7 @@ using namespace Qt::StringLiterals;
 using namespace trouvimo;
 using trouvimo::testing::WavBuilder;
 
-Q_DECLARE_METATYPE(trouvimo::WavStream::SampleFormat)
+Q_DECLARE_METATYPE(trouvimo::SoundFileStream::SampleFormat)
 
 namespace {
 
@@ -99,12 +99,12 @@ void WavFileTest::decodesEveryEncoding_data()
     QTest::addColumn<int>("frames");
     // The largest root-mean-square difference from the tone that the encoding's precision allows.
     QTest::addColumn<double>("tolerance");
-    QTest::addColumn<WavStream::SampleFormat>("expectedFormat");
-    constexpr auto int16 = WavStream::SampleFormat::Int16;
-    constexpr auto floating = WavStream::SampleFormat::Float;
+    QTest::addColumn<SoundFileStream::SampleFormat>("expectedFormat");
+    constexpr auto int16 = SoundFileStream::SampleFormat::Int16;
+    constexpr auto floating = SoundFileStream::SampleFormat::Float;
 
     auto built = [this](const char* row, WavBuilder wav, bool floats, int frames, double tolerance,
-                        WavStream::SampleFormat format) {
+                        SoundFileStream::SampleFormat format) {
         wav.samples = encodedTone(wav.bitsPerSample, floats, wav.channels,
                                   static_cast<int>(wav.sampleRate), frames);
         QVERIFY(wav.writeTo(pathFor(row)));
@@ -140,7 +140,7 @@ void WavFileTest::decodesEveryEncoding_data()
     QTest::newRow("other chunks") << pathFor("other chunks") << 1 << 22050 << 2205 << 1e-4 << int16;
 
     auto written = [this](const char* row, int format, int channels, double tolerance,
-                          WavStream::SampleFormat decoded) {
+                          SoundFileStream::SampleFormat decoded) {
         QVERIFY(writeTone(pathFor(row), format, channels, 22050, 2205));
         QTest::newRow(row) << pathFor(row) << channels << 22050 << 2205 << tolerance << decoded;
     };
@@ -152,6 +152,9 @@ void WavFileTest::decodesEveryEncoding_data()
     written("MS ADPCM stereo", SF_FORMAT_WAV | SF_FORMAT_MS_ADPCM, 2, 0.05, int16);
     written("extensible 24-bit stereo", SF_FORMAT_WAVEX | SF_FORMAT_PCM_24, 2, 1e-6, floating);
     written("extensible float", SF_FORMAT_WAVEX | SF_FORMAT_FLOAT, 1, 1e-6, floating);
+    // A family's recordings of words may also be FLAC or Ogg Vorbis.
+    written("FLAC stereo", SF_FORMAT_FLAC | SF_FORMAT_PCM_16, 2, 1e-4, int16);
+    written("Ogg Vorbis", SF_FORMAT_OGG | SF_FORMAT_VORBIS, 1, 0.05, floating);
 }
 
 void WavFileTest::decodesEveryEncoding()
@@ -161,9 +164,9 @@ void WavFileTest::decodesEveryEncoding()
     QFETCH(int, rate);
     QFETCH(int, frames);
     QFETCH(double, tolerance);
-    QFETCH(WavStream::SampleFormat, expectedFormat);
+    QFETCH(SoundFileStream::SampleFormat, expectedFormat);
 
-    const std::unique_ptr<WavStream> wav = WavStream::open(path);
+    const std::unique_ptr<SoundFileStream> wav = SoundFileStream::open(path);
     QVERIFY(wav != nullptr);
     QCOMPARE(wav->channels(), channels);
     QCOMPARE(wav->sampleRate(), rate);
@@ -178,7 +181,7 @@ void WavFileTest::decodesEveryEncoding()
         samples += piece;
     QCOMPARE(samples.size(), wav->size());
     const auto sample = [&wav, &samples](qsizetype index) {
-        if (wav->sampleFormat() == WavStream::SampleFormat::Int16)
+        if (wav->sampleFormat() == SoundFileStream::SampleFormat::Int16)
             return reinterpret_cast<const qint16*>(samples.constData())[index] / 32768.0;
         return double {reinterpret_cast<const float*>(samples.constData())[index]};
     };
@@ -240,18 +243,18 @@ void WavFileTest::refusesBrokenFiles()
     QFETCH(QByteArray, contents);
     const QString path = m_dir.filePath(u"broken.wav"_s);
     QVERIFY(WavBuilder::writeFile(path, contents));
-    QCOMPARE(WavStream::open(path) == nullptr, true);
+    QCOMPARE(SoundFileStream::open(path) == nullptr, true);
 }
 
 void WavFileTest::refusesWhatIsNoFile()
 {
-    QCOMPARE(WavStream::open(m_dir.filePath(u"missing.wav"_s)) == nullptr, true);
+    QCOMPARE(SoundFileStream::open(m_dir.filePath(u"missing.wav"_s)) == nullptr, true);
     QVERIFY(QDir(m_dir.path()).mkpath(u"folder.wav"_s));
-    QCOMPARE(WavStream::open(m_dir.filePath(u"folder.wav"_s)) == nullptr, true);
+    QCOMPARE(SoundFileStream::open(m_dir.filePath(u"folder.wav"_s)) == nullptr, true);
     const QString pipe = m_dir.filePath(u"pipe.wav"_s);
     QCOMPARE(::mkfifo(QFile::encodeName(pipe).constData(), 0600), 0);
-    QCOMPARE(WavStream::open(pipe) == nullptr, true);
-    QCOMPARE(WavStream::open(QString()) == nullptr, true);
+    QCOMPARE(SoundFileStream::open(pipe) == nullptr, true);
+    QCOMPARE(SoundFileStream::open(QString()) == nullptr, true);
 }
 
 QTEST_GUILESS_MAIN(WavFileTest)

@@ -10,23 +10,24 @@
 
 namespace trouvimo {
 
-// A WAV file opened for playing: its format, and its samples decoded from the file as the audio
+// A sound file opened for playing: its format, and its samples decoded from the file as the audio
 // output reads them, channels interleaved, at the file's own rate, so that no sound is ever held in
 // memory whole. 16-bit integers for the encodings of 16 bits or fewer, which lose nothing in them,
 // and 32-bit float samples in [-1, 1] for the others. Reads of any size are served, also ones that
 // end in the middle of a frame.
-class WavStream final : public QIODevice {
+class SoundFileStream final : public QIODevice {
 public:
     enum class SampleFormat { Int16, Float };
 
-    // Opens a RIFF WAVE file with libsndfile, whatever encoding it holds: integer PCM of 8 to 32
-    // bits, 32- or 64-bit float, mu-law, A-law, IMA or MS ADPCM, GSM 6.10, with a plain or an
-    // extensible format chunk and any other chunks around the samples.
-    // nullptr for anything else: no file, a directory or a pipe, an empty file, a file cut short
-    // or whose chunks claim more bytes than it holds, a format chunk whose fields contradict each
-    // other, a sound file of another kind, or more than 8 channels or a rate outside 1 to 192 kHz,
-    // which the audio output would not take.
-    [[nodiscard]] static std::unique_ptr<WavStream> open(const QString& path);
+    // Opens a sound file with libsndfile: a RIFF WAVE file whatever encoding it holds (integer
+    // PCM of 8 to 32 bits, 32- or 64-bit float, mu-law, A-law, IMA or MS ADPCM, GSM 6.10, with a
+    // plain or an extensible format chunk and any other chunks around the samples), a FLAC file
+    // or an Ogg Vorbis file, which a family's recordings may be.
+    // nullptr for anything else: no file, a directory or a pipe, an empty file, a WAV file cut
+    // short or whose chunks claim more bytes than it holds, a format chunk whose fields
+    // contradict each other, a sound file of another kind, or more than 8 channels or a rate
+    // outside 1 to 192 kHz, which the audio output would not take.
+    [[nodiscard]] static std::unique_ptr<SoundFileStream> open(const QString& path);
 
     [[nodiscard]] int channels() const { return m_file.channels(); }
     [[nodiscard]] int sampleRate() const { return m_file.samplerate(); }
@@ -42,7 +43,7 @@ protected:
     qint64 writeData(const char* data, qint64 size) override;
 
 private:
-    WavStream(SndfileHandle file, SampleFormat sampleFormat);
+    explicit SoundFileStream(const QString& path);
     qint64 readFrames(char* data, qint64 count);
 
     SndfileHandle m_file;

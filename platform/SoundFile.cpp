@@ -1,4 +1,4 @@
-#include "platform/WavFile.h"
+#include "platform/SoundFile.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -7,7 +7,6 @@
 #include <algorithm>
 #include <array>
 #include <cstring>
-#include <utility>
 
 namespace trouvimo {
 
@@ -121,42 +120,45 @@ bool formatFieldsAgree(SndfileHandle& file)
 
 } // namespace
 
-WavStream::WavStream(SndfileHandle file, SampleFormat sampleFormat)
-    : m_file(std::move(file))
-    , m_sampleFormat(sampleFormat)
-    , m_frameBytes(qint64(m_file.channels()) * (sampleFormat == SampleFormat::Int16 ? 2 : 4))
+SoundFileStream::SoundFileStream(const QString& path)
+    : m_file(QFile::encodeName(path).constData())
 {
+    if (m_file.rawHandle() == nullptr)
+        return;
+    m_sampleFormat = fitsInSixteenBits(m_file.format()) ? SampleFormat::Int16 : SampleFormat::Float;
+    m_frameBytes = qint64(m_file.channels()) * (m_sampleFormat == SampleFormat::Int16 ? 2 : 4);
     QIODevice::open(QIODevice::ReadOnly | QIODevice::Unbuffered);
 }
 
-std::unique_ptr<WavStream> WavStream::open(const QString& path)
+std::unique_ptr<SoundFileStream> SoundFileStream::open(const QString& path)
 {
     // libsndfile would wait for a writer on a named pipe.
     const QFileInfo fileInfo(path);
     if (!fileInfo.isFile())
         return nullptr;
-    SndfileHandle file(QFile::encodeName(path).constData());
+    std::unique_ptr<SoundFileStream> stream(new SoundFileStream(path));
+    SndfileHandle& file = stream->m_file;
     if (file.rawHandle() == nullptr)
         return nullptr;
 
     const int container = file.format() & SF_FORMAT_TYPEMASK;
-    if ((container != SF_FORMAT_WAV && container != SF_FORMAT_WAVEX) || file.channels() < 1
+    const bool wav = container == SF_FORMAT_WAV || container == SF_FORMAT_WAVEX;
+    if ((!wav && container != SF_FORMAT_FLAC && container != SF_FORMAT_OGG) || file.channels() < 1
         || file.channels() > mostChannels || file.samplerate() < lowestRate
-        || file.samplerate() > highestRate || file.frames() <= 0
-        || !chunksFitInFile(file.rawHandle(), fileInfo.size()) || !formatFieldsAgree(file))
+        || file.samplerate() > highestRate || file.frames() <= 0)
         return nullptr;
-
-    const SampleFormat format =
-        fitsInSixteenBits(file.format()) ? SampleFormat::Int16 : SampleFormat::Float;
-    return std::unique_ptr<WavStream>(new WavStream(std::move(file), format));
+    // FLAC and Ogg carry checksums of their own, which libsndfile checks as it decodes.
+    if (wav && (!chunksFitInFile(file.rawHandle(), fileInfo.size()) || !formatFieldsAgree(file)))
+        return nullptr;
+    return stream;
 }
 
-double WavStream::durationSeconds() const
+double SoundFileStream::durationSeconds() const
 {
     return static_cast<double>(frames()) / sampleRate();
 }
 
-bool WavStream::seek(qint64 position)
+bool SoundFileStream::seek(qint64 position)
 {
     if (position < 0 || position > size() || !QIODevice::seek(position))
         return false;
@@ -173,7 +175,7 @@ bool WavStream::seek(qint64 position)
     return true;
 }
 
-qint64 WavStream::readData(char* data, qint64 maxSize)
+qint64 SoundFileStream::readData(char* data, qint64 maxSize)
 {
     qint64 given = std::min<qint64>(maxSize, m_carry.size());
     std::memcpy(data, m_carry.constData(), static_cast<size_t>(given));
@@ -192,12 +194,12 @@ qint64 WavStream::readData(char* data, qint64 maxSize)
     return given;
 }
 
-qint64 WavStream::writeData(const char* /*data*/, qint64 /*size*/)
+qint64 SoundFileStream::writeData(const char* /*data*/, qint64 /*size*/)
 {
     return -1;
 }
 
-qint64 WavStream::readFrames(char* data, qint64 count)
+qint64 SoundFileStream::readFrames(char* data, qint64 count)
 {
     if (count <= 0)
         return 0;
