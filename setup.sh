@@ -7,11 +7,15 @@ cd "$(dirname "$0")"
 
 packages=(
     # build
-    cmake ninja-build g++ pkg-config qt6-base-dev qt6-multimedia-dev libxcb-randr0-dev libx11-dev
+    cmake ninja-build g++ pkg-config qt6-base-dev qt6-multimedia-dev qt6-speech-dev
+    qt6-declarative-dev libxcb-randr0-dev
+    libx11-dev
     libgl-dev libbenchmark-dev clang libclang-rt-dev libsndfile1-dev
     # run: the X11 and Wayland platform plugins, GIF support, sound, fonts
     qt6-qpa-plugins qt6-wayland qt6-image-formats-plugins libqt6multimedia6 gstreamer1.0-plugins-base
     fonts-comic-neue fonts-dejavu-core
+    # speech: Qt's speech-dispatcher plugin, the server and its voices
+    qt6-speech-speechd-plugin speech-dispatcher speech-dispatcher-espeak-ng espeak-ng
     # real-desktop tests: an X server whose modes switch, a sound server, a screen reader's view,
     # a window manager
     xserver-xorg-core xserver-xorg-video-dummy x11-xserver-utils x11-utils xdotool

@@ -1,4 +1,5 @@
 #include "board/BoardWindow.h"
+#include "board/WordVoice.h"
 #include "check/DataCheck.h"
 #include "platform/Console.h"
 #include "platform/DataPaths.h"
@@ -8,6 +9,7 @@
 #include "platform/GameFolders.h"
 #include "platform/ImmediateExit.h"
 #include "platform/QtSoundPlayer.h"
+#include "platform/QtSpeech.h"
 #include "platform/SignalWatcher.h"
 #include "platform/SystemClock.h"
 #include "startup/StartWindow.h"
@@ -45,6 +47,8 @@ int main(int argc, char* argv[])
     loadCarriedFonts(folders.data);
     const std::unique_ptr<trouvimo::Display> display = makeDisplay(folders.programs);
     QtSoundPlayer sound(QtSoundPlayer::moduleIn(folders.programs));
+    QtSpeech speech(QtSpeech::moduleIn(folders.programs));
+    WordVoice voice(paths, sound, speech);
     EventLoopPause pause(systemClock());
     ImmediateExit gameExit(sound, *display);
     Draw draw;
@@ -54,8 +58,8 @@ int main(int argc, char* argv[])
     // The start screen deletes itself when the board is launched.
     QPointer<StartWindow> start = new StartWindow(paths, *display, sound, gameExit);
     QObject::connect(start, &StartWindow::launchRequested, &app, [&](Language language) {
-        board = std::make_unique<BoardWindow>(BoardServices {paths, sound, pause, gameExit, draw},
-                                              language, placement);
+        board = std::make_unique<BoardWindow>(
+            BoardServices {paths, sound, pause, gameExit, draw, voice}, language, placement);
         board->open();
         board->showCentred();
     });
@@ -71,10 +75,16 @@ int main(int argc, char* argv[])
         gameExit.exitGame();
     });
 
-    // What the game does in the background (the sound module and the sound server) starts once
-    // the start screen is on the screen, after its first frame has gone to the display.
+    // What the game does in the background (the sound and speech modules and their servers)
+    // starts once the start screen is on the screen, after its first frame has gone to the
+    // display.
     QObject::connect(
-        start, &StartWindow::onScreen, &app, [&sound] { sound.start(); }, Qt::QueuedConnection);
+        start, &StartWindow::onScreen, &app,
+        [&sound, &speech] {
+            sound.start();
+            speech.start();
+        },
+        Qt::QueuedConnection);
 
     // The family may keep the display as it is; the game then fills the monitor with its design
     // scaled up, as it does wherever the display cannot be switched.

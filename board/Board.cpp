@@ -1,4 +1,5 @@
 #include "board/Board.h"
+#include "board/WordVoice.h"
 
 #include "gamedata/Pictures.h"
 #include "platform/DataPaths.h"
@@ -40,6 +41,8 @@ Board::Board(BoardServices services, Language language)
     , m_pictureFrame(designed(design::kPictureFrame))
     , m_picture(designed(design::kPicture))
     , m_difficultBox(designed(design::kDifficultBox, true, m_language.difficultCaption))
+    , m_voiceBox(designed(design::kVoiceBox, true, m_language.voiceCaption))
+    , m_speakerButton(designed(design::kSpeakerButton, false, m_language.sayAgainName))
     , m_playButton(designed(design::kPlayButton, true, m_language.playCaption))
     , m_quitButton(designed(design::kQuitButton, true, m_language.quitCaption))
 {
@@ -52,7 +55,31 @@ Board::Board(BoardServices services, Language language)
 
 void Board::playCue(Cue cue)
 {
+    // Nothing is said over a cue: the cue cuts off the word.
+    m_services.voice.stop();
     trouvimo::playCue(cue, m_services.paths, m_services.sound);
+}
+
+void Board::sayWord()
+{
+    if (m_voiceBoxState == Qt::Checked)
+        m_services.voice.say(m_currentWord, m_language);
+}
+
+void Board::sayWordAgain()
+{
+    if (m_closed || !m_speakerButton.visible || m_roundStartPending)
+        return;
+    sayWord();
+}
+
+void Board::voiceBoxChanged(Qt::CheckState state)
+{
+    if (m_closed)
+        return;
+    m_voiceBoxState = state;
+    if (state != Qt::Checked)
+        m_services.voice.stop();
 }
 
 OpenOutcome Board::open()
@@ -171,12 +198,15 @@ void Board::playNextWord()
     m_tiles[0].left = m_firstTileLeft;
     m_tiles[0].visible = true;
     layOutTileRow(static_cast<int>(m_letters.size()));
+    m_speakerButton.visible = true;
+    sayWord();
 }
 
 void Board::showEndMessage()
 {
     m_round = m_playableCount;
     m_playEnabled = false;
+    m_speakerButton.visible = false;
     for (int j = 0; j < kEndMessageSlots; ++j)
         m_answerSlots[j].visible = true;
     const QString& message = m_language.endMessage;
@@ -321,6 +351,8 @@ void Board::showPicture(std::optional<QSizeF> size)
         m_picture.visible = true;
     }
     playCue(Cue::Solved);
+    // Once the fanfare is over.
+    sayWord();
 }
 
 void Board::slotClicked(int index)

@@ -20,6 +20,7 @@ class DataPaths;
 class GameExit;
 class Pause;
 class SoundPlayer;
+class WordVoice;
 
 // A control of the board as plain data: where it is (twips, single precision, as the window
 // designs store positions), whether it shows, and its caption.
@@ -54,6 +55,7 @@ struct BoardServices {
     Pause& pause;
     GameExit& exit;
     Draw& draw;
+    WordVoice& voice;
 };
 
 // How opening the board went.
@@ -117,6 +119,10 @@ public:
     // The hint timer: in the difficult level the hint goes after a few seconds.
     void hideHint();
     void difficultBoxChanged(Qt::CheckState state);
+    // The speaker button and its key: the word in play is said again, also while it is hidden.
+    void sayWordAgain();
+    // Speech on or off for the rest of the session: off silences the word being said.
+    void voiceBoxChanged(Qt::CheckState state);
 
     [[nodiscard]] QString missingListMessage() const;
 
@@ -151,6 +157,10 @@ public:
     [[nodiscard]] const Control& pictureFrame() const { return m_pictureFrame; }
     [[nodiscard]] const Control& picture() const { return m_picture; }
     [[nodiscard]] const Control& difficultBox() const { return m_difficultBox; }
+    [[nodiscard]] const Control& voiceBox() const { return m_voiceBox; }
+    [[nodiscard]] Qt::CheckState voiceBoxState() const { return m_voiceBoxState; }
+    // Shows from the first word to the end of the list; its caption is its accessible name.
+    [[nodiscard]] const Control& speakerButton() const { return m_speakerButton; }
     [[nodiscard]] const Control& playButton() const { return m_playButton; }
     [[nodiscard]] const Control& quitButton() const { return m_quitButton; }
     [[nodiscard]] bool playEnabled() const { return m_playEnabled; }
@@ -168,6 +178,7 @@ private:
     };
 
     void playCue(Cue cue);
+    void sayWord();
     void buildPlayingList();
     void showEndMessage();
     void layOutTileRow(int length);
@@ -212,10 +223,13 @@ private:
     Control m_pictureFrame;
     Control m_picture;
     Control m_difficultBox;
+    Control m_voiceBox;
+    Control m_speakerButton;
     Control m_playButton;
     Control m_quitButton;
     bool m_playEnabled = true;
     Qt::CheckState m_difficultBoxState = Qt::Unchecked;
+    Qt::CheckState m_voiceBoxState = Qt::Checked;
     TimerState m_dropTimer;
     TimerState m_slideTimer;
     TimerState m_hintTimer;

@@ -265,7 +265,25 @@ void BoardWindow::buildControls()
     });
 
     setTabOrder(m_playButton, m_quitButton);
+    m_voiceBox = new QCheckBox(this);
+    m_voiceBox->setFocusPolicy(Qt::TabFocus);
+    m_voiceBox->setChecked(true);
+    setBackground(m_voiceBox, QApplication::palette().color(QPalette::ToolTipBase));
+    connect(m_voiceBox, &QCheckBox::clicked, this, [this] {
+        const Qt::CheckState state = m_voiceBox->checkState();
+        run([state](Board& board) { board.voiceBoxChanged(state); });
+    });
+
+    m_speakerButton = new QToolButton(this);
+    m_speakerButton->setIcon(style()->standardIcon(QStyle::SP_MediaVolume));
+    m_speakerButton->setFocusPolicy(Qt::TabFocus);
+    m_speakerButton->hide();
+    connect(m_speakerButton, &QToolButton::clicked, this,
+            [this] { run([](Board& board) { board.sayWordAgain(); }); });
+
+    setTabOrder(m_speakerButton, m_playButton);
     setTabOrder(m_quitButton, m_difficultBox);
+    setTabOrder(m_difficultBox, m_voiceBox);
 
     m_dropTimer = new QTimer(this);
     m_slideTimer = new QTimer(this);
@@ -328,12 +346,17 @@ void BoardWindow::applyScale()
         button->setFont(buttonFont);
         button->setPictureSize(picture);
     }
-    m_difficultBox->setFont(boardFont(12, true, m_scale));
-    // The style draws the box at its own size; a board scaled up asks for it at the scale.
-    if (m_scale > 1.0) {
-        const int box = roundToPixels(style()->pixelMetric(QStyle::PM_IndicatorWidth) * m_scale);
-        m_difficultBox->setStyleSheet(
-            u"QCheckBox::indicator { width: %1px; height: %1px; }"_s.arg(box));
+    const int speaker = twipsToPixels(design::kSpeakerButton.width, m_scale);
+    m_speakerButton->setFixedSize(speaker, speaker);
+    m_speakerButton->setIconSize(QSize(speaker, speaker) * 3 / 4);
+    for (QCheckBox* box : {m_difficultBox, m_voiceBox}) {
+        box->setFont(boardFont(12, true, m_scale));
+        // The style draws the box at its own size; a board scaled up asks for it at the scale.
+        if (m_scale > 1.0) {
+            const int side =
+                roundToPixels(style()->pixelMetric(QStyle::PM_IndicatorWidth) * m_scale);
+            box->setStyleSheet(u"QCheckBox::indicator { width: %1px; height: %1px; }"_s.arg(side));
+        }
     }
     sync();
 }
@@ -379,12 +402,24 @@ void BoardWindow::sync()
     m_playButton->setEnabled(board.playEnabled());
     m_difficultBox->setText(board.difficultBox().caption);
     place(m_difficultBox, board.difficultBox());
+    m_voiceBox->setText(board.voiceBox().caption);
+    place(m_voiceBox, board.voiceBox());
 
     // The hint sizes itself to its caption from its top left corner.
     m_hint->setText(board.hint().caption);
     m_hint->move(toPixels(board.hint().left, board.hint().top, 0, 0).topLeft());
     m_hint->adjustSize();
     m_hint->setVisible(board.hint().visible);
+    // The speaker button stands just right of the red word, and stays when the word hides.
+    const Control& speaker = board.speakerButton();
+    if (!m_hint->text().isEmpty()) {
+        m_speakerButton->move(m_hint->geometry().right() + 1
+                                  + twipsToPixels(design::kSpeakerGap, m_scale),
+                              toPixels(speaker.left, speaker.top, 0, 0).y());
+    }
+    m_speakerButton->setAccessibleName(speaker.caption);
+    m_speakerButton->setToolTip(speaker.caption);
+    m_speakerButton->setVisible(speaker.visible);
 
     place(m_slotFrame, board.slotFrame());
     place(m_pictureFrame, board.pictureFrame());
@@ -464,6 +499,8 @@ void BoardWindow::keepChildWindowsInFront()
     m_quitButton->raise();
     m_picture->raise();
     m_difficultBox->raise();
+    m_voiceBox->raise();
+    m_speakerButton->raise();
 }
 
 void BoardWindow::syncTimer(const TimerState& state, QTimer* timer, unsigned& lastStarted)
@@ -565,6 +602,9 @@ void BoardWindow::keyPressEvent(QKeyEvent* event)
     case Qt::Key_Enter:
     case Qt::Key_Space:
         run([](Board& board) { board.playNextWord(); });
+        break;
+    case Qt::Key_F1:
+        run([](Board& board) { board.sayWordAgain(); });
         break;
     default:
         if (event->text().isEmpty()) {

@@ -63,6 +63,8 @@ public:
     [[nodiscard]] QToolButton* playButton() const { return m_playButton; }
     [[nodiscard]] QToolButton* quitButton() const { return m_quitButton; }
     [[nodiscard]] QCheckBox* difficultBox() const { return m_difficultBox; }
+    [[nodiscard]] QCheckBox* voiceBox() const { return m_voiceBox; }
+    [[nodiscard]] QToolButton* speakerButton() const { return m_speakerButton; }
     [[nodiscard]] AnimatedPicture* picture() const { return m_picture; }
     [[nodiscard]] QTimer* timer(int number) const;
 
@@ -129,6 +131,8 @@ private:
     GraphicalButton* m_quitButton = nullptr;
     AnimatedPicture* m_picture = nullptr;
     QCheckBox* m_difficultBox = nullptr;
+    QCheckBox* m_voiceBox = nullptr;
+    QToolButton* m_speakerButton = nullptr;
     QTimer* m_dropTimer = nullptr;
     QTimer* m_slideTimer = nullptr;
     QTimer* m_hintTimer = nullptr;

@@ -2,6 +2,8 @@
 
 #include "platform/DataPaths.h"
 
+#include <QFileInfo>
+
 using namespace Qt::StringLiterals;
 
 namespace trouvimo {
@@ -18,7 +20,10 @@ std::optional<QString> findRecording(const DataPaths& paths, const LanguageData&
     QStringList written;
     for (const QString& suffix : recordingSuffixes())
         written.append(paths.join(language.recordingFolder + word + suffix));
-    return paths.resolveFirstFile(written);
+    std::optional<QString> found = paths.resolveFirstFile(written);
+    if (found && !QFileInfo(*found).isFile())
+        return std::nullopt;
+    return found;
 }
 
 } // namespace trouvimo

@@ -142,7 +142,7 @@ struct BenchBoard {
     [[nodiscard]] std::unique_ptr<Board> create()
     {
         return std::make_unique<Board>(
-            trouvimo::BoardServices {paths, sound, pause, gameExit, draw}, language);
+            trouvimo::BoardServices {paths, sound, pause, gameExit, draw, voice}, language);
     }
 
     // The slide timer's tick as the window runs it, the solved word's picture loaded.
@@ -170,6 +170,8 @@ struct BenchBoard {
     trouvimo::FakeGameExit gameExit;
     trouvimo::FakePicture picture;
     trouvimo::Draw draw;
+    trouvimo::FakeSpeech speech;
+    trouvimo::WordVoice voice {paths, sound, speech};
     std::unique_ptr<Board> model;
 };
 

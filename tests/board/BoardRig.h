@@ -4,7 +4,9 @@
 #include "FakeGameExit.h"
 #include "FakePause.h"
 #include "FakeSoundPlayer.h"
+#include "FakeSpeech.h"
 #include "board/Board.h"
+#include "board/WordVoice.h"
 #include "platform/DataPaths.h"
 #include "words/Draw.h"
 #include "words/Letters.h"
@@ -65,8 +67,10 @@ struct BoardRig {
     FakeGameExit gameExit;
     FakePicture picture;
     FakeClock clock;
+    FakeSpeech speech;
     ScriptedRandom* random = nullptr;
     std::unique_ptr<Draw> draw;
+    std::unique_ptr<WordVoice> voice;
     std::unique_ptr<Board> model;
 
     explicit BoardRig(Language chosen = Language::French)
@@ -76,8 +80,13 @@ struct BoardRig {
         auto source = std::make_unique<ScriptedRandom>();
         random = source.get();
         draw = std::make_unique<Draw>(std::move(source), clock);
-        model = std::make_unique<Board>(BoardServices {*paths, sound, pause, gameExit, *draw},
-                                        language);
+        voice = std::make_unique<WordVoice>(*paths, sound, speech);
+        model = std::make_unique<Board>(services(), language);
+    }
+
+    [[nodiscard]] BoardServices services()
+    {
+        return BoardServices {*paths, sound, pause, gameExit, *draw, *voice};
     }
 
     // The slide timer's tick as the window runs it: a solved word's picture is loaded and its

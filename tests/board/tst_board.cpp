@@ -82,9 +82,161 @@ private slots:
     void difficultLevel();
     void hintTimerOutlivesTheEndMessage();
 
+    // The word said aloud
+    void voiceChoosesTheRecordingOverSynthesis_data();
+    void voiceChoosesTheRecordingOverSynthesis();
+    void wordIsSaidWhenLaidOutAndAfterTheFanfare();
+    void cuesCutTheWord_data();
+    void cuesCutTheWord();
+    void speakerAndVoiceBox();
+
     // Everything at once
     void randomPlayKeepsTheRoundInvariants();
 };
+
+void TestBoard::voiceChoosesTheRecordingOverSynthesis_data()
+{
+    QTest::addColumn<Language>("language");
+    QTest::addColumn<QString>("recording");
+    QTest::addColumn<QString>("played");
+    QTest::addColumn<QString>("locale");
+    QTest::newRow("no recording: French synthesis, in small letters")
+        << Language::French << QString() << QString() << u"fr_FR"_s;
+    QTest::newRow("no recording: British synthesis")
+        << Language::English << QString() << QString() << u"en_GB"_s;
+    QTest::newRow("a WAV recording")
+        << Language::French << u"Sons/Mots/ÉTÉ.wav"_s << u"ÉTÉ.wav"_s << QString();
+    QTest::newRow("accents stored apart, small letters, Ogg")
+        << Language::French << u"Sons/Mots/e\u0301te\u0301.ogg"_s << u"e\u0301te\u0301.ogg"_s
+        << QString();
+    QTest::newRow("an English recording")
+        << Language::English << u"Sons/MotsAnglais/ÉTÉ.flac"_s << u"ÉTÉ.flac"_s << QString();
+    QTest::newRow("a French recording is no English one")
+        << Language::English << u"Sons/Mots/ÉTÉ.wav"_s << QString() << u"en_GB"_s;
+    QTest::newRow("a folder named like a recording")
+        << Language::French << u"Sons/Mots/ÉTÉ.wav/"_s << QString() << u"fr_FR"_s;
+}
+
+void TestBoard::voiceChoosesTheRecordingOverSynthesis()
+{
+    QFETCH(Language, language);
+    QFETCH(QString, recording);
+    QFETCH(QString, played);
+    QFETCH(QString, locale);
+    BoardRig rig(language);
+    if (!recording.isEmpty()) {
+        const QString path = rig.directory.filePath(recording);
+        QVERIFY(QDir().mkpath(QFileInfo(path).path()));
+        if (recording.endsWith(u'/'))
+            QVERIFY(QDir().mkpath(path));
+        else
+            QVERIFY(QFile(path).open(QIODevice::WriteOnly));
+    }
+    rig.voice->say(u"ÉTÉ"_s, languageData(language));
+    QCOMPARE(rig.playedName(), played);
+    if (locale.isEmpty())
+        QVERIFY(rig.speech.said.empty());
+    else
+        QCOMPARE(rig.speech.said, (std::vector<std::pair<QString, QString>> {{u"été"_s, locale}}));
+}
+
+void TestBoard::wordIsSaidWhenLaidOutAndAfterTheFanfare()
+{
+    BoardRig rig;
+    rig.open({u"chat"_s});
+    rig.sound.playing = true;
+    rig.play();
+    // The cue before the word is still heard: the word waits for it.
+    QVERIFY(rig.speech.said.empty());
+    QVERIFY(rig.voice->waiting());
+    rig.sound.playing = false;
+    QTRY_COMPARE(rig.speech.said.size(), std::size_t(1));
+    QCOMPARE(rig.speech.said.back().first, u"chat"_s);
+
+    rig.sound.playing = true;
+    rig.spell(u"CHAT"_s);
+    QCOMPARE(rig.playedName(), u"Tada.wav"_s);
+    QCOMPARE(rig.speech.said.size(), std::size_t(1));
+    rig.sound.playing = false;
+    QTRY_COMPARE(rig.speech.said.size(), std::size_t(2));
+    QCOMPARE(rig.speech.said.back().first, u"chat"_s);
+}
+
+void TestBoard::cuesCutTheWord_data()
+{
+    QTest::addColumn<int>("action");
+    QTest::newRow("a reset") << 0;
+    QTest::newRow("the next word") << 1;
+    QTest::newRow("Quitter") << 2;
+    QTest::newRow("a tile sent") << 3;
+}
+
+void TestBoard::cuesCutTheWord()
+{
+    QFETCH(int, action);
+    BoardRig rig;
+    rig.open({u"chat"_s, u"de"_s});
+    rig.play();
+    rig.placeTile(0);
+    rig.sound.playing = true;
+    rig.model->sayWordAgain();
+    QVERIFY(rig.voice->waiting());
+    const int stops = rig.speech.stops;
+    const std::size_t said = rig.speech.said.size();
+    switch (action) {
+    case 0:
+        rig.model->slotClicked(0);
+        break;
+    case 1:
+        rig.play();
+        break;
+    case 2:
+        rig.model->quit();
+        break;
+    default:
+        rig.model->tileClicked(1);
+        break;
+    }
+    QVERIFY(rig.speech.stops > stops);
+    // The next word is said in its turn; the one cut off is never said late.
+    QCOMPARE(rig.voice->waiting(), action == 1);
+    rig.sound.playing = false;
+    QTest::qWait(100);
+    const auto later = std::vector(rig.speech.said.begin() + static_cast<std::ptrdiff_t>(said),
+                                   rig.speech.said.end());
+    if (action == 1)
+        QCOMPARE(later, (std::vector<std::pair<QString, QString>> {{u"de"_s, u"fr_FR"_s}}));
+    else
+        QVERIFY(later.empty());
+}
+
+void TestBoard::speakerAndVoiceBox()
+{
+    BoardRig rig;
+    rig.open({u"chat"_s});
+    QVERIFY(!rig.model->speakerButton().visible);
+    rig.model->sayWordAgain();
+    QVERIFY(rig.speech.said.empty());
+
+    rig.model->difficultBoxChanged(Qt::Checked);
+    rig.play();
+    rig.model->hideHint();
+    QVERIFY(rig.model->hint().caption.isEmpty());
+    QVERIFY(rig.model->speakerButton().visible);
+    rig.model->sayWordAgain();
+    QCOMPARE(rig.speech.said.size(), std::size_t(2));
+
+    rig.model->voiceBoxChanged(Qt::Unchecked);
+    rig.model->sayWordAgain();
+    rig.spell(u"CHAT"_s);
+    QCOMPARE(rig.speech.said.size(), std::size_t(2));
+
+    rig.model->voiceBoxChanged(Qt::Checked);
+    rig.play();
+    QVERIFY(!rig.model->speakerButton().visible);
+    rig.model->sayWordAgain();
+    QCOMPARE(rig.speech.said.size(), std::size_t(2));
+}
 
 void TestBoard::opensInEitherLanguage_data()
 {

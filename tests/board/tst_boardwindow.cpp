@@ -115,8 +115,7 @@ struct WindowRig : BoardRig {
         : BoardRig(chosen)
     {
         writeList(list);
-        window = std::make_unique<BoardWindow>(
-            BoardServices {*paths, sound, pause, gameExit, *draw}, language, placement);
+        window = std::make_unique<BoardWindow>(services(), language, placement);
         window->open();
     }
 
@@ -301,8 +300,7 @@ void TestBoardWindow::missingListShowsAMessageBoxBeforeTheBoard()
         box->button(QMessageBox::Ok)->click();
     });
     answer.start();
-    BoardWindow window(BoardServices {*rig.paths, rig.sound, rig.pause, rig.gameExit, *rig.draw},
-                       rig.language);
+    BoardWindow window(rig.services(), rig.language);
     window.open();
     QCOMPARE(title, u"Trouvimo"_s);
     QVERIFY(text.startsWith(u"Le fichier ListeMots.txt doit se trouver"_s));
@@ -384,8 +382,7 @@ void TestBoardWindow::lettersStayInsideTheirTiles()
 {
     BoardRig rig;
     rig.writeListBytes(u"ǆem\r\nlit\r\n"_s.toUtf8());
-    BoardWindow window(BoardServices {*rig.paths, rig.sound, rig.pause, rig.gameExit, *rig.draw},
-                       rig.language);
+    BoardWindow window(rig.services(), rig.language);
     window.open();
     window.show();
     QList<int> sizes;
