@@ -29,8 +29,8 @@ inline constexpr TwipsRect kSlotFrame {2880, 6360, 8775, 1095};
 inline constexpr TwipsRect kPictureFrame {120, 5280, 2655, 3015};
 inline constexpr TwipsRect kPicture {240, 5880, 2175, 1815};
 inline constexpr TwipsRect kDifficultBox {9240, 7920, 2535, 615};
-// Speech on or off, just above the difficult level.
-inline constexpr TwipsRect kVoiceBox {9240, 7200, 2535, 615};
+// Speech on or off, left of the difficult level, between the slots' frame and the credit line.
+inline constexpr TwipsRect kVoiceBox {6645, 7890, 2535, 615};
 // The speaker button's size; it stands just right of the red word, wherever the word ends.
 inline constexpr TwipsRect kSpeakerButton {0, 120, 615, 615};
 inline constexpr float kSpeakerGap = 120.0F;
