@@ -31,7 +31,10 @@ void ImmediateExit::exitGame()
     }
     m_display.restore();
 
-    std::fflush(nullptr);
+    // The standard streams alone: flushing every stream would wait for each one's lock, and the
+    // speech server's client holds the lock of its socket's stream while it waits for a reply.
+    std::fflush(stdout);
+    std::fflush(stderr);
 
     const auto deadline = std::chrono::steady_clock::now() + m_soundGrace;
     while (m_player.isPlaying() && std::chrono::steady_clock::now() < deadline)
