@@ -2,6 +2,7 @@
 
 #include "board/Board.h"
 #include "gamedata/Pictures.h"
+#include "gamedata/WordFiles.h"
 #include "platform/DataPaths.h"
 #include "words/Letters.h"
 #include "words/WordList.h"
@@ -161,7 +162,7 @@ QString lineEndsName(const Wording& says, LineEnds lineEnds)
 // names (whatever the case and however the accents are stored).
 QString pictureKey(const QString& stem)
 {
-    return PictureIndex::nameKey(stem);
+    return WordFileIndex::nameKey(stem);
 }
 
 // A word as the report quotes it: a line end or a tab inside it shows as its symbol (␊, ␉), so
@@ -223,11 +224,11 @@ private:
                const WordsChecked& words);
     // Checks every entry of the list and the picture of every playable word.
     WordsChecked checkWords(const QString& list, const WordTable& table,
-                            const LanguageData& language, const PictureIndex& pictures);
+                            const LanguageData& language, const WordFileIndex& pictures);
     void checkPicture(const QString& file);
-    void checkPictureFolders(const PictureIndex& pictures, const LanguageData& language,
+    void checkPictureFolders(const WordFileIndex& pictures, const LanguageData& language,
                              const QString& list);
-    void checkPictureFolder(const PictureIndex::Folder& folder, const LanguageData& language);
+    void checkPictureFolder(const WordFileIndex::Folder& folder, const LanguageData& language);
 
     const DataPaths& m_paths;
     const Wording& m_says;
@@ -243,7 +244,7 @@ void Checker::checkLanguage(const LanguageData& language)
     m_shown.clear();
     m_wordOfKey.clear();
     // Each picture folder is listed here, once for the whole list.
-    const PictureIndex pictures(m_paths, language);
+    const WordFileIndex pictures(m_paths, language.pictureFolder, pictureSuffixes());
 
     // The list's path is written by the game itself and never refused.
     const QString listPath = m_paths.resolve(m_paths.join(language.listFile)).value_or(QString());
@@ -290,7 +291,7 @@ void Checker::sumUp(qsizetype at, const QString& list, const WordTable& table, L
 }
 
 WordsChecked Checker::checkWords(const QString& list, const WordTable& table,
-                                 const LanguageData& language, const PictureIndex& pictures)
+                                 const LanguageData& language, const WordFileIndex& pictures)
 {
     WordsChecked words;
     QHash<QString, int> firstLine;
@@ -317,7 +318,7 @@ WordsChecked Checker::checkWords(const QString& list, const WordTable& table,
         }
         firstLine.insert(word, line);
 
-        const std::optional<QString> picture = pictures.pictureOf(word);
+        const std::optional<QString> picture = pictures.fileOf(word);
         if (!picture) {
             ++words.withoutPicture;
             const QString gif =
@@ -368,10 +369,10 @@ void Checker::checkPicture(const QString& file)
 // family's own folder and of the game's, up to the one the list comes from: a family that has a
 // list of its own does not play the game's words, and the game's pictures of them are no
 // problem. A picture that a family's own picture of the word replaces is no problem either.
-void Checker::checkPictureFolders(const PictureIndex& pictures, const LanguageData& language,
+void Checker::checkPictureFolders(const WordFileIndex& pictures, const LanguageData& language,
                                   const QString& list)
 {
-    const QList<PictureIndex::Folder>& folders = pictures.folders();
+    const QList<WordFileIndex::Folder>& folders = pictures.folders();
     auto folder = folders.cbegin();
     for (const QString& directory : m_paths.directories()) {
         if (folder != folders.cend() && folder->directory == directory)
@@ -381,7 +382,7 @@ void Checker::checkPictureFolders(const PictureIndex& pictures, const LanguageDa
     }
 }
 
-void Checker::checkPictureFolder(const PictureIndex::Folder& folder, const LanguageData& language)
+void Checker::checkPictureFolder(const WordFileIndex::Folder& folder, const LanguageData& language)
 {
     // The plain files a listing of files alone would give: no folder, nothing hidden.
     for (const QFileInfo& info : folder.entries) {

@@ -3,10 +3,7 @@
 #include "gamedata/GameData.h"
 #include "platform/DataPaths.h"
 
-#include <QFileInfo>
-#include <QHash>
 #include <QImage>
-#include <QList>
 #include <QSize>
 #include <QString>
 #include <QStringList>
@@ -25,43 +22,6 @@ namespace trouvimo {
 // that must not be opened.
 [[nodiscard]] std::optional<QString> findPicture(const DataPaths& paths,
                                                  const LanguageData& language, const QString& word);
-
-// The pictures of many words, found as findPicture() finds them but with each picture folder (the
-// family's own, then the game's) listed once, when the index is made: a word then costs no look at
-// the disk until its file is found. The check looks up the pictures of tens of thousands of words,
-// where findPicture() lists a folder for each word that has no picture there.
-class PictureIndex {
-public:
-    PictureIndex(DataPaths paths, LanguageData language);
-
-    // The file findPicture() gives for `word` when that is a plain file; std::nullopt when it
-    // gives none, or a path that names no plain file.
-    [[nodiscard]] std::optional<QString> pictureOf(const QString& word) const;
-
-    // A picture folder of one of the data paths' directories, as it was listed.
-    struct Folder {
-        QString directory; // the one of DataPaths::directories() the folder lies in
-        QString path; // where it lies on the disk
-        QFileInfoList entries; // all of them, hidden ones and system ones included, in name order
-        // Where an entry lies in entries: by its name exactly as stored, and by nameKey() of its
-        // name (the first in name order of those that share a key).
-        QHash<QString, qsizetype> byName;
-        QHash<QString, qsizetype> byKey;
-    };
-    // The folders in the order the game looks in them; those that are not on the disk are left
-    // out.
-    [[nodiscard]] const QList<Folder>& folders() const { return m_folders; }
-
-    // What two names share when the game takes either for the other: the same letters whatever
-    // their case and however their accents are stored (QString::compare() without regard to case,
-    // after both are composed).
-    [[nodiscard]] static QString nameKey(const QString& name);
-
-private:
-    DataPaths m_paths;
-    LanguageData m_language;
-    QList<Folder> m_folders;
-};
 
 // Why the game will not show a picture file.
 enum class PictureFault {

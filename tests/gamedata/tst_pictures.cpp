@@ -1,5 +1,6 @@
 #include "gamedata/GameData.h"
 #include "gamedata/Pictures.h"
+#include "gamedata/WordFiles.h"
 #include "platform/DataPaths.h"
 
 #include <QDir>
@@ -104,10 +105,10 @@ void PicturesTest::theIndexFindsWhatTheGameFinds()
 
     const DataPaths paths(m_root.path(), disk(u"own"_s));
     const LanguageData& french = languageData(Language::French);
-    const PictureIndex index(paths, french);
+    const WordFileIndex index(paths, french.pictureFolder, pictureSuffixes());
     const std::optional<QString> expected =
         picture.isEmpty() ? std::nullopt : std::optional(disk(picture));
-    QCOMPARE(index.pictureOf(word), expected);
+    QCOMPARE(index.fileOf(word), expected);
 
     std::optional<QString> theGames = findPicture(paths, french, word);
     if (theGames && !QFileInfo(*theGames).isFile())
@@ -117,18 +118,18 @@ void PicturesTest::theIndexFindsWhatTheGameFinds()
 
 void PicturesTest::eachFolderIsListedOnce()
 {
-    const PictureIndex index(DataPaths(m_root.path(), disk(u"own"_s)),
-                             languageData(Language::French));
+    const WordFileIndex index(DataPaths(m_root.path(), disk(u"own"_s)),
+                              languageData(Language::French).pictureFolder, pictureSuffixes());
     QCOMPARE(index.folders().size(), 2);
     QCOMPARE(index.folders()[0].directory, disk(u"own"_s));
     QCOMPARE(index.folders()[0].path, disk(u"own/IMAGES/mots"_s));
     QCOMPARE(index.folders()[0].entries.size(), 3);
     QCOMPARE(index.folders()[1].path, disk(u"Images/Mots"_s));
 
-    const PictureIndex english(DataPaths(m_root.path(), disk(u"own"_s)),
-                               languageData(Language::English));
+    const WordFileIndex english(DataPaths(m_root.path(), disk(u"own"_s)),
+                                languageData(Language::English).pictureFolder, pictureSuffixes());
     QVERIFY(english.folders().isEmpty());
-    QCOMPARE(english.pictureOf(u"CAT"_s), std::nullopt);
+    QCOMPARE(english.fileOf(u"CAT"_s), std::nullopt);
 }
 
 // Names drawn from letters that fold in every way there is: two names share a key exactly when
@@ -151,14 +152,14 @@ void PicturesTest::nameKeysMatchAsTheGameMatchesNames()
         names.append(name);
     }
     for (const QString& a : std::as_const(names)) {
-        const QString aKey = PictureIndex::nameKey(a);
+        const QString aKey = WordFileIndex::nameKey(a);
         const QString aComposed = a.normalized(QString::NormalizationForm_C);
         for (const QString& b : std::as_const(names)) {
             const bool sameName =
                 QString::compare(aComposed, b.normalized(QString::NormalizationForm_C),
                                  Qt::CaseInsensitive)
                 == 0;
-            if (sameName != (aKey == PictureIndex::nameKey(b)))
+            if (sameName != (aKey == WordFileIndex::nameKey(b)))
                 QFAIL(qPrintable(u"\"%1\" and \"%2\""_s.arg(a, b)));
         }
     }
