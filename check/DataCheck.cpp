@@ -1,7 +1,9 @@
 #include "check/DataCheck.h"
 
 #include "board/Board.h"
+#include "check/RecordingProbe.h"
 #include "gamedata/Pictures.h"
+#include "gamedata/Recordings.h"
 #include "gamedata/WordFiles.h"
 #include "platform/DataPaths.h"
 #include "words/Letters.h"
@@ -16,6 +18,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <limits>
+#include <utility>
 
 using namespace Qt::StringLiterals;
 
@@ -41,6 +44,7 @@ struct Wording {
     QString listCut; // list, lines read
     QString linesUnread; // list, lines read, last entry read, lines left unread
     QString withoutPicture; // list, words without a picture, playable words
+    QString withRecording; // list, words with a recording, playable words
     QString emptyEntry; // list, line
     QString tooLong; // list, line, entry, letters, most letters
     QString loneLineFeed; // list, line
@@ -53,8 +57,18 @@ struct Wording {
     QString pictureNotAPicture;
     QString pictureTooManyPixels; // width, height, millions of pixels
     QString pictureDamaged;
-    QString pictureWithoutWord; // picture, list name
-    QString pictureHidden; // picture, picture shown, entry
+    QString recordingFault; // recording, what is wrong
+    QString recordingNotASound;
+    QString recordingEmpty;
+    QString recordingCutShort;
+    QString recordingOutOfRange; // channels, rate, most channels, lowest and highest kHz
+    // A file of a word's folder that the game never shows or plays.
+    struct UnusedFile {
+        QString withoutWord; // file, list name
+        QString hidden; // file, file used instead, entry
+    };
+    UnusedFile unusedPicture;
+    UnusedFile unusedRecording;
     QString noProblem;
     QString oneProblem;
     QString problems; // count
@@ -76,6 +90,7 @@ const Wording& wording(Language language)
         u"%1 : seules les %2 premières lignes sont lues"_s,
         u"%1 : le jeu lit %2 lignes, jusqu'à « %3 », puis s'arrête ; lignes non lues : %4"_s,
         u"%1 : mots sans image : %2 sur %3"_s,
+        u"%1 : mots avec un enregistrement : %2 sur %3"_s,
         u"%1 ligne %2 : ignorée, elle est vide"_s,
         u"%1 ligne %2 : « %3 » ignoré, %4 lettres, plus de %5"_s,
         u"%1 ligne %2 : contient une fin de ligne LF seule, alors que les lignes de la liste "
@@ -89,8 +104,15 @@ const Wording& wording(Language language)
         u"ce n'est pas une image GIF, PNG, JPEG ou WebP"_s,
         u"%1 x %2 pixels, plus de %3 millions"_s,
         u"l'image est abîmée"_s,
-        u"%1 : aucun mot de %2 pour cette image"_s,
-        u"%1 : jamais montrée, le jeu montre %2 pour « %3 »"_s,
+        u"%1 : enregistrement illisible, %2"_s,
+        u"ce n'est pas un son WAV, FLAC ou Ogg"_s,
+        u"il ne contient aucun son"_s,
+        u"le fichier est tronqué"_s,
+        u"%1 canaux à %2 Hz, alors que le jeu joue jusqu'à %3 canaux de %4 à %5 kHz"_s,
+        {u"%1 : aucun mot de %2 pour cette image"_s,
+         u"%1 : jamais montrée, le jeu montre %2 pour « %3 »"_s},
+        {u"%1 : aucun mot de %2 pour cet enregistrement"_s,
+         u"%1 : jamais joué, le jeu joue %2 pour « %3 »"_s},
         u"Aucun problème."_s,
         u"1 problème."_s,
         u"%1 problèmes."_s,
@@ -109,6 +131,7 @@ const Wording& wording(Language language)
         u"%1: only the first %2 lines are read"_s,
         u"%1: the game reads %2 lines, up to \"%3\", then stops; lines left unread: %4"_s,
         u"%1: words without a picture: %2 of %3"_s,
+        u"%1: words with a recording: %2 of %3"_s,
         u"%1 line %2: skipped, it is empty"_s,
         u"%1 line %2: \"%3\" skipped, %4 letters, more than %5"_s,
         u"%1 line %2: holds a lone LF line end, while the list's lines end with CR LF"_s,
@@ -121,8 +144,15 @@ const Wording& wording(Language language)
         u"it is no GIF, PNG, JPEG or WebP picture"_s,
         u"%1 x %2 pixels, more than %3 million"_s,
         u"the picture is damaged"_s,
-        u"%1: no word of %2 for this picture"_s,
-        u"%1: never shown, the game shows %2 for \"%3\""_s,
+        u"%1: the recording cannot be played, %2"_s,
+        u"it is no WAV, FLAC or Ogg sound"_s,
+        u"it holds no sound"_s,
+        u"the file is cut short"_s,
+        u"%1 channels at %2 Hz, where the game plays up to %3 channels at %4 to %5 kHz"_s,
+        {u"%1: no word of %2 for this picture"_s,
+         u"%1: never shown, the game shows %2 for \"%3\""_s},
+        {u"%1: no word of %2 for this recording"_s,
+         u"%1: never played, the game plays %2 for \"%3\""_s},
         u"No problem."_s,
         u"1 problem."_s,
         u"%1 problems."_s,
@@ -158,13 +188,6 @@ QString lineEndsName(const Wording& says, LineEnds lineEnds)
     return {};
 }
 
-// A picture file's name as it stands for a word: without its suffix, the way the game compares
-// names (whatever the case and however the accents are stored).
-QString pictureKey(const QString& stem)
-{
-    return WordFileIndex::nameKey(stem);
-}
-
 // A word as the report quotes it: a line end or a tab inside it shows as its symbol (␊, ␉), so
 // that every problem stays on a line of its own, and a line that is no word at all (a whole
 // list on one line) is cut short.
@@ -194,6 +217,29 @@ QString shownFolder(const QString& written)
 struct WordsChecked {
     int playable = 0;
     int withoutPicture = 0;
+    int withRecording = 0;
+};
+
+// The files named after words in one folder, the pictures or the recordings, and what the words
+// of a list make of them: the files the game uses, and for each word's name
+// (WordFileIndex::nameKey) the file the game uses and the word as the report quotes it.
+struct WordFileUse {
+    WordFileUse(WordFileIndex files, const Wording::UnusedFile& unusedSays)
+        : index(std::move(files))
+        , says(unusedSays)
+    {
+    }
+
+    void use(const QString& word, const QString& file, const QString& entry)
+    {
+        used.insert(file);
+        wordOfKey.insert(WordFileIndex::nameKey(word), {file, entry});
+    }
+
+    WordFileIndex index;
+    const Wording::UnusedFile& says;
+    QSet<QString> used;
+    QHash<QString, std::pair<QString, QString>> wordOfKey;
 };
 
 class Checker {
@@ -222,29 +268,28 @@ private:
     // The lines that say what a list holds, put before those of its entries once they are known.
     void sumUp(qsizetype at, const QString& list, const WordTable& table, ListStatus status,
                const WordsChecked& words);
-    // Checks every entry of the list and the picture of every playable word.
+    // Checks every entry of the list, and the picture and the recording of every playable word.
     WordsChecked checkWords(const QString& list, const WordTable& table,
-                            const LanguageData& language, const WordFileIndex& pictures);
+                            const LanguageData& language, WordFileUse& pictures,
+                            WordFileUse& recordings);
     void checkPicture(const QString& file);
-    void checkPictureFolders(const WordFileIndex& pictures, const LanguageData& language,
-                             const QString& list);
-    void checkPictureFolder(const WordFileIndex::Folder& folder, const LanguageData& language);
+    void checkRecording(const QString& file);
+    void checkFolders(const WordFileUse& files, const LanguageData& language, const QString& list);
+    void checkFolder(const WordFileIndex::Folder& folder, const WordFileUse& files,
+                     const LanguageData& language);
 
     const DataPaths& m_paths;
     const Wording& m_says;
     DataReport m_report;
-    // For the pictures of the language being checked: the files the words show, and for each
-    // picture name of a word the file the game shows and the word.
-    QSet<QString> m_shown;
-    QHash<QString, std::pair<QString, QString>> m_wordOfKey;
 };
 
 void Checker::checkLanguage(const LanguageData& language)
 {
-    m_shown.clear();
-    m_wordOfKey.clear();
-    // Each picture folder is listed here, once for the whole list.
-    const WordFileIndex pictures(m_paths, language.pictureFolder, pictureSuffixes());
+    // Each folder of pictures and of recordings is listed here, once for the whole list.
+    WordFileUse pictures(WordFileIndex(m_paths, language.pictureFolder, pictureSuffixes()),
+                         m_says.unusedPicture);
+    WordFileUse recordings(WordFileIndex(m_paths, language.recordingFolder, recordingSuffixes()),
+                           m_says.unusedRecording);
 
     // The list's path is written by the game itself and never refused.
     const QString listPath = m_paths.resolve(m_paths.join(language.listFile)).value_or(QString());
@@ -256,10 +301,11 @@ void Checker::checkLanguage(const LanguageData& language)
         listProblem(m_says.listUnreadable.arg(listPath));
     } else {
         const qsizetype summaryAt = m_report.lines.size();
-        const WordsChecked words = checkWords(listPath, table, language, pictures);
+        const WordsChecked words = checkWords(listPath, table, language, pictures, recordings);
         sumUp(summaryAt, listPath, table, status, words);
     }
-    checkPictureFolders(pictures, language, listPath);
+    checkFolders(pictures, language, listPath);
+    checkFolders(recordings, language, listPath);
 }
 
 void Checker::sumUp(qsizetype at, const QString& list, const WordTable& table, ListStatus status,
@@ -285,13 +331,20 @@ void Checker::sumUp(qsizetype at, const QString& list, const WordTable& table, L
         summary.append(m_says.withoutPicture.arg(list, QString::number(words.withoutPicture),
                                                  QString::number(words.playable)));
     }
+    // Recordings are optional, speech synthesis saying the other words: only a list that has
+    // some says how many.
+    if (words.withRecording > 0) {
+        summary.append(m_says.withRecording.arg(list, QString::number(words.withRecording),
+                                                QString::number(words.playable)));
+    }
     for (qsizetype i = 0; i < summary.size(); ++i)
         m_report.lines.insert(at + i, summary[i]);
     m_report.summary.append(summary);
 }
 
 WordsChecked Checker::checkWords(const QString& list, const WordTable& table,
-                                 const LanguageData& language, const WordFileIndex& pictures)
+                                 const LanguageData& language, WordFileUse& pictures,
+                                 WordFileUse& recordings)
 {
     WordsChecked words;
     QHash<QString, int> firstLine;
@@ -318,18 +371,21 @@ WordsChecked Checker::checkWords(const QString& list, const WordTable& table,
         }
         firstLine.insert(word, line);
 
-        const std::optional<QString> picture = pictures.fileOf(word);
-        if (!picture) {
+        if (const std::optional<QString> picture = pictures.index.fileOf(word)) {
+            pictures.use(word, *picture, quoted(entry));
+            checkPicture(*picture);
+        } else {
             ++words.withoutPicture;
             const QString gif =
                 shownFolder(language.pictureFolder) + quoted(word) + pictureSuffixes().first();
             problem(m_says.noPicture.arg(list, QString::number(line), quoted(entry),
                                          m_says.suffixChoice.arg(gif)));
-            continue;
         }
-        m_shown.insert(*picture);
-        m_wordOfKey.insert(pictureKey(word), {*picture, quoted(entry)});
-        checkPicture(*picture);
+        if (const std::optional<QString> recording = recordings.index.fileOf(word)) {
+            ++words.withRecording;
+            recordings.use(word, *recording, quoted(entry));
+            checkRecording(*recording);
+        }
     }
     return words;
 }
@@ -364,43 +420,71 @@ void Checker::checkPicture(const QString& file)
         problem(m_says.pictureFault.arg(file, fault));
 }
 
-// Every picture in the language's picture folders is either shown for a word or worth a line: it
-// has no word, or another file of the same folder is shown instead. The folders are those of the
-// family's own folder and of the game's, up to the one the list comes from: a family that has a
-// list of its own does not play the game's words, and the game's pictures of them are no
-// problem. A picture that a family's own picture of the word replaces is no problem either.
-void Checker::checkPictureFolders(const WordFileIndex& pictures, const LanguageData& language,
-                                  const QString& list)
+void Checker::checkRecording(const QString& file)
 {
-    const QList<WordFileIndex::Folder>& folders = pictures.folders();
+    const RecordingProbe probe = probeRecording(file);
+    QString fault;
+    switch (probe.fault) {
+    case RecordingFault::None:
+        return;
+    case RecordingFault::NotASound:
+        fault = m_says.recordingNotASound;
+        break;
+    case RecordingFault::Empty:
+        fault = m_says.recordingEmpty;
+        break;
+    case RecordingFault::CutShort:
+        fault = m_says.recordingCutShort;
+        break;
+    case RecordingFault::OutOfRange:
+        fault = m_says.recordingOutOfRange.arg(
+            QString::number(probe.channels), QString::number(probe.sampleRate),
+            QString::number(kMostRecordingChannels), QString::number(kLowestRecordingRate / 1000),
+            QString::number(kHighestRecordingRate / 1000));
+        break;
+    }
+    problem(m_says.recordingFault.arg(file, fault));
+}
+
+// Every picture or recording in the language's folders of them is either used for a word or worth
+// a line: it has no word, or another file of the same folder is used instead. The folders are
+// those of the family's own folder and of the game's, up to the one the list comes from: a family
+// that has a list of its own does not play the game's words, and the game's files of them are no
+// problem. A file that a family's own file of the word replaces is no problem either.
+void Checker::checkFolders(const WordFileUse& files, const LanguageData& language,
+                           const QString& list)
+{
+    const QList<WordFileIndex::Folder>& folders = files.index.folders();
     auto folder = folders.cbegin();
     for (const QString& directory : m_paths.directories()) {
         if (folder != folders.cend() && folder->directory == directory)
-            checkPictureFolder(*folder++, language);
+            checkFolder(*folder++, files, language);
         if (list.startsWith(directory + u'/'))
             break;
     }
 }
 
-void Checker::checkPictureFolder(const WordFileIndex::Folder& folder, const LanguageData& language)
+void Checker::checkFolder(const WordFileIndex::Folder& folder, const WordFileUse& files,
+                          const LanguageData& language)
 {
     // The plain files a listing of files alone would give: no folder, nothing hidden.
     for (const QFileInfo& info : folder.entries) {
         if (!info.isFile() || info.isHidden())
             continue;
         const QString name = info.fileName();
-        const QStringList& suffixes = pictureSuffixes();
+        const QStringList& suffixes = files.index.suffixes();
         const auto suffix =
             std::find_if(suffixes.cbegin(), suffixes.cend(), [&name](const QString& s) {
                 return name.endsWith(s, Qt::CaseInsensitive);
             });
-        if (suffix == suffixes.cend() || m_shown.contains(info.filePath()))
+        if (suffix == suffixes.cend() || files.used.contains(info.filePath()))
             continue;
-        const auto word = m_wordOfKey.constFind(pictureKey(name.chopped(suffix->size())));
-        if (word == m_wordOfKey.cend())
-            problem(m_says.pictureWithoutWord.arg(info.filePath(), language.listName));
+        const auto word =
+            files.wordOfKey.constFind(WordFileIndex::nameKey(name.chopped(suffix->size())));
+        if (word == files.wordOfKey.cend())
+            problem(files.says.withoutWord.arg(info.filePath(), language.listName));
         else if (QFileInfo(word->first).path() == folder.path)
-            problem(m_says.pictureHidden.arg(info.filePath(), word->first, word->second));
+            problem(files.says.hidden.arg(info.filePath(), word->first, word->second));
     }
 }
 

@@ -10,12 +10,12 @@ namespace trouvimo {
 class DataPaths;
 
 // What checking the game's data found: for each word list the lines that sum it up (how it is
-// written, the lines the game leaves unread, how many of its words have no picture), and one line
-// for each problem; the last line counts the problems.
+// written, the lines the game leaves unread, how many of its words have no picture and how many
+// have a recording), and one line for each problem; the last line counts the problems.
 struct DataReport {
     QStringList lines;
-    // The same report without a line for each entry or picture: the lines about each list as a
-    // whole, and the count of the problems.
+    // The same report without a line for each entry, picture or recording: the lines about each
+    // list as a whole, and the count of the problems.
     QStringList summary;
     int problems = 0;
 };
@@ -27,9 +27,11 @@ enum class CheckDetail {
     Summary,
 };
 
-// Reads both word lists and the pictures of their words where the game would find them, writing
-// nothing, and says in `speaking` what stands in a child's way: entries the game skips,
-// duplicates, words without a picture, pictures without a word, pictures it cannot show.
+// Reads both word lists and the pictures and recordings of their words where the game would find
+// them, writing nothing, and says in `speaking` what stands in a child's way: entries the game
+// skips, duplicates, words without a picture, pictures or recordings without a word, pictures it
+// cannot show, recordings it cannot play. A word without a recording is no problem: speech
+// synthesis says it.
 [[nodiscard]] DataReport checkData(const DataPaths& paths, Language speaking);
 
 // The report speaks French to a French locale and English to any other.

@@ -1,5 +1,6 @@
 #include "check/DataCheck.h"
 #include "platform/DataPaths.h"
+#include "tests/platform/WavBuilder.h"
 
 #include <QBuffer>
 #include <QDir>
@@ -11,10 +12,15 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include <sndfile.hh>
+
+#include <cmath>
 #include <map>
+#include <vector>
 
 using namespace Qt::StringLiterals;
 using namespace trouvimo;
+using trouvimo::testing::WavBuilder;
 
 Q_DECLARE_METATYPE(trouvimo::Language)
 
@@ -36,6 +42,30 @@ QByteArray png()
     buffer.open(QIODevice::WriteOnly);
     image.save(&buffer, "PNG");
     return bytes;
+}
+
+// A word said for a tenth of a second, in a WAV file.
+QByteArray wav(quint16 channels = 1)
+{
+    WavBuilder built;
+    built.channels = channels;
+    built.samples = WavBuilder::tone(0.1 * channels, 0.5);
+    return built.bytes();
+}
+
+// A second of a tone as libsndfile writes it in another format (FLAC, Ogg Vorbis).
+QByteArray encoded(int format)
+{
+    constexpr int kRate = 22050;
+    QTemporaryDir dir;
+    const QString path = dir.filePath(u"tone"_s);
+    std::vector<float> samples(kRate);
+    for (size_t i = 0; i < samples.size(); ++i)
+        samples[i] = 0.5f * std::sin(0.1f * static_cast<float>(i));
+    SndfileHandle(QFile::encodeName(path).constData(), SFM_WRITE, format, 1, kRate)
+        .writef(samples.data(), kRate);
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
 void writeFiles(const QString& root, const Files& files)
@@ -119,6 +149,54 @@ void TestDataCheck::reportsEachProblem_data()
                         u"D/Images/Mots/D.gif: the picture cannot be shown, 30000 x 30000 "
                         u"pixels, more than 50 million"_s}
         << 4;
+    // The family's own recording of a word comes before the game's, whatever its case and
+    // however its accents are stored; a recording that another of the word's hides is worth a
+    // line, as is one of no word. A word without a recording is no problem.
+    QTest::newRow("recordings")
+        << Language::English
+        << Files {{u"ListeMots.txt"_s, "chat\r\n\xE9t\xE9\r\nloup\r\nours"},
+                  {u"Images/Mots/CHAT.gif"_s, kGif},
+                  {u"Images/Mots/ÉTÉ.gif"_s, kGif},
+                  {u"Images/Mots/LOUP.gif"_s, kGif},
+                  {u"Images/Mots/OURS.gif"_s, kGif},
+                  {u"Sons/Mots/CHAT.wav"_s, wav()},
+                  {u"Sons/Mots/Chat.flac"_s, wav()},
+                  {u"Sons/Mots/ÉTÉ.wav"_s, "not even read"},
+                  {u"Sons/Mots/LION.wav"_s, wav()},
+                  {u"Sons/Mots/LOUP.ogg"_s, encoded(SF_FORMAT_OGG | SF_FORMAT_VORBIS)},
+                  {u"own/sons/mots/e\u0301te\u0301.flac"_s,
+                   encoded(SF_FORMAT_FLAC | SF_FORMAT_PCM_16)}}
+        << QStringList {format("Windows-1252, CR LF line ends", 4),
+                        list + u": words with a recording: 3 of 4"_s,
+                        u"D/Sons/Mots/Chat.flac: never played, the game plays D/Sons/Mots/CHAT.wav "
+                        u"for \"chat\""_s,
+                        u"D/Sons/Mots/LION.wav: no word of ListeMots.txt for this recording"_s}
+        << 2;
+    QTest::newRow("recordings that cannot be played")
+        << Language::English
+        << Files {{u"ListeMots.txt"_s, "a\r\nb\r\nc\r\nd\r\ne"},
+                  {u"Images/Mots/A.gif"_s, kGif},
+                  {u"Images/Mots/B.gif"_s, kGif},
+                  {u"Images/Mots/C.gif"_s, kGif},
+                  {u"Images/Mots/D.gif"_s, kGif},
+                  {u"Images/Mots/E.gif"_s, kGif},
+                  {u"Sons/Mots/A.wav"_s, png()},
+                  {u"Sons/Mots/B.ogg"_s, {}},
+                  {u"Sons/Mots/C.wav"_s, wav().chopped(100)},
+                  {u"Sons/Mots/D.flac"_s, encoded(SF_FORMAT_FLAC | SF_FORMAT_PCM_16).chopped(4000)},
+                  {u"Sons/Mots/E.wav"_s, wav(9)}}
+        << QStringList {format("Windows-1252, CR LF line ends", 5),
+                        list + u": words with a recording: 5 of 5"_s,
+                        u"D/Sons/Mots/A.wav: the recording cannot be played, it is no WAV, FLAC "
+                        u"or Ogg sound"_s,
+                        u"D/Sons/Mots/B.ogg: the recording cannot be played, it holds no sound"_s,
+                        u"D/Sons/Mots/C.wav: the recording cannot be played, the file is cut "
+                        u"short"_s,
+                        u"D/Sons/Mots/D.flac: the recording cannot be played, the file is cut "
+                        u"short"_s,
+                        u"D/Sons/Mots/E.wav: the recording cannot be played, 9 channels at "
+                        u"22050 Hz, where the game plays up to 8 channels at 1 to 192 kHz"_s}
+        << 5;
     QTest::newRow("missing list") << Language::English << Files {}
                                   << QStringList {list
                                                   + u": missing; the game shows its message "
@@ -170,17 +248,24 @@ void TestDataCheck::reportsEachProblem_data()
         << Language::French
         << Files {{u"ListeMots.txt"_s, "chat\r\n\r\nchat\r\nabcdefghijklm\r\nloup"},
                   {u"Images/Mots/CHAT.gif"_s, kGif},
-                  {u"Images/Mots/OURS.gif"_s, kGif}}
+                  {u"Images/Mots/OURS.gif"_s, kGif},
+                  {u"Sons/Mots/CHAT.wav"_s, wav().chopped(100)},
+                  {u"Sons/Mots/OURS.wav"_s, wav()}}
         << QStringList {list + u" : Windows-1252, fins de ligne CR LF, mots jouables : 3"_s,
                         list + u" : mots sans image : 1 sur 3"_s,
+                        list + u" : mots avec un enregistrement : 1 sur 3"_s,
+                        u"D/Sons/Mots/CHAT.wav : enregistrement illisible, le fichier est "
+                        u"tronqué"_s,
                         list + u" ligne 2 : ignorée, elle est vide"_s,
                         list + u" ligne 3 : « chat » figure déjà ligne 1"_s,
                         list + u" ligne 4 : « abcdefghijklm » ignoré, 13 lettres, plus de 12"_s,
                         list
                             + u" ligne 5 : pas d'image pour « loup » (Images/Mots/LOUP.gif ou "
                               u".png, .jpg, .jpeg, .webp)"_s,
-                        u"D/Images/Mots/OURS.gif : aucun mot de ListeMots.txt pour cette image"_s}
-        << 5;
+                        u"D/Images/Mots/OURS.gif : aucun mot de ListeMots.txt pour cette image"_s,
+                        u"D/Sons/Mots/OURS.wav : aucun mot de ListeMots.txt pour cet "
+                        u"enregistrement"_s}
+        << 7;
 }
 
 void TestDataCheck::reportsEachProblem()

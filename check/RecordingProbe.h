@@ -1,0 +1,32 @@
+#pragma once
+
+#include <QString>
+
+namespace trouvimo {
+
+// Why a word's recording cannot be played.
+enum class RecordingFault {
+    None,
+    NotASound, // no plain file, or not a WAV, FLAC or Ogg sound that libsndfile opens
+    Empty, // no bytes, or no samples
+    CutShort, // fewer bytes or samples than its header announces
+    OutOfRange, // more channels or a rate out of what the audio output takes
+};
+
+struct RecordingProbe {
+    RecordingFault fault = RecordingFault::None;
+    // As the header tells them, once the file is known to be a sound.
+    int channels = 0;
+    int sampleRate = 0;
+};
+
+// Whether the game can play the recording in `file`: it is opened as the game opens it and
+// decoded to its end.
+[[nodiscard]] RecordingProbe probeRecording(const QString& file);
+
+// The limits behind OutOfRange, for messages that quote them.
+inline constexpr int kMostRecordingChannels = 8;
+inline constexpr int kLowestRecordingRate = 1000;
+inline constexpr int kHighestRecordingRate = 192000;
+
+} // namespace trouvimo
