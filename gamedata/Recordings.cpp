@@ -1,8 +1,6 @@
 #include "gamedata/Recordings.h"
 
-#include "platform/DataPaths.h"
-
-#include <QFileInfo>
+#include "gamedata/WordFiles.h"
 
 using namespace Qt::StringLiterals;
 
@@ -17,13 +15,7 @@ const QStringList& recordingSuffixes()
 std::optional<QString> findRecording(const DataPaths& paths, const LanguageData& language,
                                      const QString& word)
 {
-    QStringList written;
-    for (const QString& suffix : recordingSuffixes())
-        written.append(paths.join(language.recordingFolder + word + suffix));
-    std::optional<QString> found = paths.resolveFirstFile(written);
-    if (found && !QFileInfo(*found).isFile())
-        return std::nullopt;
-    return found;
+    return findExistingWordFile(paths, language.recordingFolder, word, recordingSuffixes());
 }
 
 } // namespace trouvimo

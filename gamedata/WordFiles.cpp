@@ -15,6 +15,15 @@ std::optional<QString> findWordFile(const DataPaths& paths, const QString& folde
     return paths.resolveFirstFile(written);
 }
 
+std::optional<QString> findExistingWordFile(const DataPaths& paths, const QString& folder,
+                                            const QString& word, const QStringList& suffixes)
+{
+    std::optional<QString> found = findWordFile(paths, folder, word, suffixes);
+    if (found && !QFileInfo(*found).isFile())
+        return std::nullopt;
+    return found;
+}
+
 WordFileIndex::WordFileIndex(DataPaths paths, QString folder, QStringList suffixes)
     : m_paths(std::move(paths))
     , m_folder(std::move(folder))
@@ -50,12 +59,8 @@ std::optional<QString> WordFileIndex::fileOf(const QString& word) const
 {
     // A word that spells more than a name inside the folder (a path, or a name the game refuses)
     // is looked up as the game looks it up; no list of words holds many.
-    if (word.contains(u'\\') || word.contains(u'/') || word.contains(QChar(u'\0'))) {
-        std::optional<QString> found = findWordFile(m_paths, m_folder, word, m_suffixes);
-        if (found && QFileInfo(*found).isFile())
-            return found;
-        return std::nullopt;
-    }
+    if (word.contains(u'\\') || word.contains(u'/') || word.contains(QChar(u'\0')))
+        return findExistingWordFile(m_paths, m_folder, word, m_suffixes);
 
     // The suffixes start with a dot, which composes with nothing: the key of the name is the
     // word's key followed by the suffix's.

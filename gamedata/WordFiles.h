@@ -20,6 +20,13 @@ namespace trouvimo {
 [[nodiscard]] std::optional<QString> findWordFile(const DataPaths& paths, const QString& folder,
                                                   const QString& word, const QStringList& suffixes);
 
+// The file findWordFile() gives when that is a plain file; std::nullopt when it gives none, or a
+// path that names no plain file.
+[[nodiscard]] std::optional<QString> findExistingWordFile(const DataPaths& paths,
+                                                          const QString& folder,
+                                                          const QString& word,
+                                                          const QStringList& suffixes);
+
 // The files of many words in one folder, found as findWordFile() finds them but with that folder
 // listed once in each data directory (the family's own, then the game's), when the index is made:
 // a word then costs no look at the disk until its file is found. The check looks up the pictures
@@ -29,8 +36,7 @@ class WordFileIndex {
 public:
     WordFileIndex(DataPaths paths, QString folder, QStringList suffixes);
 
-    // The file findWordFile() gives for `word` when that is a plain file; std::nullopt when it
-    // gives none, or a path that names no plain file.
+    // The file findExistingWordFile() gives for `word`.
     [[nodiscard]] std::optional<QString> fileOf(const QString& word) const;
 
     [[nodiscard]] const QStringList& suffixes() const { return m_suffixes; }
