@@ -61,6 +61,7 @@ struct Wording {
     QString recordingNotASound;
     QString recordingEmpty;
     QString recordingCutShort;
+    QString recordingDamagedHeader;
     QString recordingOutOfRange; // channels, rate, most channels, lowest and highest kHz
     // A file of a word's folder that the game never shows or plays.
     struct UnusedFile {
@@ -108,6 +109,7 @@ const Wording& wording(Language language)
         u"ce n'est pas un son WAV, FLAC ou Ogg"_s,
         u"il ne contient aucun son"_s,
         u"le fichier est tronqué"_s,
+        u"son en-tête est abîmé"_s,
         u"%1 canaux à %2 Hz, alors que le jeu joue jusqu'à %3 canaux de %4 à %5 kHz"_s,
         {u"%1 : aucun mot de %2 pour cette image"_s,
          u"%1 : jamais montrée, le jeu montre %2 pour « %3 »"_s},
@@ -148,6 +150,7 @@ const Wording& wording(Language language)
         u"it is no WAV, FLAC or Ogg sound"_s,
         u"it holds no sound"_s,
         u"the file is cut short"_s,
+        u"its header is damaged"_s,
         u"%1 channels at %2 Hz, where the game plays up to %3 channels at %4 to %5 kHz"_s,
         {u"%1: no word of %2 for this picture"_s,
          u"%1: never shown, the game shows %2 for \"%3\""_s},
@@ -435,6 +438,9 @@ void Checker::checkRecording(const QString& file)
         break;
     case RecordingFault::CutShort:
         fault = m_says.recordingCutShort;
+        break;
+    case RecordingFault::DamagedHeader:
+        fault = m_says.recordingDamagedHeader;
         break;
     case RecordingFault::OutOfRange:
         fault = m_says.recordingOutOfRange.arg(

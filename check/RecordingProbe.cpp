@@ -1,5 +1,7 @@
 #include "check/RecordingProbe.h"
 
+#include "platform/SoundFile.h"
+
 #include <QFile>
 #include <QFileInfo>
 #include <QtEndian>
@@ -58,6 +60,9 @@ RecordingProbe probeRecording(const QString& file)
         return {RecordingFault::Empty, format.channels, format.sampleRate};
     if (riff && riffCutShort(file, info.size()))
         return {RecordingFault::CutShort, format.channels, format.sampleRate};
+    // The faults above say why the game's reader refuses most files; it refuses these besides.
+    if (!SoundFileStream::open(file))
+        return {RecordingFault::DamagedHeader, format.channels, format.sampleRate};
 
     // A FLAC or Ogg file cut short announces more samples than it decodes to (an Ogg file cut
     // inside a page, as many as libsndfile can count: SF_COUNT_MAX); so does a damaged one.

@@ -10,6 +10,7 @@ enum class RecordingFault {
     NotASound, // no plain file, or not a WAV, FLAC or Ogg sound that libsndfile opens
     Empty, // no bytes, or no samples
     CutShort, // fewer bytes or samples than its header announces
+    DamagedHeader, // a WAV header whose sizes or fields contradict each other
     OutOfRange, // more channels or a rate out of what the audio output takes
 };
 
@@ -20,8 +21,8 @@ struct RecordingProbe {
     int sampleRate = 0;
 };
 
-// Whether the game can play the recording in `file`: it is opened as the game opens it and
-// decoded to its end.
+// Whether the game can play the recording in `file`: it is opened as the game opens it
+// (SoundFileStream::open()) and decoded to its end, and the fault found says why not.
 [[nodiscard]] RecordingProbe probeRecording(const QString& file);
 
 // The limits behind OutOfRange, for messages that quote them.

@@ -172,21 +172,26 @@ void TestDataCheck::reportsEachProblem_data()
                         u"for \"chat\""_s,
                         u"D/Sons/Mots/LION.wav: no word of ListeMots.txt for this recording"_s}
         << 2;
+    WavBuilder halfBlockAlign;
+    halfBlockAlign.samples = WavBuilder::tone(0.1, 0.5);
+    halfBlockAlign.blockAlign = 1;
     QTest::newRow("recordings that cannot be played")
         << Language::English
-        << Files {{u"ListeMots.txt"_s, "a\r\nb\r\nc\r\nd\r\ne"},
+        << Files {{u"ListeMots.txt"_s, "a\r\nb\r\nc\r\nd\r\ne\r\nf"},
                   {u"Images/Mots/A.gif"_s, kGif},
                   {u"Images/Mots/B.gif"_s, kGif},
                   {u"Images/Mots/C.gif"_s, kGif},
                   {u"Images/Mots/D.gif"_s, kGif},
                   {u"Images/Mots/E.gif"_s, kGif},
+                  {u"Images/Mots/F.gif"_s, kGif},
                   {u"Sons/Mots/A.wav"_s, png()},
                   {u"Sons/Mots/B.ogg"_s, {}},
                   {u"Sons/Mots/C.wav"_s, wav().chopped(100)},
                   {u"Sons/Mots/D.flac"_s, encoded(SF_FORMAT_FLAC | SF_FORMAT_PCM_16).chopped(4000)},
-                  {u"Sons/Mots/E.wav"_s, wav(9)}}
-        << QStringList {format("Windows-1252, CR LF line ends", 5),
-                        list + u": words with a recording: 5 of 5"_s,
+                  {u"Sons/Mots/E.wav"_s, wav(9)},
+                  {u"Sons/Mots/F.wav"_s, halfBlockAlign.bytes()}}
+        << QStringList {format("Windows-1252, CR LF line ends", 6),
+                        list + u": words with a recording: 6 of 6"_s,
                         u"D/Sons/Mots/A.wav: the recording cannot be played, it is no WAV, FLAC "
                         u"or Ogg sound"_s,
                         u"D/Sons/Mots/B.ogg: the recording cannot be played, it holds no sound"_s,
@@ -195,8 +200,10 @@ void TestDataCheck::reportsEachProblem_data()
                         u"D/Sons/Mots/D.flac: the recording cannot be played, the file is cut "
                         u"short"_s,
                         u"D/Sons/Mots/E.wav: the recording cannot be played, 9 channels at "
-                        u"22050 Hz, where the game plays up to 8 channels at 1 to 192 kHz"_s}
-        << 5;
+                        u"22050 Hz, where the game plays up to 8 channels at 1 to 192 kHz"_s,
+                        u"D/Sons/Mots/F.wav: the recording cannot be played, its header is "
+                        u"damaged"_s}
+        << 6;
     QTest::newRow("missing list") << Language::English << Files {}
                                   << QStringList {list
                                                   + u": missing; the game shows its message "
