@@ -33,8 +33,10 @@ int main(int argc, char* argv[])
         QCoreApplication app(argc, argv);
         printToTheCallersConsole();
         const GameFolders folders = findGameFolders(QCoreApplication::applicationDirPath());
-        return runDataCheck(DataPaths(folders.data, folders.own),
-                            summary ? CheckDetail::Summary : CheckDetail::Full);
+        return runDataCheck(
+            DataPaths(folders.data, folders.own),
+            QtSoundPlayer::recordingProberIn(QtSoundPlayer::moduleIn(folders.programs)),
+            summary ? CheckDetail::Summary : CheckDetail::Full);
     }
 
     drawInDevicePixels();

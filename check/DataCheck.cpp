@@ -1,11 +1,11 @@
 #include "check/DataCheck.h"
 
 #include "board/Board.h"
-#include "check/RecordingProbe.h"
 #include "gamedata/Pictures.h"
 #include "gamedata/Recordings.h"
 #include "gamedata/WordFiles.h"
 #include "platform/DataPaths.h"
+#include "platform/RecordingProbe.h"
 #include "words/Letters.h"
 #include "words/WordList.h"
 
@@ -247,9 +247,10 @@ struct WordFileUse {
 
 class Checker {
 public:
-    Checker(const DataPaths& paths, Language speaking)
+    Checker(const DataPaths& paths, Language speaking, RecordingProber probe)
         : m_paths(paths)
         , m_says(wording(speaking))
+        , m_probe(std::move(probe))
     {
     }
 
@@ -283,6 +284,7 @@ private:
 
     const DataPaths& m_paths;
     const Wording& m_says;
+    RecordingProber m_probe;
     DataReport m_report;
 };
 
@@ -425,7 +427,7 @@ void Checker::checkPicture(const QString& file)
 
 void Checker::checkRecording(const QString& file)
 {
-    const RecordingProbe probe = probeRecording(file);
+    const RecordingProbe probe = m_probe(file);
     QString fault;
     switch (probe.fault) {
     case RecordingFault::None:
@@ -510,9 +512,9 @@ DataReport Checker::report() &&
 
 } // namespace
 
-DataReport checkData(const DataPaths& paths, Language speaking)
+DataReport checkData(const DataPaths& paths, Language speaking, const RecordingProber& probe)
 {
-    Checker checker(paths, speaking);
+    Checker checker(paths, speaking, probe);
     for (const Language language : {Language::French, Language::English})
         checker.checkLanguage(languageData(language));
     return std::move(checker).report();
@@ -523,9 +525,9 @@ Language reportLanguage(const QLocale& locale)
     return locale.language() == QLocale::French ? Language::French : Language::English;
 }
 
-int runDataCheck(const DataPaths& paths, CheckDetail detail)
+int runDataCheck(const DataPaths& paths, const RecordingProber& probe, CheckDetail detail)
 {
-    const DataReport report = checkData(paths, reportLanguage(QLocale::system()));
+    const DataReport report = checkData(paths, reportLanguage(QLocale::system()), probe);
     QTextStream out(stdout);
     for (const QString& line : detail == CheckDetail::Summary ? report.summary : report.lines)
         out << line << u'\n';

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "gamedata/GameData.h"
+#include "platform/RecordingProbe.h"
 
 #include <QLocale>
 #include <QStringList>
@@ -32,7 +33,8 @@ enum class CheckDetail {
 // skips, duplicates, words without a picture, pictures or recordings without a word, pictures it
 // cannot show, recordings it cannot play. A word without a recording is no problem: speech
 // synthesis says it.
-[[nodiscard]] DataReport checkData(const DataPaths& paths, Language speaking);
+[[nodiscard]] DataReport checkData(const DataPaths& paths, Language speaking,
+                                   const RecordingProber& probe);
 
 // The report speaks French to a French locale and English to any other.
 [[nodiscard]] Language reportLanguage(const QLocale& locale);
@@ -40,6 +42,7 @@ enum class CheckDetail {
 // `trouvimo --check`: prints the report for the user's locale on the standard output and returns
 // the exit status, 1 when a problem was found, whatever the detail printed. Needs a
 // QCoreApplication, and no display.
-int runDataCheck(const DataPaths& paths, CheckDetail detail = CheckDetail::Full);
+int runDataCheck(const DataPaths& paths, const RecordingProber& probe,
+                 CheckDetail detail = CheckDetail::Full);
 
 } // namespace trouvimo

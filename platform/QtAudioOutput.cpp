@@ -189,6 +189,11 @@ class QtAudioOutputFactory final : public QObject, public SoundOutputFactory {
     Q_INTERFACES(trouvimo::SoundOutputFactory)
 
 public:
+    RecordingProbe probeRecording(const QString& file) override
+    {
+        return trouvimo::probeRecording(file);
+    }
+
     std::unique_ptr<SoundOutput> create(std::shared_ptr<PlaybackState> state) override
     {
         installQuietLogging();

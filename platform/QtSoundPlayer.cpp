@@ -85,6 +85,14 @@ QString QtSoundPlayer::moduleIn(const QString& directory)
     return directory + u'/' + QStringLiteral(TROUVIMO_SOUND_MODULE_NAME);
 }
 
+RecordingProber QtSoundPlayer::recordingProberIn(const QString& module)
+{
+    QPluginLoader loader(module);
+    if (auto* factory = qobject_cast<SoundOutputFactory*>(loader.instance()))
+        return [factory](const QString& file) { return factory->probeRecording(file); };
+    return [](const QString& /*file*/) { return RecordingProbe {}; };
+}
+
 void QtSoundPlayer::start()
 {
     if (m_started)

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/RecordingProbe.h"
 #include "platform/Sound.h"
 
 #include <QThread>
@@ -36,6 +37,9 @@ public:
 
     // The sound module in a directory: the game keeps it beside its executable.
     [[nodiscard]] static QString moduleIn(const QString& directory);
+    // The module's probe of a word's recording, for the data check; without the module, a probe
+    // that finds every recording playable, as nothing can tell otherwise.
+    [[nodiscard]] static RecordingProber recordingProberIn(const QString& module);
 
     // Starts the player's thread, which loads the module, looks for an audio output and plays
     // what was asked for meanwhile. The game starts it once its first window is on the screen,

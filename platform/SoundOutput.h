@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/RecordingProbe.h"
+
 #include <QSemaphore>
 #include <QString>
 #include <QtPlugin>
@@ -57,6 +59,8 @@ public:
 class SoundOutputFactory {
 public:
     virtual ~SoundOutputFactory() = default;
+    // Whether a word's recording can be played, for the data check, which needs no output.
+    [[nodiscard]] virtual RecordingProbe probeRecording(const QString& file) = 0;
     [[nodiscard]] virtual std::unique_ptr<SoundOutput>
     create(std::shared_ptr<PlaybackState> state) = 0;
 };

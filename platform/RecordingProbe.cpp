@@ -1,4 +1,4 @@
-#include "check/RecordingProbe.h"
+#include "platform/RecordingProbe.h"
 
 #include "platform/SoundFile.h"
 

@@ -2,6 +2,8 @@
 
 #include <QString>
 
+#include <functional>
+
 namespace trouvimo {
 
 // Why a word's recording cannot be played.
@@ -22,8 +24,13 @@ struct RecordingProbe {
 };
 
 // Whether the game can play the recording in `file`: it is opened as the game opens it
-// (SoundFileStream::open()) and decoded to its end, and the fault found says why not.
+// (SoundFileStream::open()) and decoded to its end, and the fault found says why not. It lives
+// with the sound files' reader, in the sound module, so that libsndfile and its codecs are no
+// part of the game's start; the check reaches it through the module (recordingProberIn()).
 [[nodiscard]] RecordingProbe probeRecording(const QString& file);
+
+// The probe as the check is handed it.
+using RecordingProber = std::function<RecordingProbe(const QString& file)>;
 
 // The limits behind OutOfRange, for messages that quote them.
 inline constexpr int kMostRecordingChannels = 8;
