@@ -256,23 +256,9 @@ void BoardWindow::buildControls()
 
     m_picture->raise();
 
-    m_difficultBox = new QCheckBox(this);
-    m_difficultBox->setFocusPolicy(Qt::TabFocus);
-    setBackground(m_difficultBox, QApplication::palette().color(QPalette::ToolTipBase));
-    connect(m_difficultBox, &QCheckBox::clicked, this, [this] {
-        const Qt::CheckState state = m_difficultBox->checkState();
-        run([state](Board& board) { board.difficultBoxChanged(state); });
-    });
-
-    setTabOrder(m_playButton, m_quitButton);
-    m_voiceBox = new QCheckBox(this);
-    m_voiceBox->setFocusPolicy(Qt::TabFocus);
+    m_difficultBox = makeCheckBox(&Board::difficultBoxChanged);
+    m_voiceBox = makeCheckBox(&Board::voiceBoxChanged);
     m_voiceBox->setChecked(true);
-    setBackground(m_voiceBox, QApplication::palette().color(QPalette::ToolTipBase));
-    connect(m_voiceBox, &QCheckBox::clicked, this, [this] {
-        const Qt::CheckState state = m_voiceBox->checkState();
-        run([state](Board& board) { board.voiceBoxChanged(state); });
-    });
 
     m_speakerButton = new QToolButton(this);
     m_speakerButton->setIcon(style()->standardIcon(QStyle::SP_MediaVolume));
@@ -282,6 +268,7 @@ void BoardWindow::buildControls()
             [this] { run([](Board& board) { board.sayWordAgain(); }); });
 
     setTabOrder(m_speakerButton, m_playButton);
+    setTabOrder(m_playButton, m_quitButton);
     setTabOrder(m_quitButton, m_difficultBox);
     setTabOrder(m_difficultBox, m_voiceBox);
 
@@ -300,6 +287,18 @@ void BoardWindow::buildControls()
     connect(m_slideTimer, &QTimer::timeout, this, &BoardWindow::slideTick);
     connect(m_hintTimer, &QTimer::timeout, this,
             [this] { run([](Board& board) { board.hideHint(); }); });
+}
+
+QCheckBox* BoardWindow::makeCheckBox(void (Board::*changed)(Qt::CheckState))
+{
+    auto* box = new QCheckBox(this);
+    box->setFocusPolicy(Qt::TabFocus);
+    setBackground(box, QApplication::palette().color(QPalette::ToolTipBase));
+    connect(box, &QCheckBox::clicked, this, [this, box, changed] {
+        const Qt::CheckState state = box->checkState();
+        run([state, changed](Board& board) { (board.*changed)(state); });
+    });
+    return box;
 }
 
 ClickableLabel* BoardWindow::makeTile()

@@ -97,6 +97,8 @@ private:
     [[nodiscard]] QRect toPixels(double left, double top, double width, double height) const;
     void styleTile(ClickableLabel* tile) const;
     ClickableLabel* makeTile();
+    // A check box of the board, which hands its new state to the board's handler.
+    QCheckBox* makeCheckBox(void (Board::*changed)(Qt::CheckState));
     void keepChildWindowsInFront();
     // Shrinks and moves the window until its frame lies whole on the screen's available area.
     void keepWhollyOnScreen();
