@@ -60,6 +60,10 @@ int main(int argc, char* argv[])
     // The start screen deletes itself when the board is launched.
     QPointer<StartWindow> start = new StartWindow(paths, *display, sound, gameExit);
     QObject::connect(start, &StartWindow::launchRequested, &app, [&](Language language) {
+        // Speech synthesis starts with the board, whose words it says: connecting to the speech
+        // server and listing its voices takes the processor for a second and some megabytes,
+        // which the start screen, where nothing is said, does without.
+        speech.start();
         board = std::make_unique<BoardWindow>(
             BoardServices {paths, sound, pause, gameExit, draw, voice}, language, placement);
         board->open();
@@ -77,16 +81,10 @@ int main(int argc, char* argv[])
         gameExit.exitGame();
     });
 
-    // What the game does in the background (the sound and speech modules and their servers)
-    // starts once the start screen is on the screen, after its first frame has gone to the
-    // display.
+    // What the game does in the background (the sound module and the sound server) starts once
+    // the start screen is on the screen, after its first frame has gone to the display.
     QObject::connect(
-        start, &StartWindow::onScreen, &app,
-        [&sound, &speech] {
-            sound.start();
-            speech.start();
-        },
-        Qt::QueuedConnection);
+        start, &StartWindow::onScreen, &app, [&sound] { sound.start(); }, Qt::QueuedConnection);
 
     // The family may keep the display as it is; the game then fills the monitor with its design
     // scaled up, as it does wherever the display cannot be switched.
