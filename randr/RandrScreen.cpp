@@ -154,17 +154,42 @@ std::optional<ResourceId> RandrScreen::primaryCrtc() const
     return std::nullopt;
 }
 
-std::optional<SavedConfiguration> RandrScreen::read(ResourceId crtc) const
+std::optional<Layout> RandrScreen::layout() const
 {
     if (!m_available)
         return std::nullopt;
     const Resources resources = currentResources(m_connection, m_root);
     if (!resources)
         return std::nullopt;
-    const CrtcInfo info = crtcInfo(m_connection, resources, crtc);
-    if (!info)
+    Layout layout {currentScreenSize(), {}};
+    const xcb_randr_crtc_t* crtcs = xcb_randr_get_screen_resources_current_crtcs(resources.get());
+    for (int i = 0; i < xcb_randr_get_screen_resources_current_crtcs_length(resources.get()); ++i) {
+        const CrtcInfo info = crtcInfo(m_connection, resources, crtcs[i]);
+        if (!info)
+            return std::nullopt;
+        layout.crtcs.push_back(configOf(crtcs[i], info));
+    }
+    return layout;
+}
+
+std::optional<SavedConfiguration> RandrScreen::read(ResourceId crtc) const
+{
+    const std::optional<Layout> found = layout();
+    if (!found)
         return std::nullopt;
-    return SavedConfiguration {currentScreenSize(), configOf(crtc, info)};
+    SavedConfiguration saved {found->screen, {}, {}};
+    bool seen = false;
+    for (const CrtcConfig& config : found->crtcs) {
+        if (config.crtc == crtc) {
+            saved.crtc = config;
+            seen = true;
+        } else {
+            saved.others.push_back(config);
+        }
+    }
+    if (!seen)
+        return std::nullopt;
+    return saved;
 }
 
 bool RandrScreen::switchMode(const SavedConfiguration& saved, int width, int height)
@@ -194,20 +219,21 @@ bool RandrScreen::switchMode(const SavedConfiguration& saved, int width, int hei
     if (!wanted)
         return false;
 
-    CrtcConfig switched = saved.crtc;
-    switched.mode = wanted->id;
-    switched.width = width;
-    switched.height = height;
-    std::vector<CrtcConfig> layout;
-    const xcb_randr_crtc_t* crtcs = xcb_randr_get_screen_resources_current_crtcs(resources.get());
-    for (int i = 0; i < xcb_randr_get_screen_resources_current_crtcs_length(resources.get()); ++i) {
-        if (crtcs[i] == saved.crtc.crtc) {
-            layout.push_back(switched);
-        } else if (const CrtcInfo info = crtcInfo(m_connection, resources, crtcs[i])) {
-            layout.push_back(configOf(crtcs[i], info));
+    const ServerGrab grab(m_connection);
+    const std::optional<Layout> before = layout();
+    if (!before)
+        return false;
+    Layout switched = *before;
+    for (CrtcConfig& crtc : switched.crtcs) {
+        if (crtc.crtc == saved.crtc.crtc) {
+            crtc = saved.crtc;
+            crtc.mode = wanted->id;
+            crtc.width = width;
+            crtc.height = height;
         }
     }
-    apply(stepsTo(currentScreenSize(), screenAround(layout, saved.screen), switched));
+    switched.screen = screenAround(switched.crtcs, saved.screen);
+    apply(stepsTo(*before, switched));
     return true;
 }
 
@@ -215,7 +241,12 @@ void RandrScreen::restore(const SavedConfiguration& saved)
 {
     if (!m_available)
         return;
-    apply(stepsTo(currentScreenSize(), saved.screen, saved.crtc));
+    const ServerGrab grab(m_connection);
+    const std::optional<Layout> now = layout();
+    if (!now)
+        return;
+    if (const std::optional<Layout> restored = restoredLayout(saved, *now))
+        apply(stepsTo(*now, *restored));
 }
 
 ScreenSize RandrScreen::currentScreenSize() const
@@ -236,8 +267,6 @@ ScreenSize RandrScreen::currentScreenSize() const
 
 void RandrScreen::apply(const std::vector<Step>& steps)
 {
-    // No other client sees the layout between two steps.
-    await(m_connection, xcb_grab_server_checked(m_connection));
     for (const Step& step : steps) {
         if (step.kind == Step::Kind::ResizeScreen) {
             await(m_connection,
@@ -261,7 +290,6 @@ void RandrScreen::apply(const std::vector<Step>& steps)
                     static_cast<xcb_randr_mode_t>(step.crtc.mode), step.crtc.rotation,
                     static_cast<uint32_t>(outputs.size()), outputs.data()));
     }
-    await(m_connection, xcb_ungrab_server_checked(m_connection));
 }
 
 } // namespace trouvimo::randr

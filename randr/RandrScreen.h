@@ -27,7 +27,7 @@ public:
     // when one is set and lit, otherwise the first lit output.
     [[nodiscard]] std::optional<ResourceId> primaryCrtc() const;
 
-    // That CRTC and the screen around it, as they are now.
+    // That CRTC, every other one and the screen around them, as they are now.
     [[nodiscard]] std::optional<SavedConfiguration> read(ResourceId crtc) const;
 
     // Sets the saved CRTC to a mode of width x height (before rotation) at its place and
@@ -35,11 +35,14 @@ public:
     // monitor. False when the monitor offers no such mode.
     bool switchMode(const SavedConfiguration& saved, int width, int height);
 
-    // Puts the CRTC and the screen size back as they were saved.
+    // Puts the saved CRTC and the screen back as they were saved, keeping what the family changed
+    // since (see restoredLayout). Putting back a display that is already back changes nothing.
     void restore(const SavedConfiguration& saved);
 
 private:
+    // Makes the steps' requests under a ServerGrab that the caller holds.
     void apply(const std::vector<Step>& steps);
+    [[nodiscard]] std::optional<Layout> layout() const;
     [[nodiscard]] ScreenSize currentScreenSize() const;
 
     xcb_connection_t* m_connection;

@@ -3,74 +3,117 @@
 #include <algorithm>
 #include <charconv>
 #include <cmath>
+#include <cstdint>
 #include <limits>
+#include <span>
 
 namespace trouvimo::randr {
 
-std::string toLine(const SavedConfiguration& saved)
+namespace {
+
+// The numbers of one CRTC in a saved line before its outputs: id, mode, x, y, width, height,
+// rotation and the count of outputs.
+constexpr std::size_t kCrtcFields = 8;
+constexpr std::size_t kScreenFields = 4;
+
+void appendCrtc(std::string& line, const CrtcConfig& crtc)
 {
-    const CrtcConfig& crtc = saved.crtc;
-    std::string line;
-    for (const unsigned long value :
-         {crtc.crtc, crtc.mode, static_cast<unsigned long>(crtc.x),
-          static_cast<unsigned long>(crtc.y), static_cast<unsigned long>(crtc.width),
-          static_cast<unsigned long>(crtc.height), static_cast<unsigned long>(crtc.rotation),
-          static_cast<unsigned long>(saved.screen.width),
-          static_cast<unsigned long>(saved.screen.height),
-          static_cast<unsigned long>(saved.screen.widthMm),
-          static_cast<unsigned long>(saved.screen.heightMm),
-          static_cast<unsigned long>(crtc.outputs.size())}) {
+    for (const long long value :
+         {static_cast<long long>(crtc.crtc), static_cast<long long>(crtc.mode),
+          static_cast<long long>(crtc.x), static_cast<long long>(crtc.y),
+          static_cast<long long>(crtc.width), static_cast<long long>(crtc.height),
+          static_cast<long long>(crtc.rotation), static_cast<long long>(crtc.outputs.size())})
         line += std::to_string(value) + ' ';
-    }
     for (const ResourceId output : crtc.outputs)
         line += std::to_string(output) + ' ';
+}
+
+template <typename Number> std::optional<Number> narrowed(long long value)
+{
+    if (value < std::numeric_limits<Number>::min() || value > std::numeric_limits<Number>::max())
+        return std::nullopt;
+    return static_cast<Number>(value);
+}
+
+// The CRTC whose numbers start at `values[at]`, and moves `at` past them; nothing when they are
+// cut short or out of range. X resource ids have 29 bits.
+std::optional<CrtcConfig> crtcAt(const std::vector<long long>& values, std::size_t& at)
+{
+    if (values.size() - at < kCrtcFields)
+        return std::nullopt;
+    const long long* field = values.data() + at;
+    const auto id = narrowed<std::uint32_t>(field[0]);
+    const auto mode = narrowed<std::uint32_t>(field[1]);
+    const auto x = narrowed<std::int16_t>(field[2]);
+    const auto y = narrowed<std::int16_t>(field[3]);
+    const auto width = narrowed<std::uint16_t>(field[4]);
+    const auto height = narrowed<std::uint16_t>(field[5]);
+    const auto rotation = narrowed<std::uint16_t>(field[6]);
+    const auto count = narrowed<std::uint16_t>(field[7]);
+    if (!id || !mode || !x || !y || !width || !height || !rotation || !count
+        || values.size() - at - kCrtcFields < *count)
+        return std::nullopt;
+    CrtcConfig crtc {*id, *mode, *x, *y, *width, *height, *rotation, {}};
+    for (const long long output : std::span(field + kCrtcFields, *count)) {
+        const auto outputId = narrowed<std::uint32_t>(output);
+        if (!outputId)
+            return std::nullopt;
+        crtc.outputs.push_back(*outputId);
+    }
+    at += kCrtcFields + *count;
+    return crtc;
+}
+
+} // namespace
+
+std::string toLine(const SavedConfiguration& saved)
+{
+    std::string line;
+    for (const int value :
+         {saved.screen.width, saved.screen.height, saved.screen.widthMm, saved.screen.heightMm})
+        line += std::to_string(value) + ' ';
+    appendCrtc(line, saved.crtc);
+    for (const CrtcConfig& other : saved.others)
+        appendCrtc(line, other);
     line.back() = '\n';
     return line;
 }
 
 std::optional<SavedConfiguration> fromLine(std::string_view line)
 {
-    std::vector<unsigned long> values;
+    std::vector<long long> values;
     const char* next = line.data();
     const char* const end = line.data() + line.size();
     while (next != end && *next != '\n') {
-        unsigned long value = 0;
+        long long value = 0;
         const auto [stop, error] = std::from_chars(next, end, value);
         if (error != std::errc() || stop == end || (*stop != ' ' && *stop != '\n'))
             return std::nullopt;
         values.push_back(value);
         next = *stop == ' ' ? stop + 1 : stop;
     }
-    constexpr std::size_t kFixedFields = 12;
-    // A monitor has a few outputs at most; a count beyond the numbers given is no configuration.
-    if (values.size() < kFixedFields || values[11] != values.size() - kFixedFields)
-        return std::nullopt;
-    const auto toInt = [](unsigned long value) -> std::optional<int> {
-        if (value > static_cast<unsigned long>(std::numeric_limits<int>::max()))
-            return std::nullopt;
-        return static_cast<int>(value);
-    };
-    const auto x = toInt(values[2]);
-    const auto y = toInt(values[3]);
-    const auto width = toInt(values[4]);
-    const auto height = toInt(values[5]);
-    const auto screenWidth = toInt(values[7]);
-    const auto screenHeight = toInt(values[8]);
-    const auto widthMm = toInt(values[9]);
-    const auto heightMm = toInt(values[10]);
-    if (!x || !y || !width || !height || !screenWidth || !screenHeight || !widthMm || !heightMm
-        || values[6] > std::numeric_limits<unsigned short>::max())
+    if (values.size() < kScreenFields)
         return std::nullopt;
     SavedConfiguration saved;
-    saved.crtc = {values[0],
-                  values[1],
-                  *x,
-                  *y,
-                  *width,
-                  *height,
-                  static_cast<unsigned short>(values[6]),
-                  std::vector<ResourceId>(values.begin() + kFixedFields, values.end())};
-    saved.screen = {*screenWidth, *screenHeight, *widthMm, *heightMm};
+    int* const screen[] = {&saved.screen.width, &saved.screen.height, &saved.screen.widthMm,
+                           &saved.screen.heightMm};
+    for (std::size_t i = 0; i < kScreenFields; ++i) {
+        const auto value = narrowed<std::uint16_t>(values[i]);
+        if (!value)
+            return std::nullopt;
+        *screen[i] = *value;
+    }
+    std::size_t at = kScreenFields;
+    const auto game = crtcAt(values, at);
+    if (!game)
+        return std::nullopt;
+    saved.crtc = *game;
+    while (at < values.size()) {
+        const auto other = crtcAt(values, at);
+        if (!other)
+            return std::nullopt;
+        saved.others.push_back(*other);
+    }
     return saved;
 }
 
@@ -107,23 +150,87 @@ ScreenSize screenAround(const std::vector<CrtcConfig>& crtcs, const ScreenSize& 
     return screen;
 }
 
-std::vector<Step> stepsTo(const ScreenSize& current, const ScreenSize& target,
-                          const CrtcConfig& crtc)
+std::vector<Step> stepsTo(const Layout& current, const Layout& target)
 {
     std::vector<Step> steps;
-    ScreenSize holdingBoth = current;
-    if (target.width > current.width || target.height > current.height) {
-        holdingBoth.width = std::max(current.width, target.width);
-        holdingBoth.height = std::max(current.height, target.height);
-        holdingBoth.widthMm = holdingBoth.width == target.width ? target.widthMm : current.widthMm;
-        holdingBoth.heightMm =
-            holdingBoth.height == target.height ? target.heightMm : current.heightMm;
+    ScreenSize holdingBoth = current.screen;
+    if (target.screen.width > current.screen.width
+        || target.screen.height > current.screen.height) {
+        holdingBoth.width = std::max(current.screen.width, target.screen.width);
+        holdingBoth.height = std::max(current.screen.height, target.screen.height);
+        holdingBoth.widthMm = holdingBoth.width == target.screen.width ? target.screen.widthMm
+                                                                       : current.screen.widthMm;
+        holdingBoth.heightMm = holdingBoth.height == target.screen.height ? target.screen.heightMm
+                                                                          : current.screen.heightMm;
         steps.push_back({Step::Kind::ResizeScreen, holdingBoth, {}});
     }
-    steps.push_back({Step::Kind::SetCrtc, {}, crtc});
-    if (!(holdingBoth == target))
-        steps.push_back({Step::Kind::ResizeScreen, target, {}});
+    for (const CrtcConfig& crtc : target.crtcs) {
+        const auto was = std::find_if(current.crtcs.begin(), current.crtcs.end(),
+                                      [&crtc](const CrtcConfig& c) { return c.crtc == crtc.crtc; });
+        if (was == current.crtcs.end() || !(*was == crtc))
+            steps.push_back({Step::Kind::SetCrtc, {}, crtc});
+    }
+    if (!(holdingBoth == target.screen))
+        steps.push_back({Step::Kind::ResizeScreen, target.screen, {}});
     return steps;
+}
+
+namespace {
+
+bool overlap(const CrtcConfig& a, const CrtcConfig& b)
+{
+    return a.x < b.x + b.width && b.x < a.x + a.width && a.y < b.y + b.height
+        && b.y < a.y + a.height;
+}
+
+// Whether the CRTC shows what it showed when the configuration was saved; one that is off now
+// and was off then is unchanged whatever mode or place it still names.
+bool unchanged(const SavedConfiguration& saved, const CrtcConfig& crtc)
+{
+    const auto found = std::find_if(saved.others.begin(), saved.others.end(),
+                                    [&crtc](const CrtcConfig& c) { return c.crtc == crtc.crtc; });
+    if (found == saved.others.end())
+        return !crtc.lit();
+    return *found == crtc || (!found->lit() && !crtc.lit());
+}
+
+} // namespace
+
+std::optional<Layout> restoredLayout(const SavedConfiguration& saved, const Layout& now)
+{
+    const auto gameNow = std::find_if(now.crtcs.begin(), now.crtcs.end(), [&saved](const auto& c) {
+        return c.crtc == saved.crtc.crtc;
+    });
+    if (gameNow == now.crtcs.end() || !gameNow->lit() || gameNow->outputs != saved.crtc.outputs)
+        return std::nullopt;
+    CrtcConfig game = saved.crtc;
+    game.x = gameNow->x;
+    game.y = gameNow->y;
+    bool asFound = game == saved.crtc;
+
+    Layout restored {saved.screen, {}};
+    for (CrtcConfig crtc : now.crtcs) {
+        if (crtc.crtc == game.crtc) {
+            restored.crtcs.push_back(game);
+            continue;
+        }
+        if (unchanged(saved, crtc)) {
+            restored.crtcs.push_back(crtc);
+            continue;
+        }
+        asFound = false;
+        // A monitor that mirrors or overlaps the game's one now was put there on purpose.
+        if (crtc.lit() && overlap(crtc, game) && !overlap(crtc, *gameNow)) {
+            if (crtc.x >= gameNow->x + gameNow->width)
+                crtc.x += game.width - gameNow->width;
+            else if (crtc.y >= gameNow->y + gameNow->height)
+                crtc.y += game.height - gameNow->height;
+        }
+        restored.crtcs.push_back(crtc);
+    }
+    if (!asFound)
+        restored.screen = screenAround(restored.crtcs, saved.screen);
+    return restored;
 }
 
 } // namespace trouvimo::randr

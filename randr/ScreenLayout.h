@@ -42,15 +42,25 @@ struct Mode {
     double refresh = 0.0;
 };
 
+// Every CRTC of a screen, lit or not, and the screen's size, as they are at one moment.
+struct Layout {
+    ScreenSize screen;
+    std::vector<CrtcConfig> crtcs;
+
+    bool operator==(const Layout&) const = default;
+};
+
 // The monitor the game shows on and the screen around it, as found before the game switched.
 struct SavedConfiguration {
     ScreenSize screen;
     CrtcConfig crtc;
+    // Every other CRTC of the screen, lit or not.
+    std::vector<CrtcConfig> others;
 };
 
-// A saved configuration as one line of decimal numbers, for the guardian process that holds it:
-// the CRTC, its mode, place, size and rotation, the screen in pixels and millimetres, then the
-// count of outputs and the outputs.
+// A saved configuration as one line of decimal numbers, for the guardian process and the record
+// on the X server that hold it: the screen in pixels and millimetres, then each CRTC, the game's
+// first, as its id, mode, place, size and rotation, the count of its outputs and the outputs.
 [[nodiscard]] std::string toLine(const SavedConfiguration& saved);
 // The configuration a line of toLine() describes; nothing for any other text.
 [[nodiscard]] std::optional<SavedConfiguration> fromLine(std::string_view line);
@@ -75,10 +85,20 @@ struct Step {
     bool operator==(const Step&) const = default;
 };
 
-// The requests that take the screen from `current` to `target` with `crtc` set on the way, in
-// an order the server accepts: a CRTC must always lie within the screen, so the screen first
-// grows to hold both layouts, then the CRTC changes, then the screen takes its final size.
-[[nodiscard]] std::vector<Step> stepsTo(const ScreenSize& current, const ScreenSize& target,
-                                        const CrtcConfig& crtc);
+// The requests that take the screen from `current` to `target`, in an order the server accepts:
+// a CRTC must always lie within the screen, so the screen first grows to hold both layouts, then
+// each CRTC that differs changes, then the screen takes its final size.
+[[nodiscard]] std::vector<Step> stepsTo(const Layout& current, const Layout& target);
+
+// The layout that puts the display back from `now` as the family would expect it after the game:
+// the game's monitor at its saved mode and rotation, where it lies now (its saved place unless
+// the family moved it), and everything the family changed during play kept: a monitor lit or
+// moved during play keeps its place beside the game's monitor, pushed out by as much as the
+// game's monitor grows rather than left under it; one turned off stays off. The screen is the
+// saved one when nothing else changed, otherwise the smallest that holds every monitor. Nothing
+// when the game's monitor is no longer lit with its own outputs: the family has turned it off or
+// given it to another use, and it stays so.
+[[nodiscard]] std::optional<Layout> restoredLayout(const SavedConfiguration& saved,
+                                                   const Layout& now);
 
 } // namespace trouvimo::randr

@@ -34,6 +34,25 @@ inline void await(xcb_connection_t* connection, xcb_void_cookie_t cookie)
     std::free(xcb_request_check(connection, cookie));
 }
 
+// Holds the server for this connection alone while it lives: no other client sees a layout
+// half changed, nor changes it between a reading and the requests made from it. Grabs do not
+// nest: a grab held here must not be taken again inside.
+class ServerGrab {
+public:
+    explicit ServerGrab(xcb_connection_t* connection)
+        : m_connection(connection)
+    {
+        await(m_connection, xcb_grab_server_checked(m_connection));
+    }
+    ~ServerGrab() { await(m_connection, xcb_ungrab_server_checked(m_connection)); }
+
+    ServerGrab(const ServerGrab&) = delete;
+    ServerGrab& operator=(const ServerGrab&) = delete;
+
+private:
+    xcb_connection_t* m_connection;
+};
+
 // The screen of that number among the connection's, or nullptr.
 inline const xcb_screen_t* screenOf(xcb_connection_t* connection, int screenNumber)
 {
