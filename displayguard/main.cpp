@@ -7,7 +7,9 @@
 // display back. Either way it ends at once.
 //
 // The game sends the line and switches without waiting for the guardian: the line waits in the
-// socket, and stays readable after the game is gone.
+// socket, and stays readable after the game is gone. The game starts the guardian in a session
+// of its own, so that nothing sent to the game's process group or terminal (Ctrl+C, the
+// terminal closing, a job killed from the shell) reaches it.
 
 #include "randr/RandrScreen.h"
 #include "randr/ScreenLayout.h"
@@ -15,7 +17,6 @@
 #include <xcb/xcb.h>
 
 #include <cerrno>
-#include <csignal>
 #include <memory>
 #include <string>
 
@@ -54,11 +55,6 @@ int main(int argc, char* argv[])
 {
     if (argc != 2)
         return kUsage;
-
-    // Ctrl+C in a terminal or the terminal closing reaches the whole process group; the game
-    // answers those itself, and the guardian must outlive it to do its work.
-    std::signal(SIGINT, SIG_IGN);
-    std::signal(SIGHUP, SIG_IGN);
 
     const std::string received = readUntilEnd();
     const std::size_t lineEnd = received.find('\n');

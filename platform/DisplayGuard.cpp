@@ -1,14 +1,16 @@
 #include "platform/DisplayGuard.h"
 
-#include <QByteArray>
+#include <QSocketNotifier>
 
 #include <array>
+#include <cerrno>
 #include <string>
 #include <utility>
 #include <vector>
 
 #include <spawn.h>
 #include <sys/socket.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 extern char** environ;
@@ -66,6 +68,13 @@ bool DisplayGuard::start(const QString& displayName, const std::string& savedLin
 {
     if (running())
         return true;
+    m_displayName = displayName.toLocal8Bit();
+    m_savedLine = savedLine;
+    return spawn();
+}
+
+bool DisplayGuard::spawn()
+{
     Channel channel;
     if (!channel.open())
         return false;
@@ -73,13 +82,15 @@ bool DisplayGuard::start(const QString& displayName, const std::string& savedLin
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
     posix_spawn_file_actions_adddup2(&actions, channel.guardianEnd(), STDIN_FILENO);
+    posix_spawnattr_t attributes;
+    posix_spawnattr_init(&attributes);
+    posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETSID);
     const QByteArray program = m_program.toLocal8Bit();
-    const QByteArray display = displayName.toLocal8Bit();
     std::vector<char*> argv {const_cast<char*>(program.constData()),
-                             const_cast<char*>(display.constData()), nullptr};
-    pid_t pid = -1;
+                             const_cast<char*>(m_displayName.constData()), nullptr};
     const int spawned =
-        ::posix_spawn(&pid, program.constData(), &actions, nullptr, argv.data(), environ);
+        ::posix_spawn(&m_pid, program.constData(), &actions, &attributes, argv.data(), environ);
+    posix_spawnattr_destroy(&attributes);
     posix_spawn_file_actions_destroy(&actions);
     if (spawned != 0)
         return false;
@@ -87,17 +98,46 @@ bool DisplayGuard::start(const QString& displayName, const std::string& savedLin
 
     // The line waits in the socket until the guardian reads it, so the game goes on at once.
     const ssize_t sent =
-        ::send(channel.gameEnd(), savedLine.data(), savedLine.size(), MSG_NOSIGNAL);
-    if (sent != static_cast<ssize_t>(savedLine.size()))
+        ::send(channel.gameEnd(), m_savedLine.data(), m_savedLine.size(), MSG_NOSIGNAL);
+    if (sent != static_cast<ssize_t>(m_savedLine.size()))
         return false;
     m_toGuardian = channel.releaseGameEnd();
+    // The guardian writes nothing: its end of the socket becomes readable only when it ends.
+    m_watch.reset(new QSocketNotifier(m_toGuardian, QSocketNotifier::Read));
+    QObject::connect(m_watch.get(), &QSocketNotifier::activated, m_watch.get(),
+                     [this] { readGuardian(); });
     return true;
+}
+
+void DisplayGuard::readGuardian()
+{
+    char byte = 0;
+    const ssize_t count = ::recv(m_toGuardian, &byte, 1, MSG_DONTWAIT);
+    if (count > 0 || (count < 0 && (errno == EAGAIN || errno == EINTR)))
+        return;
+    m_watch.reset();
+    ::close(std::exchange(m_toGuardian, -1));
+    // Its socket ends as the guardian exits, so this wait is short.
+    int status = 0;
+    if (::waitpid(m_pid, &status, 0) != m_pid)
+        return;
+    // A guardian that ended by itself could not do its work and would end the same way again;
+    // one that was killed or crashed is replaced.
+    if (WIFSIGNALED(status))
+        spawn();
+}
+
+void DisplayGuard::RetireWatch::operator()(QSocketNotifier* watch) const
+{
+    watch->setEnabled(false);
+    watch->deleteLater();
 }
 
 void DisplayGuard::dismiss()
 {
     if (!running())
         return;
+    m_watch.reset();
     static constexpr char kDone[] = "done\n";
     ::send(m_toGuardian, kDone, sizeof kDone - 1, MSG_NOSIGNAL);
     ::close(std::exchange(m_toGuardian, -1));

@@ -82,9 +82,10 @@ def app_with_lists(desk, binary, lists):
     return desk.copy_app(binary, {name: list_bytes(words) for name, words in lists.items()})
 
 
-def start_game(desk, binary, test=None):
-    """Launches the game and waits for its start screen; the game is stopped when the test ends."""
-    game = desk.launch(binary, name='trouvimo')
+def start_game(desk, binary, test=None, **launch):
+    """Launches the game (launch: more of Desktop.launch's arguments) and waits for its start screen; the
+    game is stopped when the test ends."""
+    game = desk.launch(binary, name='trouvimo', **launch)
     if test is not None:
         test.addCleanup(game.stop)
     desk.wait_for_window(game.pid, START_TITLE)

@@ -562,16 +562,18 @@ class Desktop:
             raise DesktopError(f'{" ".join(argv)} failed ({result.returncode}): {result.stderr.strip()}')
         return result
 
-    def launch(self, binary, args=(), cwd=None, env=None, name=None, accessible=True):
+    def launch(self, binary, args=(), cwd=None, env=None, name=None, accessible=True, own_group=False):
         """Starts a program on this desktop, heard on the null sink and, unless accessible is false,
-        seen by AT-SPI. It runs in its own directory unless cwd says otherwise."""
+        seen by AT-SPI. It runs in its own directory unless cwd says otherwise, and in a process group of
+        its own with own_group, as a shell's job does."""
         environment = dict(self.env, QT_QPA_PLATFORM='xcb')
         if accessible:
             environment['QT_LINUX_ACCESSIBILITY_ALWAYS_ON'] = '1'
         environment.pop('QT_QPA_PLATFORMTHEME', None)
         environment.update(env or {})
         name = name or f'{os.path.basename(binary)}-{len(self._logs)}'
-        process = self._spawn([binary, *args], log=name, env=environment, cwd=cwd or os.path.dirname(binary))
+        process = self._spawn([binary, *args], log=name, env=environment, cwd=cwd or os.path.dirname(binary),
+                              **({'process_group': 0} if own_group else {}))
         return App(self, process, name)
 
     def copy_app(self, binary, extra_files=()):

@@ -88,7 +88,7 @@ class SwitchAndRestoreTest(DeskTest):
     only, and every way out leaves both as found."""
 
     @contextlib.contextmanager
-    def switched_game(self, monitors):
+    def switched_game(self, monitors, **launch):
         """A game started on a fresh desk of one or two monitors, which the block finds switched; the
         game is stopped and the desk put back after the block, so that a failed row spoils no other."""
         with desk.second_monitor() if monitors == 2 else contextlib.nullcontext():
@@ -96,7 +96,7 @@ class SwitchAndRestoreTest(DeskTest):
             self.assertEqual(self.found, layout_with(
                 self.found, (1024 * monitors, 768), DUMMY0=(1024, 768, 0, 0),
                 DUMMY1=(1024, 768, 1024, 0) if monitors == 2 else None))
-            started = game.start_game(desk, self.binary)
+            started = game.start_game(desk, self.binary, **launch)
             try:
                 # Its monitor at 800 x 600 in the same place; any other one as it was, and so the screen.
                 desk.wait_for_layout(layout_with(self.found, (2048, 768) if monitors == 2 else (800, 600),
@@ -123,21 +123,33 @@ class SwitchAndRestoreTest(DeskTest):
                 self.end(started, lambda: desk.click_node(quit_button), f'Quitter on the {where}')
 
     def test_a_signal_ending_the_game_leaves_the_display_as_found(self):
-        for number, monitors in ((signal.SIGINT, 1), (signal.SIGTERM, 1), (signal.SIGHUP, 1),
-                                 (signal.SIGKILL, 1), (signal.SIGKILL, 2)):
-            with self.subTest(signal=number.name, monitors=monitors), self.switched_game(monitors) as started:
+        # (signals, sent to, monitors): to the game alone; to its process group, as a terminal's job
+        # control (Ctrl+Z, then kill -9 %1), its closing, timeout -s KILL or kill -- -PGID send them; to
+        # its guardian first, and once the game has replaced it, to the game.
+        for signals, to, monitors in (('SIGINT', 'game', 1), ('SIGTERM', 'game', 1), ('SIGHUP', 'game', 1),
+                                      ('SIGKILL', 'game', 1), ('SIGKILL', 'game', 2), ('SIGHUP', 'group', 1),
+                                      ('SIGKILL', 'group', 1), ('SIGTSTP SIGKILL', 'group', 2),
+                                      ('SIGKILL', 'guardian, then game', 1)):
+            numbers = [signal.Signals[name] for name in signals.split()]
+            with self.subTest(signals=signals, to=to, monitors=monitors), \
+                    self.switched_game(monitors, own_group=True) as started:
                 guards = harness.running_executable(self.guard)
+                if to == 'guardian, then game':
+                    os.kill(guards[0], signal.SIGKILL)
+                    wait_for(lambda: set(harness.running_executable(self.guard)) - set(guards),
+                             what=f'the game to start a new {GUARD}')
                 sent = time.monotonic()
-                os.kill(started.pid, number)
+                for number in numbers:
+                    (os.killpg if to == 'group' else os.kill)(started.pid, number)
                 started.wait_exit(5)
                 ended = time.monotonic()
                 desk.wait_for_layout(self.found, timeout=RESTORED_WITHIN)
                 restored = time.monotonic()
-                print(f'\n{number.name} on {monitors} monitor(s): game ended after {ended - sent:.3f} s, '
+                print(f'\n{signals} to the {to} on {monitors} monitor(s): game ended after {ended - sent:.3f} s, '
                       f'display as found {restored - ended:.3f} s after its end')
                 wait_for(lambda: not harness.running_executable(self.guard), timeout=RESTORED_WITHIN,
                          what=f'{GUARD} to end after the game')
-                if number == signal.SIGKILL:
+                if signal.SIGKILL in numbers:
                     self.assertTrue(guards, f'no {GUARD} was watching the switched game')
 
 
