@@ -4,7 +4,7 @@
 // game, which first sends the configuration it found before the switch, as one line (see
 // randr::toLine), and later "done" once it has put the display back itself. The end of the
 // socket without "done" means the game died (killed, crashed): the guardian then puts the
-// display back. Either way it ends at once.
+// display back and removes the game's record of it from the server. Either way it ends at once.
 //
 // The game sends the line and switches without waiting for the guardian: the line waits in the
 // socket, and stays readable after the game is gone. The game starts the guardian in a session
@@ -13,6 +13,7 @@
 
 #include "randr/RandrScreen.h"
 #include "randr/ScreenLayout.h"
+#include "randr/SwitchRecord.h"
 
 #include <xcb/xcb.h>
 
@@ -60,7 +61,8 @@ int main(int argc, char* argv[])
     const std::size_t lineEnd = received.find('\n');
     if (lineEnd == std::string::npos)
         return kUsage;
-    const auto saved = trouvimo::randr::fromLine(std::string_view(received).substr(0, lineEnd + 1));
+    const std::string line = received.substr(0, lineEnd + 1);
+    const auto saved = trouvimo::randr::fromLine(line);
     if (!saved)
         return kUsage;
     // Nothing is asked of the server once the game has done its part, even if the server no
@@ -75,5 +77,6 @@ int main(int argc, char* argv[])
     const std::unique_ptr<xcb_connection_t, Disconnect> connection(
         xcb_connect(argv[1], &screenNumber));
     trouvimo::randr::RandrScreen(connection.get(), screenNumber).restore(*saved);
+    trouvimo::randr::SwitchRecord(connection.get(), screenNumber).erase(line);
     return 0;
 }

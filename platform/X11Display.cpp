@@ -54,6 +54,10 @@ X11Display::X11Display(const QString& guardProgram)
         m_monitors.emplace(m_connection, m_screenNumber);
         m_emulated = m_monitors->emulated();
     }
+    if (canSwitch() && switchesOneMonitor()) {
+        m_record.emplace(m_connection, m_screenNumber);
+        restoreAbandonedSwitch();
+    }
 }
 
 X11Display::~X11Display()
@@ -91,12 +95,15 @@ bool X11Display::switchTo(QSize size)
         m_savedMonitor = m_monitors->read(*crtc);
         if (!m_savedMonitor)
             return false;
+        const std::string line = randr::toLine(*m_savedMonitor);
+        m_record->claim(line);
         // Without its guardian the game still switches: every way out it has of its own puts
-        // the display back, and only a hard kill would leave it switched.
-        m_guard.start(m_name, randr::toLine(*m_savedMonitor));
+        // the display back, and after a hard kill the next start finds the record.
+        m_guard.start(m_name, line);
     }
     if (m_monitors->switchMode(*m_savedMonitor, size.width(), size.height()))
         return true;
+    m_record->release();
     m_guard.dismiss();
     m_savedMonitor.reset();
     return false;
@@ -107,12 +114,23 @@ void X11Display::restore()
     if (m_savedMonitor) {
         m_monitors->restore(*m_savedMonitor);
         m_savedMonitor.reset();
+        m_record->release();
         m_guard.dismiss();
     }
     if (m_savedScreen) {
         restoreWholeScreen(*m_savedScreen);
         m_savedScreen.reset();
     }
+}
+
+void X11Display::restoreAbandonedSwitch()
+{
+    const std::optional<std::string> line = m_record->abandoned();
+    if (!line)
+        return;
+    if (const auto saved = randr::fromLine(*line))
+        m_monitors->restore(*saved);
+    m_record->erase(*line);
 }
 
 bool X11Display::switchWholeScreen(QSize size)

@@ -4,6 +4,7 @@
 #include "platform/DisplayGuard.h"
 
 #include "randr/RandrScreen.h"
+#include "randr/SwitchRecord.h"
 
 #include <QString>
 
@@ -22,9 +23,10 @@ namespace trouvimo {
 // With RandR 1.2 or later only the primary monitor changes: its CRTC takes a mode of the asked
 // size at the same place and rotation, the refresh rate nearest to the current one; the other
 // monitors keep theirs, and the screen is sized to hold them all. A guardian process, started
-// before the switch, restores the display if the game dies without doing it. With an older
-// RandR the whole screen takes a size it offers. Without a server it measures what Qt sees and
-// switches nothing.
+// before the switch, restores the display if the game dies without doing it, and a record on the
+// server of what was found lets a later start restore it if the guardian died too: such a
+// start puts the display back before it measures anything. With an older RandR the whole screen
+// takes a size it offers. Without a server it measures what Qt sees and switches nothing.
 class X11Display final : public Display {
 public:
     // The display of the running QGuiApplication when it runs on X11. guardProgram: the
@@ -56,6 +58,7 @@ private:
         short rate = 0;
     };
 
+    void restoreAbandonedSwitch();
     bool switchWholeScreen(QSize size);
     void restoreWholeScreen(const WholeScreenConfiguration& saved);
 
@@ -66,6 +69,7 @@ private:
     bool m_hasRandr = false;
     bool m_emulated = false;
     std::optional<randr::RandrScreen> m_monitors;
+    std::optional<randr::SwitchRecord> m_record;
     DisplayGuard m_guard;
     std::optional<randr::SavedConfiguration> m_savedMonitor;
     std::optional<WholeScreenConfiguration> m_savedScreen;

@@ -16,6 +16,8 @@ START_MODE = (1024, 768)
 GAME_MONITOR = harness.OUTPUT  # the primary output, the one Qt calls the primary screen
 SWITCHED = (*game.SWITCHED_MODE, 0, 0)
 GUARD = 'trouvimo-display-guard'
+# The root window's property in which a switched game leaves what it found, for a later start.
+RECORD = '_TROUVIMO_DISPLAY_AS_FOUND'
 # The display must be back within a second of the game's end; polling the X server adds its own slack.
 RESTORED_WITHIN = 2.0
 
@@ -151,6 +153,25 @@ class SwitchAndRestoreTest(DeskTest):
                          what=f'{GUARD} to end after the game')
                 if signal.SIGKILL in numbers:
                     self.assertTrue(guards, f'no {GUARD} was watching the switched game')
+                self.assertIsNone(desk.x_property('-root', RECORD), 'the record outlived the switch')
+
+    def test_a_start_after_the_game_and_its_guardian_died_puts_the_display_back(self):
+        with self.switched_game(monitors=1, own_group=True) as started:
+            guards = harness.running_executable(self.guard)
+            # Stopped, the game cannot replace its guardian: both die, and the display stays switched.
+            os.kill(started.pid, signal.SIGSTOP)
+            for pid in guards:
+                os.kill(pid, signal.SIGKILL)
+            os.kill(started.pid, signal.SIGKILL)
+            started.wait_exit(5)
+            self.assertIsNotNone(desk.x_property('-root', RECORD), 'the switched game left no record')
+            # The next start puts the display back before it measures it, so it finds 1024 x 768 again,
+            # switches, and its Quitter returns to that.
+            again = self.start()
+            desk.wait_for_layout(layout_with(self.found, game.SWITCHED_MODE, **{GAME_MONITOR: SWITCHED}))
+            quit_button = game.button(desk, again.pid, game.QUIT)
+            self.end(again, lambda: desk.click_node(quit_button), 'Quitter after a start that found the record')
+            self.assertIsNone(desk.x_property('-root', RECORD))
 
 
 class WindowManagerTest(DeskTest):
