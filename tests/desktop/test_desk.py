@@ -14,6 +14,7 @@ from harness import Desktop, wait_for
 
 START_MODE = (1024, 768)
 GAME_MONITOR = harness.OUTPUT  # the primary output, the one Qt calls the primary screen
+OTHER_MONITOR = 'DUMMY1'
 SWITCHED = (*game.SWITCHED_MODE, 0, 0)
 GUARD = 'trouvimo-display-guard'
 # The root window's property in which a switched game leaves what it found, for a later start.
@@ -65,10 +66,10 @@ class DeskTest(unittest.TestCase):
             return windows[0] if len(windows) == 1 and title in (None, windows[0].title) else None
         return wait_for(single, what=f'one window {title or ""} of the game')
 
-    def end(self, started, act, what):
+    def end(self, started, act, what, expected=None):
         """Ends the game by act() and checks that its windows go, that it ends by itself, and that the
-        display is back as found; prints how long each took."""
-        found = self.found
+        display is back as found (or as expected); prints how long each took."""
+        found = expected or self.found
         clicked = time.monotonic()
         act()
         gone = wait_for(lambda: not desk.x_windows(started.pid) and time.monotonic(), timeout=5,
@@ -172,6 +173,35 @@ class SwitchAndRestoreTest(DeskTest):
             quit_button = game.button(desk, again.pid, game.QUIT)
             self.end(again, lambda: desk.click_node(quit_button), 'Quitter after a start that found the record')
             self.assertIsNone(desk.x_property('-root', RECORD))
+
+    def test_the_monitors_the_family_changes_during_play_stay_as_they_left_them(self):
+        plug_in = ['--output', OTHER_MONITOR, '--mode', '1024x768', '--right-of', GAME_MONITOR]
+        beside = {GAME_MONITOR: (1024, 768, 0, 0), OTHER_MONITOR: (1024, 768, 1024, 0)}
+        # xrandr moves the projector to the left edge once the game's monitor is off.
+        projector_alone = {GAME_MONITOR: None, OTHER_MONITOR: (1024, 768, 0, 0)}
+        # (what the family does, how the game ends, the outputs and the screen afterwards)
+        for changed, ending, outputs, screen in (
+                ('plugged in a projector', 'Quitter', beside, (2048, 768)),
+                ('plugged in a projector', 'SIGTERM', beside, (2048, 768)),
+                ('plugged in a projector', 'SIGKILL', beside, (2048, 768)),
+                ('moved to a projector', 'Quitter', projector_alone, (1024, 768)),
+                ('moved to a projector', 'SIGKILL', projector_alone, (1024, 768))):
+            with self.subTest(changed=changed, ending=ending), contextlib.ExitStack() as stack:
+                desk.run(['xrandr', '--addmode', OTHER_MONITOR, '1024x768'], check=False)
+                stack.callback(desk.run, ['xrandr', '--output', OTHER_MONITOR, '--off', '--output', GAME_MONITOR,
+                                          '--primary', '--pos', '0x0', '--mode', '1024x768'])
+                started = stack.enter_context(self.switched_game(monitors=1))
+                desk.run(['xrandr', *plug_in])
+                if changed == 'moved to a projector':
+                    desk.run(['xrandr', '--output', GAME_MONITOR, '--off'])
+                expected = layout_with(self.found, screen, **outputs)
+                if ending == 'Quitter':
+                    quit_button = game.button(desk, started.pid, game.QUIT)
+                    self.end(started, lambda: desk.click_node(quit_button), f'{changed}, then Quitter', expected)
+                    continue
+                os.kill(started.pid, signal.Signals[ending])
+                started.wait_exit(5)
+                desk.wait_for_layout(expected, timeout=RESTORED_WITHIN)
 
 
 class WindowManagerTest(DeskTest):
