@@ -442,19 +442,28 @@ class Desktop:
         wait_for(accessibility_bus_ready, timeout=10, what='the accessibility bus')
         self._agent = _Agent(self)
 
-    def _start_xorg(self):
+    def _start_xorg(self, log='xorg'):
         # Xorg picks a free display number itself and writes it to the pipe: a number chosen here from
         # the lock files could be taken by a server whose lock file we cannot see (another mount
         # namespace), and that server would refuse ours as "already running".
         read_end, write_end = os.pipe()
         process = self._spawn(['Xorg', '-config', XORG_CONF, '-noreset', '-nolisten', 'tcp',
-                               '-logfile', os.path.join(self.dir, 'xorg.log'), '-displayfd', str(write_end)],
-                              log='xorg', pass_fds=(write_end,), die_with_parent=True)
+                               '-logfile', os.path.join(self.dir, f'{log}.log'),
+                               '-displayfd', str(write_end)],
+                              log=log, pass_fds=(write_end,), die_with_parent=True)
         os.close(write_end)
         return process, read_end
 
     def _await_display(self, xorg, read_end):
         """The display that Xorg serves, or None if it ended before it was ready."""
+        display = self._read_display(xorg, read_end)
+        if display is not None:
+            self._display_pipe = read_end
+            self._xorg = xorg
+        return display
+
+    def _read_display(self, xorg, read_end):
+        """The display that Xorg writes to the pipe; None, with the server stopped, if it ended first."""
         # Xorg writes its display number and then a newline to the pipe once it accepts connections.
         # The pipe stays open until the server stops: a write into a closed pipe is fatal to Xorg.
         text = b''
@@ -470,13 +479,11 @@ class Desktop:
             _stop_pid(xorg)
             self._forget(xorg)
             return None
-        self._display_pipe = read_end
-        self._xorg = xorg
         return ':' + text.decode().strip()
 
-    def _xorg_log(self):
+    def _xorg_log(self, log='xorg'):
         with contextlib.suppress(OSError):
-            with open(os.path.join(self.dir, 'xorg.log'), errors='replace') as handle:
+            with open(os.path.join(self.dir, f'{log}.log'), errors='replace') as handle:
                 return handle.read()[-2000:]
         return ''
 
@@ -554,9 +561,11 @@ class Desktop:
                 return handle.read()[-4000:]
         return ''
 
-    def run(self, argv, check=True, timeout=10, input=None):
-        """Runs a short command in the desktop's environment and waits for it."""
-        result = subprocess.run(argv, env=self.env, capture_output=True, text=True, timeout=timeout,
+    def run(self, argv, check=True, timeout=10, input=None, display=None):
+        """Runs a short command in the desktop's environment, on another X display if one is given, and
+        waits for it."""
+        env = self.env if display is None else dict(self.env, DISPLAY=display)
+        result = subprocess.run(argv, env=env, capture_output=True, text=True, timeout=timeout,
                                 input=input)
         if check and result.returncode != 0:
             raise DesktopError(f'{" ".join(argv)} failed ({result.returncode}): {result.stderr.strip()}')
@@ -622,10 +631,10 @@ class Desktop:
         return wait_for(lambda: self.mode() == (width, height) and self.screen_size() == (width, height),
                         timeout=timeout, what=f'the display at {width}x{height} (now {self.mode()})')
 
-    def layout(self):
+    def layout(self, display=None):
         """All that switching the display may change, from one look: ({output: (width, height, x, y), or
-        None while it is off}, (screen width, screen height))."""
-        out = self.run(['xrandr', '--current']).stdout
+        None while it is off}, (screen width, screen height)); of another X display if one is given."""
+        out = self.run(['xrandr', '--current'], display=display).stdout
         outputs = {}
         # An output of the dummy driver that shows a picture may still call itself disconnected.
         for name, geometry in re.findall(r'^(\S+) (?:dis)?connected(?: primary)?(?: (\d+x\d+\+\d+\+\d+))?',
@@ -634,12 +643,12 @@ class Desktop:
         screen = re.search(r'current (\d+) x (\d+)', out)
         return outputs, (int(screen.group(1)), int(screen.group(2)))
 
-    def wait_for_layout(self, expected, timeout=5.0):
+    def wait_for_layout(self, expected, timeout=5.0, display=None):
         """Waits until layout() is the expected one; the Timeout tells what the display shows instead."""
         try:
-            return wait_for(lambda: self.layout() == expected, timeout=timeout, what='the layout')
+            return wait_for(lambda: self.layout(display) == expected, timeout=timeout, what='the layout')
         except Timeout:
-            raise Timeout(f'after {timeout:.1f} s the display shows {_lit(self.layout())}, '
+            raise Timeout(f'after {timeout:.1f} s the display shows {_lit(self.layout(display))}, '
                           f'not {_lit(expected)}') from None
 
     @contextlib.contextmanager
@@ -655,6 +664,22 @@ class Desktop:
         finally:
             self.run(['xrandr', '--output', output, '--off', '--output', OUTPUT, '--primary', '--pos', '0x0',
                       '--mode', '{}x{}'.format(*self.start_mode)])
+
+    @contextlib.contextmanager
+    def other_x_server(self):
+        """A second X server of the same kind for the block, its DUMMY0 at the desktop's start mode: a
+        program can be shown there with Qt's -display while DISPLAY names the first. Yields its name."""
+        xorg, read_end = self._start_xorg('xorg-other')
+        display = self._read_display(xorg, read_end)
+        if display is None:
+            raise DesktopError('the second Xorg did not start: ' + self._xorg_log('xorg-other'))
+        try:
+            self.run(['xrandr', '--output', OUTPUT, '--mode', '{}x{}'.format(*self.start_mode)], display=display)
+            yield display
+        finally:
+            _stop_pid(xorg)
+            self._forget(xorg)
+            os.close(read_end)
 
     @contextlib.contextmanager
     def window_manager(self):

@@ -204,6 +204,24 @@ class SwitchAndRestoreTest(DeskTest):
                 desk.wait_for_layout(expected, timeout=RESTORED_WITHIN)
 
 
+class OtherDisplayTest(DeskTest):
+    """The game started with Qt's -display on a second X server while DISPLAY names the first."""
+
+    def test_the_game_switches_and_restores_the_display_it_shows_on(self):
+        for ending in (signal.SIGTERM, signal.SIGKILL):
+            with self.subTest(ending=ending.name), desk.other_x_server() as other:
+                here = desk.layout()
+                found = desk.layout(other)
+                started = game.start_game(desk, self.binary, self, args=('-display', other))
+                desk.wait_for_layout(layout_with(found, game.SWITCHED_MODE, **{GAME_MONITOR: SWITCHED}),
+                                     display=other)
+                self.assertEqual(desk.layout(), here, 'the game switched the display that DISPLAY names')
+                os.kill(started.pid, ending)
+                started.wait_exit(5)
+                desk.wait_for_layout(found, timeout=RESTORED_WITHIN, display=other)
+                self.assertEqual(desk.layout(), here)
+
+
 class WindowManagerTest(DeskTest):
     """xfwm4 frames and places the windows, with a taskbar along the bottom in the second test."""
 
