@@ -183,7 +183,7 @@ std::optional<SavedConfiguration> RandrScreen::read(ResourceId crtc) const
         if (config.crtc == crtc) {
             saved.crtc = config;
             seen = true;
-        } else {
+        } else if (config.lit()) {
             saved.others.push_back(config);
         }
     }

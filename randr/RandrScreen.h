@@ -27,7 +27,7 @@ public:
     // when one is set and lit, otherwise the first lit output.
     [[nodiscard]] std::optional<ResourceId> primaryCrtc() const;
 
-    // That CRTC, every other one and the screen around them, as they are now.
+    // That CRTC, every other lit one and the screen around them, as they are now.
     [[nodiscard]] std::optional<SavedConfiguration> read(ResourceId crtc) const;
 
     // Sets the saved CRTC to a mode of width x height (before rotation) at its place and

@@ -183,15 +183,12 @@ bool overlap(const CrtcConfig& a, const CrtcConfig& b)
         && b.y < a.y + a.height;
 }
 
-// Whether the CRTC shows what it showed when the configuration was saved; one that is off now
-// and was off then is unchanged whatever mode or place it still names.
+// Whether the CRTC shows what it showed when the configuration was saved.
 bool unchanged(const SavedConfiguration& saved, const CrtcConfig& crtc)
 {
     const auto found = std::find_if(saved.others.begin(), saved.others.end(),
                                     [&crtc](const CrtcConfig& c) { return c.crtc == crtc.crtc; });
-    if (found == saved.others.end())
-        return !crtc.lit();
-    return *found == crtc || (!found->lit() && !crtc.lit());
+    return found == saved.others.end() ? !crtc.lit() : *found == crtc;
 }
 
 } // namespace

@@ -54,7 +54,7 @@ struct Layout {
 struct SavedConfiguration {
     ScreenSize screen;
     CrtcConfig crtc;
-    // Every other CRTC of the screen, lit or not.
+    // The other CRTCs that were lit; any CRTC not among them was off.
     std::vector<CrtcConfig> others;
 };
 

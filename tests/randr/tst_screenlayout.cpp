@@ -154,23 +154,23 @@ void ScreenLayoutTest::restoringKeepsWhatTheFamilyChanged_data()
         << Crtcs {lit(2, 1024, 0, 1024, 768)} << Crtcs {switched, lit(2, 1024, 0, 1024, 768)}
         << std::optional<Layout>({{2048, 768, 541, 204}, {found, lit(2, 1024, 0, 1024, 768)}});
     QTest::newRow("lit right of it during play: moved out as it grows")
-        << Crtcs {off(2)} << Crtcs {switched, lit(2, 800, 0, 1024, 768)}
+        << Crtcs {} << Crtcs {switched, lit(2, 800, 0, 1024, 768)}
         << std::optional<Layout>({{2048, 768, 540, 203}, {found, lit(2, 1024, 0, 1024, 768)}});
     QTest::newRow("lit below it during play")
-        << Crtcs {off(2)} << Crtcs {switched, lit(2, 0, 600, 800, 600)}
+        << Crtcs {} << Crtcs {switched, lit(2, 0, 600, 800, 600)}
         << std::optional<Layout>({{1024, 1368, 270, 362}, {found, lit(2, 0, 768, 800, 600)}});
     QTest::newRow("set to mirror it during play: still a mirror")
-        << Crtcs {off(2)} << Crtcs {switched, lit(2, 0, 0, 800, 600)}
+        << Crtcs {} << Crtcs {switched, lit(2, 0, 0, 800, 600)}
         << std::optional<Layout>({oneMonitor, {found, lit(2, 0, 0, 800, 600)}});
     QTest::newRow("lit left of it, which moved right: both keep their places")
-        << Crtcs {off(2)} << Crtcs {lit(1, 1024, 0, 800, 600), lit(2, 0, 0, 1024, 768)}
+        << Crtcs {} << Crtcs {lit(1, 1024, 0, 800, 600), lit(2, 0, 0, 1024, 768)}
         << std::optional<Layout>(
                {{2048, 768, 540, 203}, {lit(1, 1024, 0, 1024, 768), lit(2, 0, 0, 1024, 768)}});
     QTest::newRow("found beside it, turned off during play: stays off")
         << Crtcs {lit(2, 1024, 0, 1024, 768)} << Crtcs {switched, off(2)}
         << std::optional<Layout>({{1024, 768, 271, 204}, {found, off(2)}});
     QTest::newRow("turned off itself during play: nothing changes")
-        << Crtcs {off(2)} << Crtcs {off(1), lit(2, 0, 0, 1024, 768)} << std::optional<Layout>();
+        << Crtcs {} << Crtcs {off(1), lit(2, 0, 0, 1024, 768)} << std::optional<Layout>();
 }
 
 void ScreenLayoutTest::restoringKeepsWhatTheFamilyChanged()
@@ -178,7 +178,7 @@ void ScreenLayoutTest::restoringKeepsWhatTheFamilyChanged()
     QFETCH(Crtcs, foundOthers);
     QFETCH(Crtcs, now);
     QFETCH(std::optional<Layout>, restored);
-    const bool twoFound = foundOthers.front().lit();
+    const bool twoFound = !foundOthers.empty();
     const SavedConfiguration saved {twoFound ? ScreenSize {2048, 768, 541, 204}
                                              : ScreenSize {1024, 768, 270, 203},
                                     lit(1, 0, 0, 1024, 768), foundOthers};
