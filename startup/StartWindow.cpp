@@ -122,6 +122,11 @@ void StartWindow::applyScale()
         button->setPictureSize(roundToPixels(GraphicalButton::kPictureSize * m_scale));
 }
 
+bool StartWindow::fillsTheMonitor() const
+{
+    return needsModeSwitch(m_measuredSize) && !m_switched;
+}
+
 void StartWindow::setScale(double scale)
 {
     m_scale = scale;

@@ -1,7 +1,6 @@
 #pragma once
 
 #include "gamedata/GameData.h"
-#include "startup/ScreenMeasure.h"
 #include "widgets/GraphicalButton.h"
 
 #include <QWidget>
@@ -47,10 +46,7 @@ public:
     [[nodiscard]] bool switchedDisplay() const { return m_switched; }
     // A monitor larger than the design that stayed as it was: the game then fills it, the
     // design scaled up, rather than showing small among the desktop's windows.
-    [[nodiscard]] bool fillsTheMonitor() const
-    {
-        return needsModeSwitch(m_measuredSize) && !m_switched;
-    }
+    [[nodiscard]] bool fillsTheMonitor() const;
 
     // Shows the window at `scale` times its design, as the board that fills the monitor is.
     void setScale(double scale);
