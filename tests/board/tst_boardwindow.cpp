@@ -8,13 +8,17 @@
 #include <QApplication>
 #include <QBuffer>
 #include <QCheckBox>
+#include <QFontDatabase>
 #include <QInputMethodEvent>
 #include <QMessageBox>
 #include <QMovie>
 #include <QPushButton>
+#include <QRawFont>
 #include <QTimer>
 #include <QToolButton>
 #include <QtTest>
+
+#include <algorithm>
 
 using namespace Qt::StringLiterals;
 using namespace trouvimo;
@@ -380,6 +384,12 @@ void TestBoardWindow::tileClickStartsTheTimersAndTheyMoveIt()
 // its tile; the next word gets its size back.
 void TestBoardWindow::lettersStayInsideTheirTiles()
 {
+    // A letter no font draws is drawn as a box the size of any other letter.
+    const QStringList families = QFontDatabase::families();
+    if (std::none_of(families.cbegin(), families.cend(), [](const QString& family) {
+            return QRawFont::fromFont(QFont(family)).supportsCharacter(char32_t {0x01C4});
+        }))
+        QSKIP("no font here draws the letter DŽ");
     BoardRig rig;
     rig.writeListBytes(u"ǆem\r\nlit\r\n"_s.toUtf8());
     BoardWindow window(rig.services(), rig.language);
