@@ -82,6 +82,9 @@ class NoWritesTest(unittest.TestCase):
 
         trace = os.path.join(desk.dir, 'trace')
         desk.set_mode(*h.START_MODE)
+        # The speech server runs already, as a desktop session starts it; otherwise the speech
+        # client library would start it itself, and strace would follow the server too.
+        desk.run(['speech-dispatcher', '--spawn'], check=False)
         tracer = desk.launch('/usr/bin/strace', args=('-ff', '-qq', '-s', '4096', '-o', trace, '-e',
                                                       'trace=' + ','.join(TRACED), '-e', 'signal=none',
                                                       binary),
