@@ -3,6 +3,7 @@
 // the sound server's libraries, and loads them while its first window is already on the screen.
 
 #include "platform/SoundFile.h"
+#include "platform/QuietModules.h"
 #include "platform/SoundOutput.h"
 
 #include <QAudioDevice>
@@ -34,12 +35,6 @@ constexpr auto audibleTail = std::chrono::milliseconds(200);
 // sound; the stream is closed only after that has been heard, with this much to spare.
 constexpr int drainMarginMs = 150;
 
-// Qt Multimedia reports a missing sound server or device with messages of its own, which a game
-// that may run without sound must not print. Its categories are therefore off by default; Qt
-// applies QT_LOGGING_RULES after these rules, so QT_LOGGING_RULES="qt.multimedia*=true" brings
-// every message back.
-constexpr auto quietMultimedia = "qt.multimedia*=false";
-
 // Qt 6.4's PulseAudio backend writes its failures ("PulseAudioService: pa_context_connect()
 // failed" when there is no sound server) with a plain qWarning(), in the default category, whose
 // warnings cannot be turned off without hiding "The X11 connection broke" from the handler that
@@ -64,7 +59,7 @@ void installQuietLogging()
 {
     static std::once_flag installed;
     std::call_once(installed, [] {
-        QLoggingCategory::setFilterRules(QString::fromLatin1(quietMultimedia));
+        QLoggingCategory::setFilterRules(QString::fromLatin1(kQuietModules));
         forwardedHandler = qInstallMessageHandler(holdBackPulseAudioServiceMessages);
     });
 }

@@ -1,21 +1,17 @@
 // The speech module: says words through Qt's speech synthesis, on Linux through the speech
 // server (speech-dispatcher), whose client the speech thread alone loads.
 
+#include "platform/QuietModules.h"
 #include "platform/SpeechOutput.h"
 
 #include <QLocale>
 #include <QLoggingCategory>
 #include <QObject>
 #include <QTextToSpeech>
-#include <QVoice>
 
 namespace trouvimo {
 
 namespace {
-
-// Qt's speech module reports a missing speech server with messages of its own, which a game that
-// may run without speech must not print; QT_LOGGING_RULES="qt.speech*=true" brings them back.
-constexpr auto quietSpeech = "qt.speech*=false";
 
 class QtSpeechOutput final : public SpeechOutput {
 public:
@@ -27,14 +23,12 @@ public:
     void say(const QString& text, const QString& locale) override
     {
         m_engine->stop();
+        // The language is asked for as such, not looked up among the voices first: a speech
+        // server that has just been started lists its voices only once its synthesiser is up,
+        // and the first words would be lost.
         const QLocale wanted(locale);
-        if (m_engine->locale() != wanted) {
-            // A voice of the language itself, a French one for French words, or none at all:
-            // a word said with another language's sounds teaches the child nothing.
-            if (!m_engine->availableLocales().contains(wanted))
-                return;
+        if (m_engine->locale() != wanted)
             m_engine->setLocale(wanted);
-        }
         m_engine->say(text);
     }
 
@@ -54,7 +48,7 @@ class QtSpeechOutputFactory final : public QObject, public SpeechOutputFactory {
 public:
     std::unique_ptr<SpeechOutput> create() override
     {
-        QLoggingCategory::setFilterRules(QString::fromLatin1(quietSpeech));
+        QLoggingCategory::setFilterRules(QString::fromLatin1(kQuietModules));
         auto engine = std::make_unique<QTextToSpeech>();
         if (engine->state() == QTextToSpeech::Error)
             return nullptr;
