@@ -26,9 +26,12 @@ public:
         // The language is asked for as such, not looked up among the voices first: a speech
         // server that has just been started lists its voices only once its synthesiser is up,
         // and the first words would be lost.
-        const QLocale wanted(locale);
-        if (m_engine->locale() != wanted)
-            m_engine->setLocale(wanted);
+        // Setting a language has the server list its voices again, which costs a second: it is
+        // set when the language changes, not for every word.
+        if (locale != m_locale) {
+            m_engine->setLocale(QLocale(locale));
+            m_locale = locale;
+        }
         m_engine->say(text);
     }
 
@@ -36,6 +39,7 @@ public:
 
 private:
     std::unique_ptr<QTextToSpeech> m_engine;
+    QString m_locale;
 };
 
 } // namespace
