@@ -140,7 +140,7 @@ BoardWindow::BoardWindow(BoardServices services, Language language, Placement pl
         m_scale = fullScreenScale(screen->geometry().size());
     else
         m_scale = fittingScale(screen->availableGeometry().size(), {});
-    buildControls();
+    buildControls(languageData(language));
     applyScale();
 }
 
@@ -198,7 +198,7 @@ QSize BoardWindow::clientSize(double scale)
             twipsToPixels(design::kContentHeight, scale)};
 }
 
-void BoardWindow::buildControls()
+void BoardWindow::buildControls(const LanguageData& texts)
 {
     // Created back to front, so that the drawn elements stack as the design lists them; the
     // buttons, the check box and the picture come last and lie in front of all of them.
@@ -226,7 +226,7 @@ void BoardWindow::buildControls()
         auto* slot = new ClickableLabel(this);
         slot->setAlignment(Qt::AlignCenter);
         setBackground(slot, QColor(192, 192, 255));
-        slot->setAccessibleDescription(u"Case %1"_s.arg(i + 1));
+        slot->setAccessibleDescription(texts.slotDescription.arg(i + 1));
         connect(slot, &ClickableLabel::clicked, this,
                 [this, i] { run([i](Board& board) { board.slotClicked(i); }); });
         m_slots[i] = slot;
@@ -416,8 +416,12 @@ void BoardWindow::sync()
                                   + twipsToPixels(design::kSpeakerGap, m_scale),
                               toPixels(speaker.left, speaker.top, 0, 0).y());
     }
-    m_speakerButton->setAccessibleName(speaker.caption);
-    m_speakerButton->setToolTip(speaker.caption);
+    // Qt tells a screen reader of every name it is given, changed or not, and the board is brought
+    // up to date at every tick of its timers.
+    if (m_speakerButton->accessibleName() != speaker.caption) {
+        m_speakerButton->setAccessibleName(speaker.caption);
+        m_speakerButton->setToolTip(speaker.caption);
+    }
     m_speakerButton->setVisible(speaker.visible);
 
     place(m_slotFrame, board.slotFrame());
@@ -426,7 +430,6 @@ void BoardWindow::sync()
         const Control& control = board.answerSlots()[i];
         place(m_slots[i], control);
         m_slots[i]->setText(control.caption);
-        m_slots[i]->setAccessibleName(control.caption);
         m_slots[i]->setVisible(control.visible);
     }
     syncTiles();
@@ -460,7 +463,6 @@ void BoardWindow::syncTiles()
     for (std::size_t m = 0; m < tiles.size(); ++m) {
         place(m_tiles[m], tiles[m]);
         m_tiles[m]->setText(tiles[m].caption);
-        m_tiles[m]->setAccessibleName(tiles[m].caption);
         m_tiles[m]->setVisible(tiles[m].visible);
     }
     fitTileFont();

@@ -87,7 +87,7 @@ protected:
 
 private:
     void showPicture(const SolvedWord& solved);
-    void buildControls();
+    void buildControls(const LanguageData& texts);
     void applyScale();
     void sync();
     void syncTiles();

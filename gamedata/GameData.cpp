@@ -49,6 +49,7 @@ const LanguageData& languageData(Language language)
         u"fr_FR"_s,
         u"Voix"_s,
         u"Redire le mot"_s,
+        u"Case %1"_s,
     };
     static const LanguageData english {
         u"Trouvimo ..."_s,
@@ -63,6 +64,7 @@ const LanguageData& languageData(Language language)
         u"en_GB"_s,
         u"Voice"_s,
         u"Say the word again"_s,
+        u"Box %1"_s,
     };
     return language == Language::French ? french : english;
 }

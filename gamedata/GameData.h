@@ -51,6 +51,8 @@ struct LanguageData {
     // The board's control that turns speech off and on, and the speaker button's name.
     QString voiceCaption;
     QString sayAgainName;
+    // How a screen reader describes the answer slot numbered %1 from the left.
+    QString slotDescription;
 };
 
 [[nodiscard]] const LanguageData& languageData(Language language);

@@ -1,5 +1,7 @@
 #include "widgets/ClickableLabel.h"
 
+#include "widgets/AccessibleFactory.h"
+
 #include <QAccessibleWidget>
 #include <QMouseEvent>
 
@@ -12,6 +14,15 @@ public:
     explicit AccessibleClickableLabel(ClickableLabel* label)
         : QAccessibleWidget(label, QAccessible::StaticText)
     {
+    }
+
+    // Named by its caption, as Qt names a label: Qt tells a screen reader of each change of the
+    // caption, and the caption need not be given again as a name.
+    [[nodiscard]] QString text(QAccessible::Text kind) const override
+    {
+        if (kind == QAccessible::Name && widget()->accessibleName().isEmpty())
+            return static_cast<const ClickableLabel*>(widget())->text();
+        return QAccessibleWidget::text(kind);
     }
 
     [[nodiscard]] QStringList actionNames() const override
@@ -28,24 +39,12 @@ public:
     }
 };
 
-QAccessibleInterface* accessibleClickableLabel(const QString& className, QObject* object)
-{
-    if (className == QLatin1String(ClickableLabel::staticMetaObject.className())
-        && object != nullptr && object->isWidgetType())
-        return new AccessibleClickableLabel(static_cast<ClickableLabel*>(object));
-    return nullptr;
-}
-
 } // namespace
 
 ClickableLabel::ClickableLabel(QWidget* parent)
     : QLabel(parent)
 {
-    static const bool installed = [] {
-        QAccessible::installFactory(accessibleClickableLabel);
-        return true;
-    }();
-    Q_UNUSED(installed);
+    provideAccessibleInterface<ClickableLabel, AccessibleClickableLabel>();
 }
 
 void ClickableLabel::mousePressEvent(QMouseEvent* event)

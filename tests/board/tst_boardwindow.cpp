@@ -259,10 +259,11 @@ void TestBoardWindow::captionsFollowTheLanguage_data()
     QTest::addColumn<QString>("title");
     QTest::addColumn<QString>("play");
     QTest::addColumn<QString>("check");
+    QTest::addColumn<QString>("slot");
     QTest::newRow("French") << Language::French << u"TROUVIMO ..."_s << u"&Jouer"_s
-                            << u"Niveau difficile"_s;
+                            << u"Niveau difficile"_s << u"Case 12"_s;
     QTest::newRow("English") << Language::English << u"Trouvimo ..."_s << u"Play"_s
-                             << u"Difficult Level"_s;
+                             << u"Difficult Level"_s << u"Box 12"_s;
 }
 
 void TestBoardWindow::captionsFollowTheLanguage()
@@ -275,6 +276,8 @@ void TestBoardWindow::captionsFollowTheLanguage()
     QCOMPARE(rig.window->playButton()->text(), play);
     QFETCH(QString, check);
     QCOMPARE(rig.window->difficultBox()->text(), check);
+    QFETCH(QString, slot);
+    QCOMPARE(rig.window->slot(11)->accessibleDescription(), slot);
     QVERIFY(!rig.window->playButton()->icon().isNull());
     QVERIFY(!rig.window->quitButton()->icon().isNull());
 }
@@ -326,7 +329,8 @@ void TestBoardWindow::playLaysOutTileWidgets()
         QVERIFY(window.tile(m)->isVisible());
         QCOMPARE(window.tile(m)->geometry(),
                  rig.design(design::kFirstTile, kTilePitch * static_cast<float>(m)));
-        QCOMPARE(window.tile(m)->accessibleName(), window.tile(m)->text());
+        QCOMPARE(QAccessible::queryAccessibleInterface(window.tile(m))->text(QAccessible::Name),
+                 window.tile(m)->text());
         shown += window.tile(m)->text();
     }
     QCOMPARE(shown, u"ÉLÉPHANT"_s);
