@@ -2,6 +2,7 @@
 
 #include "gamedata/Pictures.h"
 #include "platform/Twips.h"
+#include "widgets/AccessibleFactory.h"
 
 #include <QFileInfo>
 #include <QMovie>
@@ -14,6 +15,8 @@ AnimatedPicture::AnimatedPicture(QWidget* parent)
 {
     setAttribute(Qt::WA_TranslucentBackground);
     setFocusPolicy(Qt::NoFocus);
+    // A screen reader names the picture after its word.
+    provideAccessibleRole<AnimatedPicture, QAccessible::Graphic>();
 }
 
 AnimatedPicture::~AnimatedPicture() = default;

@@ -21,6 +21,7 @@
 #include <QToolButton>
 
 #include <algorithm>
+#include <iterator>
 
 using namespace Qt::StringLiterals;
 
@@ -116,9 +117,9 @@ bool fitsCentred(const QFontMetrics& metrics, const QString& text, int room)
 
 BoardWindow::BoardWindow(BoardServices services, Language language, Placement placement,
                          QWidget* parent)
-    : QWidget(parent,
-              Qt::Window | Qt::MSWindowsFixedSizeDialogHint | Qt::CustomizeWindowHint
-                  | Qt::WindowTitleHint | Qt::WindowCloseButtonHint)
+    : AccessibleWindow(parent,
+                       Qt::Window | Qt::MSWindowsFixedSizeDialogHint | Qt::CustomizeWindowHint
+                           | Qt::WindowTitleHint | Qt::WindowCloseButtonHint)
     , m_placement(placement)
 {
     setWindowIcon(QIcon(QPixmap::fromImage(readPng(u":/board/face.png"_s))));
@@ -370,6 +371,16 @@ QRect BoardWindow::toPixels(double left, double top, double width, double height
     return twipsRect(left, top, width, height, m_scale).translated(m_origin);
 }
 
+QList<QWidget*> BoardWindow::readingOrder() const
+{
+    QList<QWidget*> order {m_hint, m_speakerButton};
+    std::copy(m_tiles.cbegin(), m_tiles.cend(), std::back_inserter(order));
+    std::copy(m_slots.cbegin(), m_slots.cend(), std::back_inserter(order));
+    order << m_picture << m_playButton << m_quitButton << m_difficultBox << m_voiceBox
+          << m_creditLine;
+    return order;
+}
+
 ClickableLabel* BoardWindow::tile(int index) const
 {
     return index >= 0 && index < tileCount() ? m_tiles[static_cast<std::size_t>(index)] : nullptr;
@@ -532,7 +543,7 @@ void BoardWindow::showCentred()
 
 void BoardWindow::showEvent(QShowEvent* event)
 {
-    QWidget::showEvent(event);
+    AccessibleWindow::showEvent(event);
     if (!m_watchingPlacement && m_placement == Placement::Window) {
         m_watchingPlacement = true;
         if (QScreen* shown = screen())
@@ -544,7 +555,7 @@ void BoardWindow::showEvent(QShowEvent* event)
 
 void BoardWindow::moveEvent(QMoveEvent* event)
 {
-    QWidget::moveEvent(event);
+    AccessibleWindow::moveEvent(event);
     // A window manager frames and places the window some moments after it is shown, and may
     // place the frame where it does not fit; each move it makes is checked where it lands.
     if (m_watchingPlacement)
@@ -589,7 +600,7 @@ void BoardWindow::keyPressEvent(QKeyEvent* event)
     constexpr Qt::KeyboardModifiers kCommandModifiers =
         Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier;
     if (event->modifiers() & kCommandModifiers) {
-        QWidget::keyPressEvent(event);
+        AccessibleWindow::keyPressEvent(event);
         return;
     }
     if (event->isAutoRepeat())
@@ -609,7 +620,7 @@ void BoardWindow::keyPressEvent(QKeyEvent* event)
         break;
     default:
         if (event->text().isEmpty()) {
-            QWidget::keyPressEvent(event);
+            AccessibleWindow::keyPressEvent(event);
             return;
         }
         run([text = event->text()](Board& board) { board.lettersTyped(text); });

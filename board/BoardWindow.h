@@ -1,11 +1,11 @@
 #pragma once
 
 #include "board/Board.h"
+#include "widgets/AccessibleWindow.h"
 #include "widgets/GraphicalButton.h"
 
 #include <QFont>
 #include <QStringList>
-#include <QWidget>
 
 #include <array>
 #include <memory>
@@ -25,7 +25,7 @@ class AnimatedPicture;
 // The game board window. It owns the widgets and the three timers, hands every click and tick
 // to the Board and then makes the widgets match it. Nothing of the game's rules is decided
 // here; what the window alone decides is the scale that fits the board on the screen.
-class BoardWindow : public QWidget {
+class BoardWindow : public AccessibleWindow {
     Q_OBJECT
 
 public:
@@ -54,6 +54,10 @@ public:
 
     // Shows the window centred on its screen, or over the whole of it.
     void showCentred();
+
+    // The red word, the tiles and the slots from the left, the picture, the buttons, the check
+    // boxes and the credit line; the backdrop and the frames are decoration.
+    [[nodiscard]] QList<QWidget*> readingOrder() const override;
 
     // The widgets, for tests and for whoever reads the board from outside.
     [[nodiscard]] ClickableLabel* tile(int index) const;

@@ -46,7 +46,7 @@ QLabel* makeWhiteLabel(QWidget* parent, const QString& caption)
 
 StartWindow::StartWindow(const DataPaths& paths, Display& display, SoundPlayer& sound,
                          GameExit& gameExit, QWidget* parent)
-    : QWidget(parent, Qt::Window | Qt::FramelessWindowHint)
+    : AccessibleWindow(parent, Qt::Window | Qt::FramelessWindowHint)
     , m_paths(paths)
     , m_display(display)
     , m_sound(sound)
@@ -101,6 +101,12 @@ void StartWindow::buildControls()
     setTabOrder(m_frenchButton, m_launchButton);
     setTabOrder(m_launchButton, m_quitButton);
     m_frenchButton->setFocus();
+}
+
+QList<QWidget*> StartWindow::readingOrder() const
+{
+    return {m_frenchButton, m_englishButton, m_launchButton,
+            m_quitButton,   m_authorLine,    m_yearLine};
 }
 
 void StartWindow::applyScale()

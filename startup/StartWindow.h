@@ -1,9 +1,8 @@
 #pragma once
 
 #include "gamedata/GameData.h"
+#include "widgets/AccessibleWindow.h"
 #include "widgets/GraphicalButton.h"
-
-#include <QWidget>
 
 #include <utility>
 #include <vector>
@@ -18,7 +17,7 @@ class GameExit;
 class SoundPlayer;
 
 // The start screen: the child picks a language with a flag and launches the board, or quits.
-class StartWindow : public QWidget {
+class StartWindow : public AccessibleWindow {
     Q_OBJECT
 
 public:
@@ -51,6 +50,9 @@ public:
     // Shows the window at `scale` times its design, as the board that fills the monitor is.
     void setScale(double scale);
     [[nodiscard]] Language language() const { return m_language; }
+
+    // The flags, the launch and quit buttons, then the two lines of text.
+    [[nodiscard]] QList<QWidget*> readingOrder() const override;
 
 signals:
     // The start screen has gone; the board takes over from here in the chosen language.

@@ -206,21 +206,9 @@ def slot_word(desk, pid):
 
 
 def picture_box(desk, pid):
-    """The place of the shown picture: a showing filler, named after its word, inside the picture frame,
-    which is the unnamed filler that holds it."""
-    fillers = [node for node in desk.find(pid, role='filler', showing=True) if node.extents is not None]
-    frames = [node for node in fillers if not node.name]
-
-    def inside(inner, outer):
-        x, y, width, height = inner
-        ox, oy, owidth, oheight = outer
-        return ox <= x and oy <= y and x + width <= ox + owidth and y + height <= oy + oheight
-
-    for node in fillers:
-        for frame in frames:
-            if node is not frame and node.extents != frame.extents and inside(node.extents, frame.extents):
-                return node.extents
-    return None
+    """The place of the shown picture: the one showing image, named after its word."""
+    images = [node for node in desk.find(pid, role='image', showing=True) if node.extents is not None]
+    return images[0].extents if len(images) == 1 else None
 
 
 def animates(desk, box, looks=6, gap=0.15):

@@ -30,7 +30,6 @@ SLOT_TOP = 6480
 SLOT_SIZE = (615, 855)
 HINT_ORIGIN = (120, -240)
 PICTURE_FRAME = (120, 5280, 2655, 3015)
-SLOT_FRAME = (2880, 6360, 8775, 1095)
 CREDIT_COLOUR = (192, 255, 255)
 PICTURE_SIZE = (160, 150)  # pixels, every picture of the game
 # A label's box may differ from the design by one pixel: each edge is rounded on its own.
@@ -117,12 +116,8 @@ class Board:
         return ''
 
     def picture(self):
-        """The picture viewer when it shows something: the one plain widget of some width that is neither
-        of the two frames. It is named after its word."""
-        frames = (self.rect(*PICTURE_FRAME), self.rect(*SLOT_FRAME))
-        found = [node for node in self._children
-                 if node.role == 'filler' and node.extents[2] > 0
-                 and not any(close_enough(node.extents, frame) for frame in frames)]
+        """The picture viewer when it shows something: the board's one image, named after its word."""
+        found = [node for node in self._children if node.role == 'image' and node.extents[2] > 0]
         return found[0] if len(found) == 1 else None
 
     def expected_picture_rect(self):
