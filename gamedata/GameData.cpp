@@ -53,8 +53,8 @@ const LanguageData& languageData(Language language)
     };
     static const LanguageData english {
         u"Trouvimo ..."_s,
-        u"Play"_s,
-        u"Quit"_s,
+        u"&Play"_s,
+        u"&Quit"_s,
         u"Difficult Level"_s,
         u"THE END"_s,
         u"ListeMotsAnglais.txt"_s,

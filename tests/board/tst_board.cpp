@@ -247,7 +247,7 @@ void TestBoard::opensInEitherLanguage_data()
     QTest::addColumn<QString>("check");
     QTest::newRow("French") << Language::French << u"TROUVIMO ..."_s << u"&Jouer"_s << u"&Quitter"_s
                             << u"Niveau difficile"_s;
-    QTest::newRow("English") << Language::English << u"Trouvimo ..."_s << u"Play"_s << u"Quit"_s
+    QTest::newRow("English") << Language::English << u"Trouvimo ..."_s << u"&Play"_s << u"&Quit"_s
                              << u"Difficult Level"_s;
 }
 

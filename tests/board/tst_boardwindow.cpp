@@ -262,7 +262,7 @@ void TestBoardWindow::captionsFollowTheLanguage_data()
     QTest::addColumn<QString>("slot");
     QTest::newRow("French") << Language::French << u"TROUVIMO ..."_s << u"&Jouer"_s
                             << u"Niveau difficile"_s << u"Case 12"_s;
-    QTest::newRow("English") << Language::English << u"Trouvimo ..."_s << u"Play"_s
+    QTest::newRow("English") << Language::English << u"Trouvimo ..."_s << u"&Play"_s
                              << u"Difficult Level"_s << u"Box 12"_s;
 }
 
