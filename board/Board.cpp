@@ -369,7 +369,7 @@ void Board::slotClicked(int index)
 
 void Board::lettersTyped(const QString& text)
 {
-    if (m_closed)
+    if (m_closed || finished())
         return;
     for (const QString& letter : lettersOf(text))
         m_waitingTiles.push_back({-1, letter});
@@ -430,7 +430,7 @@ int Board::tileShowing(const QString& letter) const
 
 void Board::startWordAgain()
 {
-    if (m_closed)
+    if (m_closed || finished())
         return;
     m_waitingTiles.clear();
     // The slots fill from the first, so the first shows whenever any does.

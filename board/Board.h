@@ -106,9 +106,10 @@ public:
     // Letters typed on the keyboard, one a grapheme. Each sends the leftmost tile that shows it
     // as a click on that tile would; a letter typed while a tile travels or the row is being put
     // back waits for it, so that letters typed quickly leave in the order they were typed.
+    // Once the list is finished the keyboard leaves the end message as it stands.
     void lettersTyped(const QString& text);
     // The keyboard's way to start the word again: as a click on a slot, and the tiles still
-    // waiting are forgotten.
+    // waiting are forgotten. Nothing once the list is finished.
     void startWordAgain();
     // The two movement timers: a chosen tile falls, then slides into the next slot.
     void dropTick();
@@ -127,6 +128,8 @@ public:
     [[nodiscard]] QString missingListMessage() const;
 
     [[nodiscard]] bool closed() const { return m_closed; }
+    // The end message shows: the last word was played, and play is disabled for good.
+    [[nodiscard]] bool finished() const { return !m_playEnabled; }
     [[nodiscard]] bool roundStartPending() const { return m_roundStartPending; }
 
     [[nodiscard]] const WordTable& words() const { return m_words; }

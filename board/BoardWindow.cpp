@@ -27,6 +27,57 @@ using namespace Qt::StringLiterals;
 
 namespace trouvimo {
 
+// The frame around the answer slots: a red outline and nothing inside.
+class Outline : public QWidget {
+public:
+    explicit Outline(QWidget* parent)
+        : QWidget(parent)
+    {
+        setAttribute(Qt::WA_TransparentForMouseEvents);
+    }
+
+    void setPenWidth(int width)
+    {
+        m_penWidth = width;
+        update();
+    }
+
+    // While the board itself has the keyboard, a dotted frame inside the outline shows where the
+    // typed letters go, as the buttons show their focus.
+    void showFocus(bool shown)
+    {
+        if (m_focusShown == shown)
+            return;
+        m_focusShown = shown;
+        update();
+    }
+
+protected:
+    void paintEvent(QPaintEvent* /*event*/) override
+    {
+        QPainter painter(this);
+        const int inset = m_penWidth / 2;
+        QPen pen(QColor(255, 0, 0), m_penWidth);
+        pen.setJoinStyle(Qt::MiterJoin);
+        painter.setPen(pen);
+        painter.drawRect(
+            rect().adjusted(inset, inset, -inset - m_penWidth % 2, -inset - m_penWidth % 2));
+        if (m_focusShown) {
+            const int focusInset = m_penWidth + 1;
+            const QRect frame =
+                rect().adjusted(focusInset, focusInset, -focusInset - 1, -focusInset - 1);
+            painter.setPen(QPen(Qt::white, 1));
+            painter.drawRect(frame);
+            painter.setPen(QPen(Qt::black, 1, Qt::DotLine));
+            painter.drawRect(frame);
+        }
+    }
+
+private:
+    int m_penWidth = 5;
+    bool m_focusShown = false;
+};
+
 namespace {
 
 constexpr int kDropInterval = 10;
@@ -60,37 +111,6 @@ void setBackground(QWidget* widget, const QColor& colour)
     widget->setPalette(palette);
     widget->setAutoFillBackground(true);
 }
-
-// The frame around the answer slots: a red outline and nothing inside.
-class Outline : public QWidget {
-public:
-    explicit Outline(QWidget* parent)
-        : QWidget(parent)
-    {
-        setAttribute(Qt::WA_TransparentForMouseEvents);
-    }
-
-    void setPenWidth(int width)
-    {
-        m_penWidth = width;
-        update();
-    }
-
-protected:
-    void paintEvent(QPaintEvent* /*event*/) override
-    {
-        QPainter painter(this);
-        const int inset = m_penWidth / 2;
-        QPen pen(QColor(255, 0, 0), m_penWidth);
-        pen.setJoinStyle(Qt::MiterJoin);
-        painter.setPen(pen);
-        painter.drawRect(
-            rect().adjusted(inset, inset, -inset - m_penWidth % 2, -inset - m_penWidth % 2));
-    }
-
-private:
-    int m_penWidth = 5;
-};
 
 // The credit line keeps the desktop's default face but must be read whole, and that face is
 // wider here than the one it was laid out for: its size comes down until the line fits.
@@ -126,10 +146,12 @@ BoardWindow::BoardWindow(BoardServices services, Language language, Placement pl
     setBackground(this, QColor(0, 0, 0));
 
     m_board = std::make_unique<Board>(services, language);
-    // The window itself holds the keyboard, and a click on the board gives it back, so that
-    // typing reaches the tiles without a click somewhere first. Input methods are let in for the
-    // accents that dead keys and compose sequences make.
-    setFocusPolicy(Qt::StrongFocus);
+    // The board itself holds the keyboard when it opens, and Tab brings the keyboard back to it
+    // after the controls. A click leaves the keyboard where it was: typed letters reach the tiles
+    // from any control, and a click on a tile must not take the keyboard from a button that a
+    // child reached with Tab. Input methods are let in for the accents that dead keys and compose
+    // sequences make.
+    setFocusPolicy(Qt::TabFocus);
     setAttribute(Qt::WA_InputMethodEnabled);
     setFocus();
     m_picture = new AnimatedPicture(this);
@@ -268,6 +290,7 @@ void BoardWindow::buildControls(const LanguageData& texts)
     connect(m_speakerButton, &QToolButton::clicked, this,
             [this] { run([](Board& board) { board.sayWordAgain(); }); });
 
+    setTabOrder(this, m_speakerButton);
     setTabOrder(m_speakerButton, m_playButton);
     setTabOrder(m_playButton, m_quitButton);
     setTabOrder(m_quitButton, m_difficultBox);
@@ -336,7 +359,7 @@ void BoardWindow::applyScale()
     m_hint->setFont(boardFont(48, true, m_scale));
     for (ClickableLabel* slot : m_slots)
         slot->setFont(boardFont(36, true, m_scale));
-    static_cast<Outline*>(m_slotFrame)->setPenWidth(std::max(1, roundToPixels(5 * m_scale)));
+    m_slotFrame->setPenWidth(std::max(1, roundToPixels(5 * m_scale)));
     const auto& credit = design::kCreditLine;
     m_creditLine->setGeometry(toPixels(credit.left, credit.top, credit.width, credit.height));
     fitFontToWidth(m_creditLine, m_scale);
@@ -409,6 +432,11 @@ void BoardWindow::sync()
     place(m_playButton, board.playButton());
     m_quitButton->setText(board.quitButton().caption);
     place(m_quitButton, board.quitButton());
+    // A control that goes away hands the keyboard to the board itself. Qt would hand it to the
+    // next control, Quitter at the end of the list, where the next Space would end the game.
+    if ((!board.playEnabled() && m_playButton->hasFocus())
+        || (!board.speakerButton().visible && m_speakerButton->hasFocus()))
+        setFocus(Qt::OtherFocusReason);
     m_playButton->setEnabled(board.playEnabled());
     m_difficultBox->setText(board.difficultBox().caption);
     place(m_difficultBox, board.difficultBox());
@@ -553,6 +581,18 @@ void BoardWindow::showEvent(QShowEvent* event)
     }
 }
 
+void BoardWindow::focusInEvent(QFocusEvent* event)
+{
+    AccessibleWindow::focusInEvent(event);
+    m_slotFrame->showFocus(true);
+}
+
+void BoardWindow::focusOutEvent(QFocusEvent* event)
+{
+    AccessibleWindow::focusOutEvent(event);
+    m_slotFrame->showFocus(false);
+}
+
 void BoardWindow::moveEvent(QMoveEvent* event)
 {
     AccessibleWindow::moveEvent(event);
@@ -613,6 +653,12 @@ void BoardWindow::keyPressEvent(QKeyEvent* event)
     case Qt::Key_Return:
     case Qt::Key_Enter:
     case Qt::Key_Space:
+        // Only where the keyboard is on the board itself: Enter on a button or a check box
+        // presses that control, and must not throw the word in play away.
+        if (!hasFocus()) {
+            AccessibleWindow::keyPressEvent(event);
+            return;
+        }
         run([](Board& board) { board.playNextWord(); });
         break;
     case Qt::Key_F1:

@@ -21,6 +21,7 @@ namespace trouvimo {
 
 class ClickableLabel;
 class AnimatedPicture;
+class Outline;
 
 // The game board window. It owns the widgets and the three timers, hands every click and tick
 // to the Board and then makes the widgets match it. Nothing of the game's rules is decided
@@ -84,6 +85,8 @@ public:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    void focusInEvent(QFocusEvent* event) override;
+    void focusOutEvent(QFocusEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
     void inputMethodEvent(QInputMethodEvent* event) override;
     void moveEvent(QMoveEvent* event) override;
@@ -129,7 +132,7 @@ private:
     QFont m_tileFont;
     std::optional<QStringList> m_tileFontLetters;
     QLabel* m_hint = nullptr;
-    QWidget* m_slotFrame = nullptr;
+    Outline* m_slotFrame = nullptr;
     std::array<ClickableLabel*, Board::kSlotCount> m_slots {};
     QWidget* m_pictureFrame = nullptr;
     QLabel* m_creditLine = nullptr;

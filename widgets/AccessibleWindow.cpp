@@ -2,7 +2,9 @@
 
 #include "widgets/AccessibleFactory.h"
 
+#include <QAbstractButton>
 #include <QAccessibleWidget>
+#include <QKeyEvent>
 
 namespace trouvimo {
 
@@ -49,6 +51,19 @@ AccessibleWindow::AccessibleWindow(QWidget* parent, Qt::WindowFlags flags)
     : QWidget(parent, flags)
 {
     provideAccessibleInterface<AccessibleWindow, AccessibleWindowInterface>();
+}
+
+// A button takes Space itself but leaves Enter to its window.
+void AccessibleWindow::keyPressEvent(QKeyEvent* event)
+{
+    const bool enter = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
+    auto* button = qobject_cast<QAbstractButton*>(focusWidget());
+    if (enter && button != nullptr && button->isVisible()) {
+        if (!event->isAutoRepeat())
+            button->animateClick();
+        return;
+    }
+    QWidget::keyPressEvent(event);
 }
 
 } // namespace trouvimo

@@ -16,7 +16,30 @@ constexpr float kTilePitch = design::kFirstTile.width + design::kTileGap;
 
 struct Unloaded { };
 
+// The board's keys, as the window hands them to the board.
+enum class Key { LetterOfATile, BackspaceOrEscape, EnterOrSpace, F1 };
+
+void press(Board& board, Key key)
+{
+    switch (key) {
+    case Key::LetterOfATile:
+        board.lettersTyped(u"f"_s);
+        break;
+    case Key::BackspaceOrEscape:
+        board.startWordAgain();
+        break;
+    case Key::EnterOrSpace:
+        board.playNextWord();
+        break;
+    case Key::F1:
+        board.sayWordAgain();
+        break;
+    }
+}
+
 } // namespace
+
+Q_DECLARE_METATYPE(Key)
 
 class TestBoard : public QObject {
     Q_OBJECT
@@ -39,6 +62,8 @@ private slots:
     void nextRoundUnloadsThePreviousTiles();
     void endMessage_data();
     void endMessage();
+    void keysChangeNothingAtTheEnd_data();
+    void keysChangeNothingAtTheEnd();
     void shortListsArePlayedThrough_data();
     void shortListsArePlayedThrough();
     void emptyListGoesStraightToTheEnd();
@@ -506,6 +531,38 @@ void TestBoard::endMessage()
     QCOMPARE(rig.pause.durations.size(), std::size_t {4});
     rig.model->quit();
     QCOMPARE(rig.gameExit.calls, 1);
+}
+
+void TestBoard::keysChangeNothingAtTheEnd_data()
+{
+    QTest::addColumn<Key>("key");
+    QTest::newRow("a letter of a tile still in the row") << Key::LetterOfATile;
+    QTest::newRow("Backspace or Escape") << Key::BackspaceOrEscape;
+    QTest::newRow("Enter or Space") << Key::EnterOrSpace;
+    QTest::newRow("F1") << Key::F1;
+}
+
+// The end message stays whole and silent whatever the keyboard does: a child who cannot see it
+// would otherwise spoil it without knowing.
+void TestBoard::keysChangeNothingAtTheEnd()
+{
+    QFETCH(Key, key);
+    BoardRig rig;
+    rig.open({u"chat"_s, u"de"_s, u"fg"_s});
+    for (int round = 0; round < 4; ++round)
+        rig.play();
+    QVERIFY(rig.model->finished());
+    const QString tiles = rig.tileText();
+    const auto sounds = rig.sound.played.size();
+    const auto said = rig.speech.said.size();
+    press(*rig.model, key);
+    rig.settle();
+    QCOMPARE(rig.slotText(), u"C'EST FINI__"_s);
+    QCOMPARE(rig.tileText(), tiles);
+    QCOMPARE(rig.sound.played.size(), sounds);
+    QCOMPARE(rig.speech.said.size(), said);
+    QVERIFY(!rig.model->dropTimer().running && !rig.model->slideTimer().running);
+    QCOMPARE(rig.model->round(), 3);
 }
 
 void TestBoard::shortListsArePlayedThrough_data()

@@ -19,6 +19,7 @@
 #include <QtTest>
 
 #include <algorithm>
+#include <map>
 
 using namespace Qt::StringLiterals;
 using namespace trouvimo;
@@ -151,6 +152,9 @@ private slots:
     void tileClickStartsTheTimersAndTheyMoveIt();
     void lettersStayInsideTheirTiles();
     void keysReachTheBoardAfterAnyClick();
+    void enterPressesTheFocusedControl_data();
+    void enterPressesTheFocusedControl();
+    void focusShowsFromTheStartAndStaysWhereTheChildPutIt();
     void hintTimerRestartsForEachRound();
     void endMessageDisablesPlay();
     void closeBoxEndsTheProcessAndStopsTheTimers();
@@ -441,6 +445,83 @@ void TestBoardWindow::keysReachTheBoardAfterAnyClick()
     QCOMPARE(window.slot(0)->text(), u"B"_s);
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Backspace);
     QTRY_VERIFY(window.slot(0)->isHidden());
+}
+
+void TestBoardWindow::enterPressesTheFocusedControl_data()
+{
+    QTest::addColumn<QString>("focused");
+    QTest::addColumn<int>("key");
+    QTest::addColumn<int>("round");
+    QTest::addColumn<bool>("quits");
+    QTest::addColumn<bool>("difficult");
+    QTest::newRow("Enter on the board") << u"board"_s << int(Qt::Key_Return) << 2 << false << false;
+    QTest::newRow("Space on the board") << u"board"_s << int(Qt::Key_Space) << 2 << false << false;
+    QTest::newRow("Enter on Jouer") << u"play"_s << int(Qt::Key_Enter) << 2 << false << false;
+    QTest::newRow("Enter on Quitter") << u"quit"_s << int(Qt::Key_Return) << 1 << true << false;
+    QTest::newRow("Space on Quitter") << u"quit"_s << int(Qt::Key_Space) << 1 << true << false;
+    QTest::newRow("Enter on the check box")
+        << u"difficult"_s << int(Qt::Key_Return) << 1 << false << true;
+}
+
+// Enter and Space press the control that has the keyboard; only on the board itself do they play
+// the next word, and never throw away the word in play from a button.
+void TestBoardWindow::enterPressesTheFocusedControl()
+{
+    QFETCH(QString, focused);
+    QFETCH(int, key);
+    QFETCH(int, round);
+    QFETCH(bool, quits);
+    QFETCH(bool, difficult);
+    WindowRig rig({u"chat"_s, u"de"_s, u"fg"_s});
+    BoardWindow& window = *rig.window;
+    window.show();
+    QVERIFY(QTest::qWaitForWindowActive(&window));
+    window.run([](Board& board) { board.playNextWord(); });
+    const std::map<QString, QWidget*> controls {{u"board"_s, &window},
+                                                {u"play"_s, window.playButton()},
+                                                {u"quit"_s, window.quitButton()},
+                                                {u"difficult"_s, window.difficultBox()}};
+    controls.at(focused)->setFocus(Qt::TabFocusReason);
+    QTest::keyClick(QApplication::focusWidget(), static_cast<Qt::Key>(key));
+    // A button pressed from the keyboard springs back a moment later.
+    QTRY_COMPARE(rig.board().round() + rig.gameExit.calls + int(rig.board().difficult()),
+                 round + int(quits) + int(difficult));
+    QCOMPARE(rig.board().round(), round);
+    QCOMPARE(rig.gameExit.calls, quits ? 1 : 0);
+    QCOMPARE(rig.board().difficult(), difficult);
+}
+
+// The board itself has the keyboard from its first show, and shows it; the keyboard stays where
+// the child put it with Tab when a tile is clicked, and Tab comes back to the board.
+void TestBoardWindow::focusShowsFromTheStartAndStaysWhereTheChildPutIt()
+{
+    WindowRig rig({u"chat"_s, u"de"_s, u"fg"_s});
+    BoardWindow& window = *rig.window;
+    window.show();
+    QVERIFY(QTest::qWaitForWindowActive(&window));
+    QCOMPARE(QApplication::focusWidget(), &window);
+    const QRect answerArea = rig.design(design::kSlotFrame);
+    const QImage focused = window.grab(answerArea).toImage();
+
+    QTest::keyClick(&window, Qt::Key_Tab);
+    QCOMPARE(QApplication::focusWidget(), window.playButton());
+    QVERIFY(window.grab(answerArea).toImage() != focused);
+    QTest::keyClick(window.playButton(), Qt::Key_Space);
+    QCOMPARE(rig.board().round(), 1);
+    QTest::mouseClick(window.tile(0), Qt::LeftButton);
+    QCOMPARE(QApplication::focusWidget(), window.playButton());
+
+    const QList<QWidget*> tabs {window.quitButton(),    window.difficultBox(),
+                                window.voiceBox(),      &window,
+                                window.speakerButton(), window.playButton()};
+    for (QWidget* next : tabs) {
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        QCOMPARE(QApplication::focusWidget(), next);
+    }
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Backtab);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Backtab);
+    QCOMPARE(QApplication::focusWidget(), &window);
+    QCOMPARE(window.grab(answerArea).toImage(), focused);
 }
 
 void TestBoardWindow::hintTimerRestartsForEachRound()

@@ -5,6 +5,7 @@
 #include "platform/Twips.h"
 #include "startup/StartWindow.h"
 
+#include <QApplication>
 #include <QLabel>
 #include <QSignalSpy>
 #include <QTemporaryDir>
@@ -228,21 +229,31 @@ void TestStartup::waysOutEndTheGame()
 void TestStartup::accessKeys_data()
 {
     QTest::addColumn<int>("key");
+    QTest::addColumn<int>("modifiers");
+    QTest::addColumn<QString>("focused");
     QTest::addColumn<bool>("launches");
-    QTest::newRow("Alt+L launches") << static_cast<int>(Qt::Key_L) << true;
-    QTest::newRow("Alt+Q quits") << static_cast<int>(Qt::Key_Q) << false;
+    const int alt = Qt::AltModifier;
+    QTest::newRow("Alt+L launches") << int(Qt::Key_L) << alt << QString() << true;
+    QTest::newRow("Alt+Q quits") << int(Qt::Key_Q) << alt << QString() << false;
+    QTest::newRow("Enter on Lancer launches") << int(Qt::Key_Return) << 0 << u"Lancer"_s << true;
+    QTest::newRow("Enter on Quitter quits") << int(Qt::Key_Enter) << 0 << u"Quitter"_s << false;
 }
 
 void TestStartup::accessKeys()
 {
     QFETCH(int, key);
+    QFETCH(int, modifiers);
+    QFETCH(QString, focused);
     QFETCH(bool, launches);
     StartRig rig(QSize(800, 600));
     QPointer<StartWindow> window = rig.open().release();
     window->show();
     QVERIFY(QTest::qWaitForWindowActive(window));
     QSignalSpy launched(window.data(), &StartWindow::launchRequested);
-    QTest::keyClick(window, static_cast<Qt::Key>(key), Qt::AltModifier);
+    if (!focused.isEmpty())
+        buttonNamed(*window, focused)->setFocus(Qt::TabFocusReason);
+    QTest::keyClick(QApplication::focusWidget(), static_cast<Qt::Key>(key),
+                    static_cast<Qt::KeyboardModifiers>(modifiers));
     // An access key presses the button as a click would, releasing it a moment later.
     QTRY_COMPARE(launched.count() + rig.gameExit.calls, 1);
     QCOMPARE(launched.count(), launches ? 1 : 0);
