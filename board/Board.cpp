@@ -66,6 +66,12 @@ void Board::sayWord()
         m_services.voice.say(m_currentWord, m_language);
 }
 
+void Board::announce(const QString& text)
+{
+    m_announcement.text = text;
+    ++m_announcement.count;
+}
+
 void Board::sayWordAgain()
 {
     if (m_closed || !m_speakerButton.visible || m_roundStartPending)
@@ -199,6 +205,7 @@ void Board::playNextWord()
     m_tiles[0].visible = true;
     layOutTileRow(static_cast<int>(m_letters.size()));
     m_speakerButton.visible = true;
+    announce(m_hint.caption);
     sayWord();
 }
 
@@ -212,6 +219,7 @@ void Board::showEndMessage()
     const QString& message = m_language.endMessage;
     for (int j = 0; j < message.size(); ++j)
         m_answerSlots[j].caption = message[j];
+    announce(message);
 }
 
 void Board::removeTilesAfterFirst()
@@ -351,6 +359,7 @@ void Board::showPicture(std::optional<QSizeF> size)
         m_picture.visible = true;
     }
     playCue(Cue::Solved);
+    announce(m_language.solvedAnnouncement.arg(m_currentWord.toLower()));
     // Once the fanfare is over.
     sayWord();
 }

@@ -48,6 +48,14 @@ struct TimerState {
     void stop() { running = false; }
 };
 
+// What a screen reader is told, away from the keyboard's focus: the word laid out, the word
+// spelled, the end of the list. The window tells it each time `count` grows, so that a message
+// told twice is heard twice.
+struct Announcement {
+    QString text;
+    unsigned count = 0;
+};
+
 // The platform services the board's rules use, handed to the board by whoever builds it.
 struct BoardServices {
     const DataPaths& paths;
@@ -171,6 +179,7 @@ public:
     [[nodiscard]] const TimerState& dropTimer() const { return m_dropTimer; }
     [[nodiscard]] const TimerState& slideTimer() const { return m_slideTimer; }
     [[nodiscard]] const TimerState& hintTimer() const { return m_hintTimer; }
+    [[nodiscard]] const Announcement& announcement() const { return m_announcement; }
 
 private:
     // A tile asked for that waits for the travelling tile: a click names its tile, a typed letter
@@ -182,6 +191,7 @@ private:
 
     void playCue(Cue cue);
     void sayWord();
+    void announce(const QString& text);
     void buildPlayingList();
     void showEndMessage();
     void layOutTileRow(int length);
@@ -236,6 +246,7 @@ private:
     TimerState m_dropTimer;
     TimerState m_slideTimer;
     TimerState m_hintTimer;
+    Announcement m_announcement;
 };
 
 } // namespace trouvimo

@@ -3,6 +3,7 @@
 #include "board/AnimatedPicture.h"
 #include "platform/ResourcePng.h"
 #include "platform/Twips.h"
+#include "widgets/Announcer.h"
 #include "widgets/ClickableLabel.h"
 #include "widgets/GraphicalButton.h"
 
@@ -296,6 +297,8 @@ void BoardWindow::buildControls(const LanguageData& texts)
     setTabOrder(m_quitButton, m_difficultBox);
     setTabOrder(m_difficultBox, m_voiceBox);
 
+    m_announcer = new Announcer(this);
+
     m_dropTimer = new QTimer(this);
     m_slideTimer = new QTimer(this);
     m_hintTimer = new QTimer(this);
@@ -400,7 +403,7 @@ QList<QWidget*> BoardWindow::readingOrder() const
     std::copy(m_tiles.cbegin(), m_tiles.cend(), std::back_inserter(order));
     std::copy(m_slots.cbegin(), m_slots.cend(), std::back_inserter(order));
     order << m_picture << m_playButton << m_quitButton << m_difficultBox << m_voiceBox
-          << m_creditLine;
+          << m_creditLine << m_announcer;
     return order;
 }
 
@@ -475,6 +478,11 @@ void BoardWindow::sync()
 
     place(m_picture, board.picture());
     m_picture->setVisible(board.picture().visible && m_picture->hasPicture());
+
+    if (board.announcement().count != m_announcements) {
+        m_announcements = board.announcement().count;
+        m_announcer->announce(board.announcement().text);
+    }
 
     syncTimer(board.dropTimer(), m_dropTimer, m_dropTimerStarts);
     syncTimer(board.slideTimer(), m_slideTimer, m_slideTimerStarts);

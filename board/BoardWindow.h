@@ -19,6 +19,7 @@ class QToolButton;
 
 namespace trouvimo {
 
+class Announcer;
 class ClickableLabel;
 class AnimatedPicture;
 class Outline;
@@ -57,7 +58,8 @@ public:
     void showCentred();
 
     // The red word, the tiles and the slots from the left, the picture, the buttons, the check
-    // boxes and the credit line; the backdrop and the frames are decoration.
+    // boxes and the credit line, then what the board announces; the backdrop and the frames are
+    // decoration.
     [[nodiscard]] QList<QWidget*> readingOrder() const override;
 
     // The widgets, for tests and for whoever reads the board from outside.
@@ -142,6 +144,8 @@ private:
     QCheckBox* m_difficultBox = nullptr;
     QCheckBox* m_voiceBox = nullptr;
     QToolButton* m_speakerButton = nullptr;
+    Announcer* m_announcer = nullptr;
+    unsigned m_announcements = 0;
     QTimer* m_dropTimer = nullptr;
     QTimer* m_slideTimer = nullptr;
     QTimer* m_hintTimer = nullptr;

@@ -50,6 +50,7 @@ const LanguageData& languageData(Language language)
         u"Voix"_s,
         u"Redire le mot"_s,
         u"Case %1"_s,
+        u"Bravo ! %1"_s,
     };
     static const LanguageData english {
         u"Trouvimo ..."_s,
@@ -65,6 +66,7 @@ const LanguageData& languageData(Language language)
         u"Voice"_s,
         u"Say the word again"_s,
         u"Box %1"_s,
+        u"Well done! %1"_s,
     };
     return language == Language::French ? french : english;
 }

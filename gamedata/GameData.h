@@ -53,6 +53,8 @@ struct LanguageData {
     QString sayAgainName;
     // How a screen reader describes the answer slot numbered %1 from the left.
     QString slotDescription;
+    // What a screen reader is told when the word %1 is spelled.
+    QString solvedAnnouncement;
 };
 
 [[nodiscard]] const LanguageData& languageData(Language language);
