@@ -11,6 +11,13 @@ Requests:
   {"op": "action", "pid": P, "path": [...], "name": "Press"}
                                                    -> {"ok": true, "done": bool}
                                                       (an error lists the actions there are)
+  {"op": "listen", "events": ["object:", ...]}     -> {"ok": true}
+  {"op": "events"}                                 -> {"ok": true, "events": [event, ...]}
+An event is {"type", "pid", "role", "name", "detail1"}: what a screen reader is told, in the order it was
+told, since the last "events" request. Its source's role and name are read when the request drains the
+events, as a screen reader reads them when it handles one; pid is null for a source already gone.
+Programs send only the kinds of events that someone listens to, and learn of a new listener as they
+start: "listen" comes before the program is launched.
 A node is {"role", "name", "states": [...], "extents": [x, y, w, h] or null, "path": [...], "children"};
 its path is the list of child indices that leads to it from the application.
 """
@@ -19,7 +26,7 @@ import json
 import sys
 
 import pyatspi
-from gi.repository import Atspi
+from gi.repository import Atspi, GLib
 
 # A program that stops answering must not hang the test that asked.
 Atspi.set_timeout(1500, 3000)
@@ -82,6 +89,37 @@ def application(pid):
     return None
 
 
+_heard = []
+_listener = None
+
+
+def _hear(event):
+    try:
+        source = event.source
+        _heard.append({'type': event.type, 'pid': source.get_process_id(), 'role': source.getRoleName(),
+                       'name': source.name or '', 'detail1': event.detail1})
+    except Exception:  # the source was destroyed before we looked at it
+        _heard.append({'type': event.type, 'pid': None, 'role': '', 'name': '', 'detail1': event.detail1})
+
+
+def listen(kinds):
+    global _listener
+    if _listener is None:
+        _listener = Atspi.EventListener.new(_hear)
+    for kind in kinds:
+        _listener.register(kind)
+
+
+def heard():
+    """The events that arrived since the last call: they wait on the bus until the main loop runs."""
+    context = GLib.MainContext.default()
+    while context.iteration(False):
+        pass
+    events = list(_heard)
+    _heard.clear()
+    return events
+
+
 def handle(request):
     op = request.get('op')
     if op == 'apps':
@@ -104,6 +142,11 @@ def handle(request):
         if request['name'] not in names:
             return {'ok': False, 'error': f'no action {request["name"]!r} among {names}'}
         return {'ok': True, 'done': bool(action.doAction(names.index(request['name'])))}
+    if op == 'listen':
+        listen(request['events'])
+        return {'ok': True}
+    if op == 'events':
+        return {'ok': True, 'events': heard()}
     return {'ok': False, 'error': f'unknown op {op!r}'}
 
 

@@ -855,6 +855,16 @@ class Desktop:
             return None
         return wait_for(shown, timeout=timeout, what=f'window {title!r} of pid {pid}')
 
+    def listen(self, kinds=('object:', 'window:', 'focus:')):
+        """Starts keeping the accessibility events of these kinds (AT-SPI's names, a prefix takes all
+        below it) that the programs launched from now on send; events() hands them out."""
+        self._agent.ask({'op': 'listen', 'events': list(kinds)})
+
+    def events(self, pid):
+        """The events that the program sent since the last call, oldest first, each a dict with its
+        type, and the role and name of its source as they are now."""
+        return [event for event in self._agent.ask({'op': 'events'})['events'] if event['pid'] == pid]
+
     def press(self, node, pid, action='Press'):
         """Runs an accessible action on the node, as a screen reader would instead of clicking."""
         return self._agent.ask({'op': 'action', 'pid': pid, 'path': list(node.path), 'name': action})['done']
