@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# Sets everything up and runs every test: unit, widget, content and real-desktop tests on the
+# Sets everything up, checks the code's layout and runs every test: unit, widget, content and real-desktop tests on the
 # ordinary build, the same suite on a build with AddressSanitizer and UndefinedBehaviorSanitizer,
 # a short run of the word-list reader's fuzzer, the Windows build's tests under wine and its MSI
 # installed, played and removed under wine, and the Debian package installed by apt and played.
@@ -10,6 +10,9 @@ if [[ $(id -u) -ne 0 ]]; then
     exec sudo --preserve-env=CI "$0" "$@"
 fi
 ./setup.sh
+
+echo "== Every C++ file laid out as .clang-format says"
+git ls-files -z '*.cpp' '*.h' | xargs -0 clang-format --dry-run --Werror
 
 ctest --preset default "$@"
 

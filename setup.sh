@@ -10,7 +10,7 @@ packages=(
     cmake ninja-build g++ pkg-config qt6-base-dev qt6-multimedia-dev qt6-speech-dev
     qt6-declarative-dev libxcb-randr0-dev
     libx11-dev
-    libgl-dev libbenchmark-dev clang libclang-rt-dev libsndfile1-dev
+    libgl-dev libbenchmark-dev clang clang-format libclang-rt-dev libsndfile1-dev
     # run: the X11 and Wayland platform plugins, GIF support, sound, fonts
     qt6-qpa-plugins qt6-wayland qt6-image-formats-plugins libqt6multimedia6 gstreamer1.0-plugins-base
     fonts-comic-neue fonts-dejavu-core

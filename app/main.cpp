@@ -1,17 +1,17 @@
 #include "board/BoardWindow.h"
 #include "board/WordVoice.h"
 #include "check/DataCheck.h"
-#include "platform/Console.h"
-#include "platform/DataPaths.h"
-#include "platform/DisplayConnection.h"
-#include "platform/DisplayFactory.h"
-#include "platform/EventLoopPause.h"
-#include "platform/GameFolders.h"
-#include "platform/ImmediateExit.h"
-#include "platform/QtSoundPlayer.h"
-#include "platform/QtSpeech.h"
-#include "platform/SignalWatcher.h"
-#include "platform/SystemClock.h"
+#include "platform/display/DisplayConnection.h"
+#include "platform/display/DisplayFactory.h"
+#include "platform/files/DataPaths.h"
+#include "platform/files/GameFolders.h"
+#include "platform/process/Console.h"
+#include "platform/process/EventLoopPause.h"
+#include "platform/process/ImmediateExit.h"
+#include "platform/process/SignalWatcher.h"
+#include "platform/process/SystemClock.h"
+#include "platform/sound/SoundThread.h"
+#include "platform/speech/SpeechThread.h"
 #include "startup/StartWindow.h"
 #include "words/Draw.h"
 
@@ -33,10 +33,9 @@ int main(int argc, char* argv[])
         QCoreApplication app(argc, argv);
         printToTheCallersConsole();
         const GameFolders folders = findGameFolders(QCoreApplication::applicationDirPath());
-        return runDataCheck(
-            DataPaths(folders.data, folders.own),
-            QtSoundPlayer::recordingProberIn(QtSoundPlayer::moduleIn(folders.programs)),
-            summary ? CheckDetail::Summary : CheckDetail::Full);
+        return runDataCheck(DataPaths(folders.data, folders.own),
+                            SoundThread::recordingProberIn(SoundThread::moduleIn(folders.programs)),
+                            summary ? CheckDetail::Summary : CheckDetail::Full);
     }
 
     drawInDevicePixels();
@@ -48,8 +47,8 @@ int main(int argc, char* argv[])
     const DataPaths paths(folders.data, folders.own);
     loadCarriedFonts(folders.data);
     const std::unique_ptr<trouvimo::Display> display = makeDisplay(folders.programs);
-    QtSoundPlayer sound(QtSoundPlayer::moduleIn(folders.programs));
-    QtSpeech speech(QtSpeech::moduleIn(folders.programs));
+    SoundThread sound(SoundThread::moduleIn(folders.programs));
+    SpeechThread speech(SpeechThread::moduleIn(folders.programs));
     WordVoice voice(paths, sound, speech);
     EventLoopPause pause(systemClock());
     ImmediateExit gameExit(sound, *display);

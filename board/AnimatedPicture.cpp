@@ -1,8 +1,8 @@
 #include "board/AnimatedPicture.h"
 
 #include "gamedata/Pictures.h"
-#include "platform/Twips.h"
 #include "widgets/AccessibleFactory.h"
+#include "widgets/Twips.h"
 
 #include <QFileInfo>
 #include <QMovie>

@@ -2,9 +2,9 @@
 #include "board/WordVoice.h"
 
 #include "gamedata/Pictures.h"
-#include "platform/DataPaths.h"
-#include "platform/GameExit.h"
-#include "platform/Pause.h"
+#include "platform/files/DataPaths.h"
+#include "platform/process/GameExit.h"
+#include "platform/process/Pause.h"
 #include "words/Letters.h"
 
 using namespace Qt::StringLiterals;

@@ -1,11 +1,13 @@
 #include "board/BoardWindow.h"
 
 #include "board/AnimatedPicture.h"
-#include "platform/ResourcePng.h"
-#include "platform/Twips.h"
 #include "widgets/Announcer.h"
 #include "widgets/ClickableLabel.h"
 #include "widgets/GraphicalButton.h"
+#include "widgets/Outline.h"
+#include "widgets/ResourcePng.h"
+#include "widgets/ScreenPlacement.h"
+#include "widgets/Twips.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -27,57 +29,6 @@
 using namespace Qt::StringLiterals;
 
 namespace trouvimo {
-
-// The frame around the answer slots: a red outline and nothing inside.
-class Outline : public QWidget {
-public:
-    explicit Outline(QWidget* parent)
-        : QWidget(parent)
-    {
-        setAttribute(Qt::WA_TransparentForMouseEvents);
-    }
-
-    void setPenWidth(int width)
-    {
-        m_penWidth = width;
-        update();
-    }
-
-    // While the board itself has the keyboard, a dotted frame inside the outline shows where the
-    // typed letters go, as the buttons show their focus.
-    void showFocus(bool shown)
-    {
-        if (m_focusShown == shown)
-            return;
-        m_focusShown = shown;
-        update();
-    }
-
-protected:
-    void paintEvent(QPaintEvent* /*event*/) override
-    {
-        QPainter painter(this);
-        const int inset = m_penWidth / 2;
-        QPen pen(QColor(255, 0, 0), m_penWidth);
-        pen.setJoinStyle(Qt::MiterJoin);
-        painter.setPen(pen);
-        painter.drawRect(
-            rect().adjusted(inset, inset, -inset - m_penWidth % 2, -inset - m_penWidth % 2));
-        if (m_focusShown) {
-            const int focusInset = m_penWidth + 1;
-            const QRect frame =
-                rect().adjusted(focusInset, focusInset, -focusInset - 1, -focusInset - 1);
-            painter.setPen(QPen(Qt::white, 1));
-            painter.drawRect(frame);
-            painter.setPen(QPen(Qt::black, 1, Qt::DotLine));
-            painter.drawRect(frame);
-        }
-    }
-
-private:
-    int m_penWidth = 5;
-    bool m_focusShown = false;
-};
 
 namespace {
 
@@ -163,9 +114,11 @@ BoardWindow::BoardWindow(BoardServices services, Language language, Placement pl
     else if (m_placement == Placement::FullScreen)
         m_scale = fullScreenScale(screen->geometry().size());
     else
-        m_scale = fittingScale(screen->availableGeometry().size(), {});
+        m_scale = fittingScale(screen->availableGeometry().size());
     buildControls(languageData(language));
     applyScale();
+    if (m_placement == Placement::Window)
+        new OnScreenKeeper(this, [this](QSize room) { shrinkToFit(room); });
 }
 
 void BoardWindow::open()
@@ -198,13 +151,11 @@ void BoardWindow::showPicture(const SolvedWord& solved)
 
 BoardWindow::~BoardWindow() = default;
 
-double BoardWindow::fittingScale(QSize available, QSize frameExtra)
+double BoardWindow::fittingScale(QSize room)
 {
     const QSize content = clientSize(1.0);
-    const double byWidth =
-        static_cast<double>(available.width() - frameExtra.width()) / content.width();
-    const double byHeight =
-        static_cast<double>(available.height() - frameExtra.height()) / content.height();
+    const double byWidth = static_cast<double>(room.width()) / content.width();
+    const double byHeight = static_cast<double>(room.height()) / content.height();
     return std::clamp(std::min(byWidth, byHeight), 0.25, 1.0);
 }
 
@@ -214,6 +165,15 @@ double BoardWindow::fullScreenScale(QSize monitor)
     return std::max(0.25,
                     std::min(static_cast<double>(monitor.width()) / content.width(),
                              static_cast<double>(monitor.height()) / content.height()));
+}
+
+void BoardWindow::shrinkToFit(QSize room)
+{
+    const double fitted = fittingScale(room);
+    if (fitted < m_scale - 1e-6) {
+        m_scale = fitted;
+        applyScale();
+    }
 }
 
 QSize BoardWindow::clientSize(double scale)
@@ -244,7 +204,7 @@ void BoardWindow::buildControls(const LanguageData& texts)
     m_hint->setAttribute(Qt::WA_TransparentForMouseEvents);
     setTextColour(m_hint, QColor(255, 0, 0));
 
-    m_slotFrame = new Outline(this);
+    m_slotFrame = new Outline(QColor(255, 0, 0), this);
 
     for (int i = 0; i < Board::kSlotCount; ++i) {
         auto* slot = new ClickableLabel(this);
@@ -569,24 +529,9 @@ void BoardWindow::showCentred()
         showFullScreen();
         return;
     }
-    if (screen != nullptr) {
-        QRect frame(QPoint(), size());
-        frame.moveCenter(screen->availableGeometry().center());
-        move(frame.topLeft());
-    }
+    if (screen != nullptr)
+        centreWindow(this, screen->availableGeometry());
     show();
-}
-
-void BoardWindow::showEvent(QShowEvent* event)
-{
-    AccessibleWindow::showEvent(event);
-    if (!m_watchingPlacement && m_placement == Placement::Window) {
-        m_watchingPlacement = true;
-        if (QScreen* shown = screen())
-            connect(shown, &QScreen::availableGeometryChanged, this,
-                    &BoardWindow::keepWhollyOnScreen);
-        QTimer::singleShot(0, this, &BoardWindow::keepWhollyOnScreen);
-    }
 }
 
 void BoardWindow::focusInEvent(QFocusEvent* event)
@@ -599,46 +544,6 @@ void BoardWindow::focusOutEvent(QFocusEvent* event)
 {
     AccessibleWindow::focusOutEvent(event);
     m_slotFrame->showFocus(false);
-}
-
-void BoardWindow::moveEvent(QMoveEvent* event)
-{
-    AccessibleWindow::moveEvent(event);
-    // A window manager frames and places the window some moments after it is shown, and may
-    // place the frame where it does not fit; each move it makes is checked where it lands.
-    if (m_watchingPlacement)
-        keepWhollyOnScreen();
-}
-
-void BoardWindow::keepWhollyOnScreen()
-{
-    const QScreen* shown = screen();
-    if (shown == nullptr || m_placementCorrections >= kMaxPlacementCorrections)
-        return;
-    const QRect available = shown->availableGeometry();
-    const QSize extra = frameGeometry().size() - geometry().size();
-    QRect frame(frameGeometry().topLeft(), size() + extra);
-    // A frame that would fit but that the window manager holds where it sticks out, once it has
-    // been asked to move: xfwm4 keeps the client below a title bar taller than the extents it
-    // reports. The part that sticks out is room the board must leave.
-    if (m_placementCorrections > 0 && !available.contains(frame)
-        && available.width() >= frame.width() && available.height() >= frame.height()) {
-        m_heldMargin =
-            m_heldMargin.expandedTo(QSize(std::max(0, frame.right() - available.right()),
-                                          std::max(0, frame.bottom() - available.bottom())));
-    }
-    const double fitted = fittingScale(available.size(), extra + m_heldMargin);
-    const bool shrink = fitted < m_scale - 1e-6;
-    if (shrink) {
-        m_scale = fitted;
-        applyScale();
-        frame.setSize(size() + extra);
-    }
-    if (!shrink && available.contains(frame))
-        return;
-    ++m_placementCorrections;
-    frame.moveCenter(available.center());
-    move(frame.topLeft());
 }
 
 void BoardWindow::keyPressEvent(QKeyEvent* event)

@@ -47,8 +47,9 @@ public:
     [[nodiscard]] const Board& board() const { return *m_board; }
     [[nodiscard]] double scale() const { return m_scale; }
 
-    // The scale at which the board and its window frame fit in `available`, never above 1.
-    [[nodiscard]] static double fittingScale(QSize available, QSize frameExtra);
+    // The scale at which the board fits in a room (what the screen has available, less the
+    // window's frame), never above 1.
+    [[nodiscard]] static double fittingScale(QSize room);
     // The client size of the board at a scale.
     [[nodiscard]] static QSize clientSize(double scale);
     // The scale at which the board fills as much of a monitor as it can, margins aside.
@@ -91,8 +92,6 @@ protected:
     void focusOutEvent(QFocusEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
     void inputMethodEvent(QInputMethodEvent* event) override;
-    void moveEvent(QMoveEvent* event) override;
-    void showEvent(QShowEvent* event) override;
 
 private:
     void showPicture(const SolvedWord& solved);
@@ -109,24 +108,15 @@ private:
     // A check box of the board, which hands its new state to the board's handler.
     QCheckBox* makeCheckBox(void (Board::*changed)(Qt::CheckState));
     void keepChildWindowsInFront();
-    // Shrinks and moves the window until its frame lies whole on the screen's available area.
-    void keepWhollyOnScreen();
+    // Shrinks the board, never enlarging it, until it fits in the room.
+    void shrinkToFit(QSize room);
 
     std::unique_ptr<Board> m_board;
-    // A window manager that keeps placing the frame elsewhere is answered a few times, not
-    // fought for ever.
-    static constexpr int kMaxPlacementCorrections = 8;
-
     Placement m_placement = Placement::Window;
     double m_scale = 1.0;
     // Where the design's top left corner lies in the window: the margins around a board that
     // fills a monitor of other proportions.
     QPoint m_origin;
-    bool m_watchingPlacement = false;
-    int m_placementCorrections = 0;
-    // Room that the window manager keeps for itself beyond the frame it reports, learnt from
-    // where it holds the frame after being asked to move it.
-    QSize m_heldMargin {0, 0};
 
     QLabel* m_background = nullptr;
     std::vector<ClickableLabel*> m_tiles;

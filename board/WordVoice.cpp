@@ -1,8 +1,8 @@
 #include "board/WordVoice.h"
 
 #include "gamedata/Recordings.h"
-#include "platform/Sound.h"
-#include "platform/Speech.h"
+#include "platform/sound/SoundPlayer.h"
+#include "platform/speech/Speech.h"
 
 #include <chrono>
 

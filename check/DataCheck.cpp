@@ -4,8 +4,8 @@
 #include "gamedata/Pictures.h"
 #include "gamedata/Recordings.h"
 #include "gamedata/WordFiles.h"
-#include "platform/DataPaths.h"
-#include "platform/RecordingProbe.h"
+#include "platform/files/DataPaths.h"
+#include "platform/sound/RecordingProbe.h"
 #include "words/Letters.h"
 #include "words/WordList.h"
 

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "gamedata/GameData.h"
-#include "platform/RecordingProbe.h"
+#include "platform/sound/RecordingProbe.h"
 
 #include <QLocale>
 #include <QStringList>

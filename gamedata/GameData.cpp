@@ -1,7 +1,7 @@
 #include "gamedata/GameData.h"
 
-#include "platform/DataPaths.h"
-#include "platform/Sound.h"
+#include "platform/files/DataPaths.h"
+#include "platform/sound/SoundPlayer.h"
 
 using namespace Qt::StringLiterals;
 

@@ -1,7 +1,7 @@
 #include "gamedata/Pictures.h"
 
 #include "gamedata/WordFiles.h"
-#include "platform/DataPaths.h"
+#include "platform/files/DataPaths.h"
 
 #include <QFileInfo>
 #include <QImageReader>

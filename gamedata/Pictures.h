@@ -1,7 +1,7 @@
 #pragma once
 
 #include "gamedata/GameData.h"
-#include "platform/DataPaths.h"
+#include "platform/files/DataPaths.h"
 
 #include <QImage>
 #include <QSize>

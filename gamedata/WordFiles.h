@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/DataPaths.h"
+#include "platform/files/DataPaths.h"
 
 #include <QFileInfo>
 #include <QHash>

@@ -1,14 +1,15 @@
 #include "startup/StartWindow.h"
 
-#include "platform/DataPaths.h"
-#include "platform/Display.h"
-#include "platform/DisplayFactory.h"
-#include "platform/GameExit.h"
-#include "platform/ResourcePng.h"
-#include "platform/Sound.h"
-#include "platform/Twips.h"
+#include "platform/display/Display.h"
+#include "platform/display/DisplayFactory.h"
+#include "platform/files/DataPaths.h"
+#include "platform/process/GameExit.h"
+#include "platform/sound/SoundPlayer.h"
 #include "startup/ScreenMeasure.h"
 #include "widgets/GraphicalButton.h"
+#include "widgets/ResourcePng.h"
+#include "widgets/ScreenPlacement.h"
+#include "widgets/Twips.h"
 
 #include <QApplication>
 #include <QButtonGroup>
@@ -177,11 +178,8 @@ void StartWindow::centreOnScreen()
     if (m_switched)
         waitForScreenSize(kSwitchedSize, 2000);
     const QScreen* screen = QGuiApplication::primaryScreen();
-    if (screen == nullptr)
-        return;
-    QRect frame(QPoint(), size());
-    frame.moveCenter(screen->geometry().center());
-    move(frame.topLeft());
+    if (screen != nullptr)
+        centreWindow(this, screen->geometry());
 }
 
 void StartWindow::closeEvent(QCloseEvent* event)

@@ -1,6 +1,8 @@
 #pragma once
 
-#include "platform/ResourcePng.h"
+#include "widgets/FocusFrame.h"
+
+#include "widgets/ResourcePng.h"
 
 #include <QColor>
 #include <QIcon>
@@ -102,16 +104,11 @@ protected:
         option.palette.setColor(QPalette::Button, m_background);
         painter.drawControl(QStyle::CE_ToolButtonLabel, option);
 
-        // A frame of black and white dots inside the bevel shows which button the keyboard would
-        // press; the two colours keep it visible on every button's background.
+        // The focus frame inside the bevel shows which button the keyboard would press.
         if (option.state & QStyle::State_HasFocus) {
-            const QRect frame =
-                rect().adjusted(kFocusInset, kFocusInset, -kFocusInset - 1, -kFocusInset - 1);
-            painter.setBrush(Qt::NoBrush);
-            painter.setPen(QPen(Qt::white, 1));
-            painter.drawRect(frame);
-            painter.setPen(QPen(Qt::black, 1, Qt::DotLine));
-            painter.drawRect(frame);
+            drawFocusFrame(
+                painter,
+                rect().adjusted(kFocusInset, kFocusInset, -kFocusInset - 1, -kFocusInset - 1));
         }
     }
 

@@ -1,6 +1,6 @@
 #include "words/Draw.h"
 
-#include "platform/SystemClock.h"
+#include "platform/process/SystemClock.h"
 
 #include <algorithm>
 #include <bit>

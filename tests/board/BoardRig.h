@@ -7,7 +7,7 @@
 #include "FakeSpeech.h"
 #include "board/Board.h"
 #include "board/WordVoice.h"
-#include "platform/DataPaths.h"
+#include "platform/files/DataPaths.h"
 #include "words/Draw.h"
 #include "words/Letters.h"
 

@@ -1,8 +1,8 @@
 #include "BoardRig.h"
 #include "board/AnimatedPicture.h"
 #include "board/BoardWindow.h"
-#include "platform/Twips.h"
 #include "widgets/ClickableLabel.h"
+#include "widgets/Twips.h"
 
 #include <QAccessible>
 #include <QApplication>
@@ -209,7 +209,7 @@ void TestBoardWindow::scaleFitsTheScreen_data()
     QTest::addColumn<QSize>("frame");
     QTest::addColumn<double>("expected");
     QTest::newRow("1024x768 fits at 1:1") << QSize(1024, 768) << QSize(8, 30) << 1.0;
-    QTest::newRow("800x600 without a frame") << QSize(800, 600) << QSize() << 800.0 / 809.0;
+    QTest::newRow("800x600 without a frame") << QSize(800, 600) << QSize(0, 0) << 800.0 / 809.0;
     QTest::newRow("800x600 with a frame") << QSize(800, 600) << QSize(8, 30) << 792.0 / 809.0;
     QTest::newRow("800x600 with a panel") << QSize(800, 570) << QSize(4, 24) << 546.0 / 582.0;
 }
@@ -218,8 +218,8 @@ void TestBoardWindow::scaleFitsTheScreen()
 {
     QFETCH(QSize, available);
     QFETCH(QSize, frame);
-    const QSize extra = frame.isValid() ? frame : QSize(0, 0);
-    const double scale = BoardWindow::fittingScale(available, extra);
+    const QSize extra = frame;
+    const double scale = BoardWindow::fittingScale(available - extra);
     QFETCH(double, expected);
     QCOMPARE(scale, expected);
     // The window with its frame lies inside the available area, and nothing of the content is cut.

@@ -1,6 +1,7 @@
 #include "check/DataCheck.h"
-#include "platform/DataPaths.h"
-#include "tests/platform/WavBuilder.h"
+#include "platform/files/DataPaths.h"
+#include "platform/sound/files/ProbeRecording.h"
+#include "tests/platform/sound/WavBuilder.h"
 
 #include <QBuffer>
 #include <QDir>

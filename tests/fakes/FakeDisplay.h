@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/Display.h"
+#include "platform/display/Display.h"
 
 #include <QSize>
 

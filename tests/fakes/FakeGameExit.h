@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/GameExit.h"
+#include "platform/process/GameExit.h"
 
 #include <functional>
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/Pause.h"
+#include "platform/process/Pause.h"
 
 #include <functional>
 #include <vector>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/Sound.h"
+#include "platform/sound/SoundPlayer.h"
 
 #include <QStringList>
 

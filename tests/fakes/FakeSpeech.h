@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/Speech.h"
+#include "platform/speech/Speech.h"
 
 #include <QString>
 

@@ -1,5 +1,5 @@
 #include "gamedata/GameData.h"
-#include "platform/DataPaths.h"
+#include "platform/files/DataPaths.h"
 
 #include "FakeSoundPlayer.h"
 

@@ -1,9 +1,9 @@
 #include "FakeDisplay.h"
 #include "FakeGameExit.h"
 #include "FakeSoundPlayer.h"
-#include "platform/DataPaths.h"
-#include "platform/Twips.h"
+#include "platform/files/DataPaths.h"
 #include "startup/StartWindow.h"
+#include "widgets/Twips.h"
 
 #include <QApplication>
 #include <QLabel>

@@ -1,0 +1,34 @@
+#pragma once
+
+#include "platform/process/GameExit.h"
+
+#include <chrono>
+
+namespace trouvimo {
+
+class Display;
+class SoundPlayer;
+
+// Ends the game: its windows go at once, the display returns to what the game found, and the
+// process ends with _exit(0): no destructor, no pending event, no timer tick and no close
+// handler of any window runs afterwards.
+//
+// The game ends straight from inside a handler, possibly nested in a pause, with its timers
+// still running; an orderly shutdown would run more of its handlers on the way out, which is
+// exactly what must not happen. Two things are kept from an orderly exit: what was written to
+// stdout and stderr is flushed, and a sound still playing (the goodbye chime) is given a short
+// moment to be heard. That moment is spent asleep, not in the event loop, so nothing of the
+// game runs during it; the player plays on its own thread and needs no help from this one.
+class ImmediateExit final : public GameExit {
+public:
+    ImmediateExit(const SoundPlayer& player, Display& display,
+                  std::chrono::milliseconds soundGrace = std::chrono::milliseconds(600));
+    void exitGame() override;
+
+private:
+    const SoundPlayer& m_player;
+    Display& m_display;
+    std::chrono::milliseconds m_soundGrace;
+};
+
+} // namespace trouvimo

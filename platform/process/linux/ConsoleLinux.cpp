@@ -1,0 +1,9 @@
+#include "platform/process/Console.h"
+
+namespace trouvimo {
+
+void printToTheCallersConsole()
+{
+}
+
+} // namespace trouvimo
