@@ -228,7 +228,14 @@ void BoardWindow::buildControls(const LanguageData& texts)
     // buttons, the check box and the picture come last and lie in front of all of them.
     m_background = new QLabel(this);
     const QImage backdrop = readPng(u":/board/board-background.png"_s);
-    m_background->setPixmap(QPixmap::fromImage(backdrop));
+    // The backdrop is drawn for a board that fills a large monitor. The label keeps it reduced,
+    // smoothly, to the size shown, rather than the whole picture and a copy of it while the child
+    // plays, and reduces that again should the board shrink.
+    const QSize shown = twipsRect(design::kBackground, m_scale).size() * devicePixelRatioF();
+    m_background->setPixmap(QPixmap::fromImage(
+        shown.width() < backdrop.width()
+            ? backdrop.scaled(shown, Qt::IgnoreAspectRatio, Qt::SmoothTransformation)
+            : backdrop));
     m_background->setScaledContents(true);
     // The margins of a board that fills a monitor take the backdrop's own colour, so that the
     // board seems to reach the monitor's edges.
@@ -284,8 +291,8 @@ void BoardWindow::buildControls(const LanguageData& texts)
     m_voiceBox = makeCheckBox(&Board::voiceBoxChanged);
     m_voiceBox->setChecked(true);
 
-    m_speakerButton = new QToolButton(this);
-    m_speakerButton->setIcon(style()->standardIcon(QStyle::SP_MediaVolume));
+    m_speakerButton = makeGraphicalButton(this, u":/board/speaker.png"_s, QColor(255, 255, 0));
+    m_speakerButton->setToolButtonStyle(Qt::ToolButtonIconOnly);
     m_speakerButton->setFocusPolicy(Qt::TabFocus);
     m_speakerButton->hide();
     connect(m_speakerButton, &QToolButton::clicked, this,
@@ -372,9 +379,8 @@ void BoardWindow::applyScale()
         button->setFont(buttonFont);
         button->setPictureSize(picture);
     }
-    const int speaker = twipsToPixels(design::kSpeakerButton.width, m_scale);
-    m_speakerButton->setFixedSize(speaker, speaker);
-    m_speakerButton->setIconSize(QSize(speaker, speaker) * 3 / 4);
+    m_speakerButton->setFixedSize(twipsRect(design::kSpeakerButton, m_scale).size());
+    m_speakerButton->setPictureSize(picture);
     for (QCheckBox* box : {m_difficultBox, m_voiceBox}) {
         box->setFont(boardFont(12, true, m_scale));
         // The style draws the box at its own size; a board scaled up asks for it at the scale.

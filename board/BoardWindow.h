@@ -143,7 +143,7 @@ private:
     AnimatedPicture* m_picture = nullptr;
     QCheckBox* m_difficultBox = nullptr;
     QCheckBox* m_voiceBox = nullptr;
-    QToolButton* m_speakerButton = nullptr;
+    GraphicalButton* m_speakerButton = nullptr;
     Announcer* m_announcer = nullptr;
     unsigned m_announcements = 0;
     QTimer* m_dropTimer = nullptr;
