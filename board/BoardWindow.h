@@ -100,7 +100,7 @@ private:
     void applyScale();
     void sync();
     void syncTiles();
-    void fitTileFont();
+    void fitLetterFonts();
     void syncTimer(const TimerState& state, QTimer* timer, unsigned& lastStarted);
     void place(QWidget* widget, const Control& control) const;
     [[nodiscard]] QRect toPixels(double left, double top, double width, double height) const;
