@@ -22,8 +22,9 @@ COMIC_BOLD = "/usr/share/fonts/opentype/comic-neue/ComicNeue-Bold.otf"
 EMOJI_FONT = "/usr/share/fonts/truetype/noto/NotoColorEmoji.ttf"
 EMOJI_SIZE = 109  # the only size the bitmap emoji font accepts
 
-# The pictures' pixels to a pixel of the windows' design (GraphicalButton's kPictureSize and the
-# windows' drawing of their backdrops count on it).
+# The pictures' pixels to a pixel of the windows' design. The windows stretch each picture over
+# its place whatever its size, so this sets only how far a window can be scaled up before a
+# picture is enlarged (tests/content checks the sizes).
 ART_SCALE = 2
 K = ART_SCALE
 
