@@ -31,8 +31,9 @@ inline constexpr TwipsRect kPicture {240, 5880, 2175, 1815};
 inline constexpr TwipsRect kDifficultBox {9240, 7920, 2535, 615};
 // Speech on or off, left of the difficult level, between the slots' frame and the credit line.
 inline constexpr TwipsRect kVoiceBox {6645, 7890, 2535, 615};
-// The speaker button's size; it stands just right of the red word, wherever the word ends.
-inline constexpr TwipsRect kSpeakerButton {0, 120, 615, 615};
+// The speaker button's size, at least a tile's both ways, so that a small hand hits it as easily;
+// it stands just right of the red word, wherever the word ends.
+inline constexpr TwipsRect kSpeakerButton {0, 120, 675, 675};
 inline constexpr float kSpeakerGap = 120.0F;
 inline constexpr TwipsRect kPlayButton {9120, 2400, 2535, 975};
 inline constexpr TwipsRect kQuitButton {9120, 3600, 2535, 975};

@@ -25,6 +25,7 @@
 
 #include <algorithm>
 #include <iterator>
+#include <limits>
 
 using namespace Qt::StringLiterals;
 
@@ -36,6 +37,7 @@ constexpr int kDropInterval = 10;
 constexpr int kSlideInterval = 10;
 constexpr int kHintInterval = 4000;
 constexpr double kTilePoints = 27.75;
+constexpr double kSlotPoints = 36;
 
 // The faces the board was drawn for are not on Linux; Comic Neue has the same friendly shapes.
 QFont boardFont(double points, bool bold, double scale)
@@ -83,6 +85,32 @@ bool fitsCentred(const QFontMetrics& metrics, const QString& text, int room)
     const int start = (room - metrics.horizontalAdvance(text)) / 2;
     const QRect ink = metrics.tightBoundingRect(text);
     return start + ink.left() >= 0 && start + ink.left() + ink.width() <= room;
+}
+
+// The inside of the narrowest of `labels`: the edges of each are rounded to whole pixels apart.
+int narrowest(const auto& labels)
+{
+    int width = std::numeric_limits<int>::max();
+    for (const QLabel* label : labels)
+        width = std::min(width, label->contentsRect().width());
+    return width;
+}
+
+// The board's font at `points`, or the largest below it at which each of `letters` lies inside
+// labels of `width` pixels, keeping a pixel clear on either side so that no letter touches an edge.
+QFont fittingFont(const QStringList& letters, double points, double scale, int width)
+{
+    QFont font = boardFont(points, true, scale);
+    const int room = width - 2;
+    const auto allFit = [&letters, room](const QFont& candidate) {
+        const QFontMetrics metrics(candidate);
+        return std::all_of(letters.cbegin(), letters.cend(), [&metrics, room](const QString& text) {
+            return fitsCentred(metrics, text, room);
+        });
+    };
+    while (font.pixelSize() > 1 && !allFit(font))
+        font.setPixelSize(font.pixelSize() - 1);
+    return font;
 }
 
 } // namespace
@@ -188,7 +216,14 @@ void BoardWindow::buildControls(const LanguageData& texts)
     // buttons, the check box and the picture come last and lie in front of all of them.
     m_background = new QLabel(this);
     const QImage backdrop = readPng(u":/board/board-background.png"_s);
-    m_background->setPixmap(QPixmap::fromImage(backdrop));
+    // The backdrop is drawn for a board that fills a large monitor. The label keeps it reduced,
+    // smoothly, to the size shown, rather than the whole picture and a copy of it while the child
+    // plays, and reduces that again should the board shrink.
+    const QSize shown = twipsRect(design::kBackground, m_scale).size() * devicePixelRatioF();
+    m_background->setPixmap(QPixmap::fromImage(
+        shown.width() < backdrop.width()
+            ? backdrop.scaled(shown, Qt::IgnoreAspectRatio, Qt::SmoothTransformation)
+            : backdrop));
     m_background->setScaledContents(true);
     // The margins of a board that fills a monitor take the backdrop's own colour, so that the
     // board seems to reach the monitor's edges.
@@ -244,8 +279,8 @@ void BoardWindow::buildControls(const LanguageData& texts)
     m_voiceBox = makeCheckBox(&Board::voiceBoxChanged);
     m_voiceBox->setChecked(true);
 
-    m_speakerButton = new QToolButton(this);
-    m_speakerButton->setIcon(style()->standardIcon(QStyle::SP_MediaVolume));
+    m_speakerButton = makeGraphicalButton(this, u":/board/speaker.png"_s, QColor(255, 255, 0));
+    m_speakerButton->setToolButtonStyle(Qt::ToolButtonIconOnly);
     m_speakerButton->setFocusPolicy(Qt::TabFocus);
     m_speakerButton->hide();
     connect(m_speakerButton, &QToolButton::clicked, this,
@@ -320,8 +355,6 @@ void BoardWindow::applyScale()
         toPixels(background.left, background.top, background.width, background.height));
     m_tileFontLetters.reset();
     m_hint->setFont(boardFont(48, true, m_scale));
-    for (ClickableLabel* slot : m_slots)
-        slot->setFont(boardFont(36, true, m_scale));
     m_slotFrame->setPenWidth(std::max(1, roundToPixels(5 * m_scale)));
     const auto& credit = design::kCreditLine;
     m_creditLine->setGeometry(toPixels(credit.left, credit.top, credit.width, credit.height));
@@ -332,9 +365,8 @@ void BoardWindow::applyScale()
         button->setFont(buttonFont);
         button->setPictureSize(picture);
     }
-    const int speaker = twipsToPixels(design::kSpeakerButton.width, m_scale);
-    m_speakerButton->setFixedSize(speaker, speaker);
-    m_speakerButton->setIconSize(QSize(speaker, speaker) * 3 / 4);
+    m_speakerButton->setFixedSize(twipsRect(design::kSpeakerButton, m_scale).size());
+    m_speakerButton->setPictureSize(picture);
     for (QCheckBox* box : {m_difficultBox, m_voiceBox}) {
         box->setFont(boardFont(12, true, m_scale));
         // The style draws the box at its own size; a board scaled up asks for it at the scale.
@@ -472,13 +504,14 @@ void BoardWindow::syncTiles()
         m_tiles[m]->setText(tiles[m].caption);
         m_tiles[m]->setVisible(tiles[m].visible);
     }
-    fitTileFont();
+    fitLetterFonts();
 }
 
-// The letters of a word share one size: the board's, or the largest below it at which every
-// letter of the word lies inside its tile. A digraph such as "Ǆ" needs it at any scale, and "Œ"
-// on a shrunk board, where rounding leaves the tile narrower for its font.
-void BoardWindow::fitTileFont()
+// The letters of a word share one size in the tiles and one in the slots: the board's, or the
+// largest below it at which every letter of the word lies inside its tile, or its slot. A digraph
+// such as "Ǆ" needs it at any scale, "Œ" in the slots at any scale, and in the tiles on a shrunk
+// board, where rounding leaves the tile narrower for its font.
+void BoardWindow::fitLetterFonts()
 {
     QStringList letters;
     for (const Control& tile : m_board->tiles())
@@ -486,19 +519,12 @@ void BoardWindow::fitTileFont()
     if (m_tileFontLetters == letters || m_tiles.empty())
         return;
     m_tileFontLetters = letters;
-    // A pixel is kept clear inside the frame on either side, so that no letter touches it.
-    const int room = m_tiles.front()->contentsRect().width() - 2;
-    m_tileFont = boardFont(kTilePoints, true, m_scale);
-    const auto allFit = [&letters, room](const QFont& font) {
-        const QFontMetrics metrics(font);
-        return std::all_of(letters.cbegin(), letters.cend(), [&metrics, room](const QString& text) {
-            return fitsCentred(metrics, text, room);
-        });
-    };
-    while (m_tileFont.pixelSize() > 1 && !allFit(m_tileFont))
-        m_tileFont.setPixelSize(m_tileFont.pixelSize() - 1);
+    m_tileFont = fittingFont(letters, kTilePoints, m_scale, narrowest(m_tiles));
     for (ClickableLabel* tile : m_tiles)
         tile->setFont(m_tileFont);
+    const QFont slotFont = fittingFont(letters, kSlotPoints, m_scale, narrowest(m_slots));
+    for (ClickableLabel* slot : m_slots)
+        slot->setFont(slotFont);
 }
 
 void BoardWindow::keepChildWindowsInFront()

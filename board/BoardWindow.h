@@ -99,7 +99,7 @@ private:
     void applyScale();
     void sync();
     void syncTiles();
-    void fitTileFont();
+    void fitLetterFonts();
     void syncTimer(const TimerState& state, QTimer* timer, unsigned& lastStarted);
     void place(QWidget* widget, const Control& control) const;
     [[nodiscard]] QRect toPixels(double left, double top, double width, double height) const;
@@ -133,7 +133,7 @@ private:
     AnimatedPicture* m_picture = nullptr;
     QCheckBox* m_difficultBox = nullptr;
     QCheckBox* m_voiceBox = nullptr;
-    QToolButton* m_speakerButton = nullptr;
+    GraphicalButton* m_speakerButton = nullptr;
     Announcer* m_announcer = nullptr;
     unsigned m_announcements = 0;
     QTimer* m_dropTimer = nullptr;

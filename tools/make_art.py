@@ -1,7 +1,12 @@
 #!/usr/bin/python3
 """Draws the window art of Trouvimo: the start screen backdrop, the board's castle scene and the
-five 32 x 32 icons. Everything is drawn from shapes, from Comic Neue and from Noto Color Emoji,
-with fixed seeds, so rerunning the tool rewrites the same pictures.
+six icons. Everything is drawn from shapes, from Comic Neue and from Noto Color Emoji, with fixed
+seeds, so rerunning the tool rewrites the same pictures.
+
+Every picture is drawn at ART_SCALE times the size the windows are designed at, so that a window
+scaled up to fill a large monitor (1.86 times on 1920 x 1080) or shown on a desktop scaled 2x
+still draws each picture from at least as many pixels as it shows; a window at its design's size
+or smaller shows the pictures reduced.
 
     /usr/bin/python3 tools/make_art.py [--out data/art]
 """
@@ -17,12 +22,26 @@ COMIC_BOLD = "/usr/share/fonts/opentype/comic-neue/ComicNeue-Bold.otf"
 EMOJI_FONT = "/usr/share/fonts/truetype/noto/NotoColorEmoji.ttf"
 EMOJI_SIZE = 109  # the only size the bitmap emoji font accepts
 
-# Shapes are drawn this many times larger and then reduced, which gives smooth edges.
+# The pictures' pixels to a pixel of the windows' design. The windows stretch each picture over
+# its place whatever its size, so this sets only how far a window can be scaled up before a
+# picture is enlarged (tests/content checks the sizes).
+ART_SCALE = 2
+K = ART_SCALE
+
+# Shapes are drawn at least this many times larger than their picture and then reduced, which
+# gives smooth edges.
 SS = 4
+
+# An icon's side in the design's pixels; the shapes of the icons are laid out on this grid.
+ICON = 32
 
 
 def lerp(a, b, t):
     return tuple(round(x + (y - x) * t) for x, y in zip(a, b))
+
+
+def scaled(size, k=K):
+    return (round(size[0] * k), round(size[1] * k))
 
 
 def vertical_gradient(size, top, bottom):
@@ -54,14 +73,17 @@ def star_points(cx, cy, r_out, r_in, points=5, turn=-math.pi / 2):
     return pts
 
 
-def supersampled(size, painter, mode="RGBA", background=(0, 0, 0, 0)):
-    """Lets `painter(draw, s)` draw on a canvas SS times larger (s scales a coordinate) and
-    returns the canvas reduced to `size`."""
-    big = Image.new(mode, (size[0] * SS, size[1] * SS), background)
+def supersampled(size, painter, grid, mode="RGBA", background=(0, 0, 0, 0)):
+    """Lets `painter(draw, s)` draw in the units of `grid` (a picture's layout, in the design's
+    pixels; s scales a coordinate) on a canvas at least SS times larger than `size` both ways, and
+    returns the canvas reduced to `size`. A grid of other proportions than `size` is stretched to
+    it, as the window stretches the board's scene."""
+    k = SS * max(size[0] / grid[0], size[1] / grid[1])
+    big = Image.new(mode, scaled(grid, k), background)
     draw = ImageDraw.Draw(big)
 
     def s(v):
-        return v * SS
+        return v * k
 
     painter(draw, s)
     return big.resize(size, Image.LANCZOS)
@@ -69,6 +91,12 @@ def supersampled(size, painter, mode="RGBA", background=(0, 0, 0, 0)):
 
 # ---------------------------------------------------------------------------------------------
 # Start screen
+
+# The scene is laid out on a grid of 606 x 265, of which the window (8700 x 3915 twips: 580 x 261
+# of the design's pixels) shows the top left part; the picture is that part, which the window
+# stretches over itself.
+START_GRID = (606, 265)
+START_WINDOW = (580, 261)
 
 TITLE_COLOURS = [
     (255, 70, 70),    # T
@@ -84,8 +112,9 @@ TITLE_COLOURS = [
 
 def title_letter(ch, font, colour):
     """One letter of the title as an RGBA layer: dark outline, white rim, gradient body."""
-    pad = 16
-    left, top, right, bottom = font.getbbox(ch, stroke_width=9)
+    pad = 16 * K
+    outline, rim = 9 * K, 5 * K
+    left, top, right, bottom = font.getbbox(ch, stroke_width=outline)
     w, h = right - left + 2 * pad, bottom - top + 2 * pad
     origin = (pad - left, pad - top)
 
@@ -95,8 +124,8 @@ def title_letter(ch, font, colour):
         return m
 
     layer = Image.new("RGBA", (w, h), (0, 0, 0, 0))
-    layer.paste((50, 10, 80, 255), (0, 0), mask(9))
-    layer.paste((255, 255, 255, 255), (0, 0), mask(5))
+    layer.paste((50, 10, 80, 255), (0, 0), mask(outline))
+    layer.paste((255, 255, 255, 255), (0, 0), mask(rim))
     light = lerp(colour, (255, 255, 255), 0.55)
     body = vertical_gradient((w, h), light, lerp(colour, (0, 0, 0), 0.1)).convert("RGBA")
     layer.paste(body, (0, 0), mask(0))
@@ -108,13 +137,14 @@ def title_letter(ch, font, colour):
 
 
 def make_start_background(out):
-    size = (606, 265)
-    visible_w = 580  # the window shows the left 580 x 261 pixels
-    bg = radial_gradient(size, (visible_w / 2, 105), (380, 230), (150, 70, 200), (45, 12, 85))
+    size = scaled(START_GRID)
+    visible_w = START_WINDOW[0]
+    bg = radial_gradient(size, (visible_w / 2 * K, 105 * K), (380 * K, 230 * K), (150, 70, 200),
+                         (45, 12, 85))
 
     # Calm, dark strip at the top for the two lines of white text.
-    strip = Image.new("RGB", (size[0], 24), (36, 10, 64))
-    fade = Image.linear_gradient("L").resize((size[0], 24)).point(lambda v: 255 if v < 150 else int(255 * (255 - v) / 105))
+    strip = Image.new("RGB", (size[0], 24 * K), (36, 10, 64))
+    fade = Image.linear_gradient("L").resize((size[0], 24 * K)).point(lambda v: 255 if v < 150 else int(255 * (255 - v) / 105))
     bg.paste(strip, (0, 0), fade)
 
     # Soft rolling hills along the bottom, under the buttons.
@@ -123,7 +153,8 @@ def make_start_background(out):
         draw.ellipse((s(260), s(190), s(720), s(430)), fill=(62, 20, 110, 255))
         draw.ellipse((s(120), s(222), s(500), s(420)), fill=(80, 32, 135, 255))
 
-    bg.paste(supersampled(size, hills), (0, 0), supersampled(size, hills))
+    hill_layer = supersampled(size, hills, START_GRID)
+    bg.paste(hill_layer, (0, 0), hill_layer)
 
     # Stars, kept out of the top strip and mostly away from the title.
     def stars(draw, s):
@@ -141,40 +172,48 @@ def make_start_background(out):
             r = rng.uniform(0.6, 1.4)
             draw.ellipse((s(x - r), s(y - r), s(x + r), s(y + r)), fill=(255, 255, 230, 200))
 
-    glow_layer = supersampled(size, stars)
-    glow = glow_layer.filter(ImageFilter.GaussianBlur(3))
+    glow_layer = supersampled(size, stars, START_GRID)
+    glow = glow_layer.filter(ImageFilter.GaussianBlur(3 * K))
     bg.paste((255, 240, 180), (0, 0), glow.getchannel("A").point(lambda v: v // 2))
     bg.paste(glow_layer.convert("RGB"), (0, 0), glow_layer)
 
     # The title: one layer per letter, each tilted and lifted a little, over a soft shadow.
-    font = ImageFont.truetype(COMIC_BOLD, 128)
+    font = ImageFont.truetype(COMIC_BOLD, 128 * K)
     letters = [title_letter(ch, font, c) for ch, c in zip("Trouvimo", TITLE_COLOURS)]
     angles = [6, -5, 4, -6, 5, -4, 5, -5]
     lifts = [0, -6, 4, -4, 3, -7, 2, -3]
     advances = [font.getlength(ch) for ch in "Trouvimo"]
-    total = sum(advances) + 6 * 7
-    x = visible_w / 2 - total / 2
+    spacing = 6 * K
+    total = sum(advances) + spacing * 7
+    x = visible_w * K / 2 - total / 2
     title = Image.new("RGBA", size, (0, 0, 0, 0))
     for ch, layer, angle, lift, adv in zip("Trouvimo", letters, angles, lifts, advances):
         rotated = layer.rotate(angle, resample=Image.BICUBIC, expand=True)
         cx = x + adv / 2
-        cy = 96 + lift
+        cy = (96 + lift) * K
         title.alpha_composite(rotated, (round(cx - rotated.width / 2), round(cy - rotated.height / 2)))
-        x += adv + 6
+        x += adv + spacing
     shadow = Image.new("RGBA", size, (20, 0, 40, 0))
     shadow.putalpha(title.getchannel("A").point(lambda v: v * 3 // 5))
-    shadow = ImageChops.offset(shadow, 5, 6).filter(ImageFilter.GaussianBlur(5))
+    shadow = ImageChops.offset(shadow, 5 * K, 6 * K).filter(ImageFilter.GaussianBlur(5 * K))
     scene = bg.convert("RGBA")
     scene.alpha_composite(shadow)
     scene.alpha_composite(title)
+    scene = scene.crop((0, 0) + scaled(START_WINDOW))
     scene.convert("RGB").save(out / "start-background.png", optimize=True)
 
 
 # ---------------------------------------------------------------------------------------------
 # Board: a castle at night
 
+# The scene is laid out on a grid of 479 x 366 and stretched over the board's backdrop, which is
+# 12105 x 8730 twips: 807 x 582 of the design's pixels.
+BOARD_GRID = (479, 366)
+BOARD_DESIGN = (807, 582)
+
+
 def make_board_background(out):
-    size = (479, 366)
+    size = scaled(BOARD_DESIGN)
     sky = vertical_gradient(size, (6, 10, 40), (30, 50, 115))
 
     def scene(draw, s):
@@ -243,7 +282,7 @@ def make_board_background(out):
             cx = (x0 + x1) / 2
             peak = top - (x1 - x0) * 1.25
             draw.polygon([(s(x0 - 4), s(top)), (s(x1 + 4), s(top)), (s(cx), s(peak))], fill=roof)
-            draw.line((s(cx), s(peak), s(cx), s(peak - 14)), fill=(200, 200, 210, 255), width=s(1))
+            draw.line((s(cx), s(peak), s(cx), s(peak - 14)), fill=(200, 200, 210, 255), width=round(s(1)))
             draw.polygon([(s(cx), s(peak - 14)), (s(cx + 11), s(peak - 10.5)), (s(cx), s(peak - 7))],
                          fill=(240, 80, 80, 255))
             window(cx, top + 14)
@@ -255,17 +294,19 @@ def make_board_background(out):
             window(cx, 192, w=5, h=9)
 
     img = sky.convert("RGBA")
-    img.alpha_composite(supersampled(size, scene))
+    img.alpha_composite(supersampled(size, scene, BOARD_GRID))
     # The near hill darkens towards the bottom so that the light credit line stays readable.
+    grass_top = round(245 * size[1] / BOARD_GRID[1])
     grass = Image.new("RGB", size, (38, 104, 54))
-    grass.paste(vertical_gradient((size[0], size[1] - 245), (38, 104, 54), (14, 46, 26)), (0, 245))
-    grass.putalpha(supersampled(size, near_hill, mode="L", background=0))
+    grass.paste(vertical_gradient((size[0], size[1] - grass_top), (38, 104, 54), (14, 46, 26)),
+                (0, grass_top))
+    grass.putalpha(supersampled(size, near_hill, BOARD_GRID, mode="L", background=0))
     img.alpha_composite(grass)
     img.convert("RGB").save(out / "board-background.png", optimize=True)
 
 
 # ---------------------------------------------------------------------------------------------
-# Icons
+# Icons, laid out on a grid of ICON x ICON and drawn ART_SCALE times larger
 
 def emoji(text):
     """The emoji at the font's native size, cropped to its drawn pixels."""
@@ -282,12 +323,16 @@ def fit(img, box):
 
 
 def icon_from(layers):
-    """Composes (image, size, (cx, cy)) layers on a 32 x 32 transparent icon."""
-    icon = Image.new("RGBA", (32, 32), (0, 0, 0, 0))
+    """Composes (image, size, (cx, cy)) layers, in the icon grid's units, on a transparent icon."""
+    icon = Image.new("RGBA", scaled((ICON, ICON)), (0, 0, 0, 0))
     for img, box, (cx, cy) in layers:
-        small = fit(img, box)
-        icon.alpha_composite(small, (round(cx - small.width / 2), round(cy - small.height / 2)))
+        small = fit(img, box * K)
+        icon.alpha_composite(small, (round(cx * K - small.width / 2), round(cy * K - small.height / 2)))
     return icon
+
+
+def drawn_icon(painter):
+    return supersampled(scaled((ICON, ICON)), painter, (ICON, ICON))
 
 
 def make_tiger(out):
@@ -302,11 +347,12 @@ def make_dove(out):
 
 
 def flag_canvas(w, h, painter):
-    """A flag w x h (in icon pixels) centred on a 32 x 32 icon with a thin dark edge."""
-    flag = supersampled((w, h), painter, mode="RGB", background=(0, 0, 0))
-    icon = Image.new("RGBA", (32, 32), (0, 0, 0, 0))
-    x0, y0 = (32 - w) // 2, (32 - h) // 2
-    ImageDraw.Draw(icon).rectangle((x0 - 1, y0 - 1, x0 + w, y0 + h), fill=(40, 40, 60, 255))
+    """A flag w x h (in the icon grid's units) centred on an icon, with a thin dark edge."""
+    flag = supersampled(scaled((w, h)), painter, (w, h), mode="RGB", background=(0, 0, 0))
+    icon = Image.new("RGBA", scaled((ICON, ICON)), (0, 0, 0, 0))
+    x0, y0 = (ICON - w) // 2 * K, (ICON - h) // 2 * K
+    ImageDraw.Draw(icon).rectangle((x0 - K, y0 - K, x0 + flag.width + K - 1, y0 + flag.height + K - 1),
+                                   fill=(40, 40, 60, 255))
     icon.paste(flag, (x0, y0))
     return icon
 
@@ -365,7 +411,31 @@ def make_face(out):
         draw.chord((s(12), s(21.5), s(20), s(26)), 0, 180, fill=(240, 100, 110, 255))
         draw.arc((s(8), s(12), s(24), s(26)), 10, 170, fill=(60, 20, 10, 255), width=round(s(1.2)))
 
-    supersampled((32, 32), paint).save(out / "face.png")
+    drawn_icon(paint).save(out / "face.png")
+
+
+def make_speaker(out):
+    """A loudspeaker sending out three waves, in dark ink for the light speaker button."""
+    ink = (20, 30, 90, 255)
+    body = [(2, 11), (9, 11), (16, 4), (16, 28), (9, 21), (2, 21)]
+    centre = (16, 16)
+    stroke = 3
+
+    def paint(draw, s):
+        draw.polygon([(s(x), s(y)) for x, y in body], fill=ink)
+        cx, cy = centre
+        for radius in (5, 10, 15):
+            box = (s(cx - radius), s(cy - radius), s(cx + radius), s(cy + radius))
+            draw.arc(box, -45, 45, fill=ink, width=round(s(stroke)))
+            # Round ends, so that each wave reads as one soft stroke.
+            for angle in (-45, 45):
+                a = math.radians(angle)
+                ex = cx + (radius - stroke / 2) * math.cos(a)
+                ey = cy + (radius - stroke / 2) * math.sin(a)
+                draw.ellipse((s(ex - stroke / 2), s(ey - stroke / 2), s(ex + stroke / 2),
+                              s(ey + stroke / 2)), fill=ink)
+
+    drawn_icon(paint).save(out / "speaker.png")
 
 
 def main():
@@ -381,6 +451,7 @@ def main():
     make_flag_fr(out)
     make_flag_uk(out)
     make_face(out)
+    make_speaker(out)
 
 
 if __name__ == "__main__":

@@ -1,8 +1,9 @@
 #!/bin/sh
-# Regenerates every picture, sound and word list under data/, then the review images under
-# tools/out/. Run from anywhere.
+# Installs what the tools need where it is missing, then regenerates every picture, sound and word
+# list under data/, then the review images under tools/out/. Run from anywhere.
 set -eu
 here=$(cd "$(dirname "$0")" && pwd)
+"$here/setup.sh"
 py=/usr/bin/python3
 "$py" "$here/make_art.py"
 "$py" "$here/make_icon.py"

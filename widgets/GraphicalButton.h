@@ -17,9 +17,9 @@
 namespace trouvimo {
 
 // A button in the game's graphical style: its picture (32 x 32 at the design's size) above its
-// caption on a flat background colour inside a 2-pixel bevel, raised, or sunk in while it is
-// pressed or, for the flag buttons, while it is chosen; a disabled caption is grey, and the button
-// that has the keyboard's focus shows a dotted frame.
+// caption, or alone, on a flat background colour inside a 2-pixel bevel, raised, or sunk in while
+// it is pressed or, for the flag buttons, while it is chosen; a disabled caption is grey, and the
+// button that has the keyboard's focus shows a dotted frame.
 //
 // The button paints the bevel itself rather than through a style sheet: Qt's style-sheet style
 // would parse the sheet and work out its rules for every button before the window could first
@@ -37,6 +37,8 @@ public:
     GraphicalButton(QWidget* parent, const QColor& background);
 
     // The picture, shown at kPictureSize pixels square until setPictureSize() asks for another.
+    // The game's pictures are drawn larger than that, for a window scaled up to fill a large
+    // monitor; the icon shows them reduced, smoothly, wherever they are shown smaller.
     void setPicture(const QImage& picture)
     {
         m_picture = picture;
@@ -45,7 +47,8 @@ public:
     }
 
     // A window scaled up shows the picture larger: an icon is never drawn larger than its
-    // pixmap, so the picture is scaled to that size, smoothly, and the icon made from that.
+    // pixmap, so a picture smaller than that size is scaled up to it, smoothly, and the icon made
+    // from that.
     void setPictureSize(int pixels)
     {
         const QSize size(pixels, pixels);

@@ -373,13 +373,19 @@ void TestContent::windowArt_data()
     QTest::addColumn<QString>("file");
     QTest::addColumn<QSize>("size");
     QTest::addColumn<bool>("alpha");
-    QTest::newRow("start screen") << u"art/start-background.png"_s << QSize(606, 265) << false;
-    QTest::newRow("board") << u"art/board-background.png"_s << QSize(479, 366) << false;
-    QTest::newRow("tiger") << u"art/tiger.png"_s << QSize(32, 32) << true;
-    QTest::newRow("dove") << u"art/dove.png"_s << QSize(32, 32) << true;
-    QTest::newRow("French flag") << u"art/flag-fr.png"_s << QSize(32, 32) << true;
-    QTest::newRow("British flag") << u"art/flag-uk.png"_s << QSize(32, 32) << true;
-    QTest::newRow("face") << u"art/face.png"_s << QSize(32, 32) << true;
+    // Twice the size each is shown at in the windows' design, so that a window scaled up to fill a
+    // 1920x1080 monitor (1.86 times) draws it from at least as many pixels as it shows.
+    constexpr int art = 2;
+    const QSize icon = QSize(32, 32) * art;
+    QTest::newRow("start screen") << u"art/start-background.png"_s << QSize(580, 261) * art
+                                  << false;
+    QTest::newRow("board") << u"art/board-background.png"_s << QSize(807, 582) * art << false;
+    QTest::newRow("tiger") << u"art/tiger.png"_s << icon << true;
+    QTest::newRow("dove") << u"art/dove.png"_s << icon << true;
+    QTest::newRow("French flag") << u"art/flag-fr.png"_s << icon << true;
+    QTest::newRow("British flag") << u"art/flag-uk.png"_s << icon << true;
+    QTest::newRow("face") << u"art/face.png"_s << icon << true;
+    QTest::newRow("speaker") << u"art/speaker.png"_s << icon << true;
 }
 
 // The windows place their controls over the backdrops pixel for pixel, and the icons sit on

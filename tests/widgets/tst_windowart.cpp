@@ -30,7 +30,7 @@ void WindowArtTest::theProgramsArtIsItsPictures_data()
     };
     addRows(u"startup"_s,
             {u"start-background"_s, u"tiger"_s, u"dove"_s, u"flag-fr"_s, u"flag-uk"_s});
-    addRows(u"board"_s, {u"board-background"_s, u"tiger"_s, u"dove"_s, u"face"_s});
+    addRows(u"board"_s, {u"board-background"_s, u"tiger"_s, u"dove"_s, u"face"_s, u"speaker"_s});
 }
 
 void WindowArtTest::theProgramsArtIsItsPictures()
