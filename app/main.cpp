@@ -12,6 +12,7 @@
 #include "platform/process/SystemClock.h"
 #include "platform/sound/SoundThread.h"
 #include "platform/speech/SpeechThread.h"
+#include "settings/ComputerSettings.h"
 #include "startup/StartWindow.h"
 #include "words/Draw.h"
 
@@ -33,9 +34,20 @@ int main(int argc, char* argv[])
         QCoreApplication app(argc, argv);
         printToTheCallersConsole();
         const GameFolders folders = findGameFolders(QCoreApplication::applicationDirPath());
-        return runDataCheck(DataPaths(folders.data, folders.own),
-                            SoundThread::recordingProberIn(SoundThread::moduleIn(folders.programs)),
-                            summary ? CheckDetail::Summary : CheckDetail::Full);
+        const SettingsFile settings {folders.settings, loadComputerSettings(folders.settings)};
+        return runDataCheck(
+            DataPaths(folders.data, folders.lendingFolders(settings.read.settings.familyWords)),
+            SoundThread::recordingProberIn(SoundThread::moduleIn(folders.programs)), settings,
+            summary ? CheckDetail::Summary : CheckDetail::Full);
+    }
+    // The installer hands the settings it was given over to the game, which writes them for every
+    // user of the computer.
+    if (argc >= 2 && std::strcmp(argv[1], "--install-settings") == 0) {
+        QCoreApplication app(argc, argv);
+        const InstallOutcome outcome =
+            installSettings(findGameFolders(QCoreApplication::applicationDirPath()).settings,
+                            givenSettings(QCoreApplication::arguments().mid(2)));
+        return outcome == InstallOutcome::NotWritten ? 1 : 0;
     }
 
     drawInDevicePixels();
@@ -44,7 +56,8 @@ int main(int argc, char* argv[])
     endAtOnceWhenTheDisplayConnectionBreaks();
 
     const GameFolders folders = findGameFolders(QCoreApplication::applicationDirPath());
-    const DataPaths paths(folders.data, folders.own);
+    const ComputerSettings settings = loadComputerSettings(folders.settings).settings;
+    const DataPaths paths(folders.data, folders.lendingFolders(settings.familyWords));
     loadCarriedFonts(folders.data);
     const std::unique_ptr<trouvimo::Display> display = makeDisplay(folders.programs);
     SoundThread sound(SoundThread::moduleIn(folders.programs));
@@ -57,14 +70,15 @@ int main(int argc, char* argv[])
     BoardWindow::Placement placement = BoardWindow::Placement::Window;
 
     // The start screen deletes itself when the board is launched.
-    QPointer<StartWindow> start = new StartWindow(paths, *display, sound, gameExit);
+    QPointer<StartWindow> start = new StartWindow(paths, *display, sound, gameExit, settings);
     QObject::connect(start, &StartWindow::launchRequested, &app, [&](Language language) {
         // Speech synthesis starts with the board, whose words it says: connecting to the speech
         // server and listing its voices takes the processor for a second and some megabytes,
         // which the start screen, where nothing is said, does without.
         speech.start();
         board = std::make_unique<BoardWindow>(
-            BoardServices {paths, sound, pause, gameExit, draw, voice}, language, placement);
+            BoardServices {paths, sound, pause, gameExit, draw, voice}, language, placement,
+            settings);
         board->open();
         board->showCentred();
     });
@@ -74,7 +88,7 @@ int main(int argc, char* argv[])
     SignalWatcher signalWatcher;
     QObject::connect(&signalWatcher, &SignalWatcher::terminationRequested, &app, [&] {
         if (board) {
-            board->close();
+            board->run([](Board& rules) { rules.quit(); });
             return;
         }
         gameExit.exitGame();
@@ -85,9 +99,10 @@ int main(int argc, char* argv[])
     QObject::connect(
         start, &StartWindow::onScreen, &app, [&sound] { sound.start(); }, Qt::QueuedConnection);
 
-    // The family may keep the display as it is; the game then fills the monitor with its design
-    // scaled up, as it does wherever the display cannot be switched.
-    const bool keepDisplay = QCoreApplication::arguments().contains(u"--keep-display"_s);
+    // The family, or the computer's settings, may keep the display as it is; the game then fills
+    // the monitor with its design scaled up, as it does wherever the display cannot be switched.
+    const bool keepDisplay =
+        QCoreApplication::arguments().contains(u"--keep-display"_s) || !settings.switchDisplay;
     start->open(keepDisplay ? StartWindow::DisplayChoice::Keep
                             : StartWindow::DisplayChoice::SwitchWhereNeeded);
     if (const QScreen* screen = QGuiApplication::primaryScreen();

@@ -32,16 +32,17 @@ QString plainLetter(const QString& letter)
 
 } // namespace
 
-Board::Board(BoardServices services, Language language)
+Board::Board(BoardServices services, Language language, const ComputerSettings& settings)
     : m_services(services)
     , m_language(languageData(language))
+    , m_sayWords(settings.sayWords)
     , m_title(m_language.boardTitle)
     , m_hint(designed(design::kHint))
     , m_slotFrame(designed(design::kSlotFrame))
     , m_pictureFrame(designed(design::kPictureFrame))
     , m_picture(designed(design::kPicture))
     , m_difficultBox(designed(design::kDifficultBox, true, m_language.difficultCaption))
-    , m_voiceBox(designed(design::kVoiceBox, true, m_language.voiceCaption))
+    , m_voiceBox(designed(design::kVoiceBox, settings.sayWords, m_language.voiceCaption))
     , m_speakerButton(designed(design::kSpeakerButton, false, m_language.sayAgainName))
     , m_playButton(designed(design::kPlayButton, true, m_language.playCaption))
     , m_quitButton(designed(design::kQuitButton, true, m_language.quitCaption))
@@ -51,6 +52,12 @@ Board::Board(BoardServices services, Language language)
         m_answerSlots[i] = designed(design::kFirstSlot, false);
         m_answerSlots[i].left += design::kSlotPitch * static_cast<float>(i);
     }
+    // A computer where words are never said has neither a voice box to turn them on nor a
+    // speaker button.
+    if (!settings.sayWords)
+        m_voiceBoxState = Qt::Unchecked;
+    if (settings.difficultAtStart)
+        m_difficultBoxState = Qt::Checked;
 }
 
 void Board::playCue(Cue cue)
@@ -81,7 +88,7 @@ void Board::sayWordAgain()
 
 void Board::voiceBoxChanged(Qt::CheckState state)
 {
-    if (m_closed)
+    if (m_closed || !m_sayWords)
         return;
     m_voiceBoxState = state;
     if (state != Qt::Checked)
@@ -94,7 +101,7 @@ OpenOutcome Board::open()
         return OpenOutcome::Ready;
     m_picture.visible = false;
     playCue(Cue::BoardOpens);
-    m_difficult = false;
+    m_difficult = m_difficultBoxState == Qt::Checked;
 
     const auto file = m_services.paths.resolve(m_services.paths.join(m_language.listFile));
     if ((file ? readWordList(*file, m_words) : ListStatus::Missing) == ListStatus::Missing)
@@ -204,7 +211,7 @@ void Board::playNextWord()
     m_tiles[0].left = m_firstTileLeft;
     m_tiles[0].visible = true;
     layOutTileRow(static_cast<int>(m_letters.size()));
-    m_speakerButton.visible = true;
+    m_speakerButton.visible = m_sayWords;
     announce(m_hint.caption);
     sayWord();
 }

@@ -2,6 +2,7 @@
 
 #include "board/BoardDesign.h"
 #include "gamedata/GameData.h"
+#include "settings/ComputerSettings.h"
 #include "words/Draw.h"
 #include "words/WordList.h"
 
@@ -90,7 +91,9 @@ public:
     // word in 16 bits.
     static constexpr int kMaxWords = 32766;
 
-    Board(BoardServices services, Language language);
+    // settings: what the computer fixes for every board, the words said or not, the difficult
+    // level at the start.
+    Board(BoardServices services, Language language, const ComputerSettings& settings = {});
 
     // Whether a word of the list is played: one tile for each of its letters, and a slot for
     // each tile.
@@ -206,6 +209,7 @@ private:
 
     BoardServices m_services;
     const LanguageData& m_language;
+    bool m_sayWords = true;
     bool m_closed = false;
     bool m_roundStartPending = false;
 

@@ -4,6 +4,7 @@
 #include "widgets/Announcer.h"
 #include "widgets/ClickableLabel.h"
 #include "widgets/GraphicalButton.h"
+#include "widgets/HeldPress.h"
 #include "widgets/Outline.h"
 #include "widgets/ResourcePng.h"
 #include "widgets/ScreenPlacement.h"
@@ -116,7 +117,7 @@ QFont fittingFont(const QStringList& letters, double points, double scale, int w
 } // namespace
 
 BoardWindow::BoardWindow(BoardServices services, Language language, Placement placement,
-                         QWidget* parent)
+                         const ComputerSettings& settings, QWidget* parent)
     : AccessibleWindow(parent,
                        Qt::Window | Qt::MSWindowsFixedSizeDialogHint | Qt::CustomizeWindowHint
                            | Qt::WindowTitleHint | Qt::WindowCloseButtonHint)
@@ -125,7 +126,7 @@ BoardWindow::BoardWindow(BoardServices services, Language language, Placement pl
     setWindowIcon(QIcon(QPixmap::fromImage(readPng(u":/board/face.png"_s))));
     setBackground(this, QColor(0, 0, 0));
 
-    m_board = std::make_unique<Board>(services, language);
+    m_board = std::make_unique<Board>(services, language, settings);
     // The board itself holds the keyboard when it opens, and Tab brings the keyboard back to it
     // after the controls. A click leaves the keyboard where it was: typed letters reach the tiles
     // from any control, and a click on a tile must not take the keyboard from a button that a
@@ -143,7 +144,7 @@ BoardWindow::BoardWindow(BoardServices services, Language language, Placement pl
         m_scale = fullScreenScale(screen->geometry().size());
     else
         m_scale = fittingScale(screen->availableGeometry().size());
-    buildControls(languageData(language));
+    buildControls(languageData(language), settings.holdToQuit);
     applyScale();
     if (m_placement == Placement::Window)
         new OnScreenKeeper(this, [this](QSize room) { shrinkToFit(room); });
@@ -210,7 +211,7 @@ QSize BoardWindow::clientSize(double scale)
             twipsToPixels(design::kContentHeight, scale)};
 }
 
-void BoardWindow::buildControls(const LanguageData& texts)
+void BoardWindow::buildControls(const LanguageData& texts, bool holdToQuit)
 {
     // Created back to front, so that the drawn elements stack as the design lists them; the
     // buttons, the check box and the picture come last and lie in front of all of them.
@@ -266,8 +267,13 @@ void BoardWindow::buildControls(const LanguageData& texts)
     m_quitButton = makeGraphicalButton(this, u":/board/dove.png"_s, QColor(0, 255, 0));
     connect(m_playButton, &QToolButton::clicked, this,
             [this] { run([](Board& board) { board.playNextWord(); }); });
-    connect(m_quitButton, &QToolButton::clicked, this,
-            [this] { run([](Board& board) { board.quit(); }); });
+    const auto quit = [this] { run([](Board& board) { board.quit(); }); };
+    if (holdToQuit) {
+        m_heldQuit = new HeldPress(m_quitButton, kGrownUpsHold, texts.holdToQuitHint);
+        connect(m_heldQuit, &HeldPress::held, this, quit);
+    } else {
+        connect(m_quitButton, &QToolButton::clicked, this, quit);
+    }
     // The buttons and the check box can still be reached with Tab, but a click on one leaves the
     // keyboard to the window: Space must play the next word after a click on the check box.
     m_playButton->setFocusPolicy(Qt::TabFocus);
@@ -437,6 +443,12 @@ void BoardWindow::sync()
     place(m_difficultBox, board.difficultBox());
     m_voiceBox->setText(board.voiceBox().caption);
     place(m_voiceBox, board.voiceBox());
+    m_voiceBox->setVisible(board.voiceBox().visible);
+    for (const auto& [box, state] : {std::pair {m_difficultBox, board.difficultBoxState()},
+                                     std::pair {m_voiceBox, board.voiceBoxState()}}) {
+        if (box->checkState() != state)
+            box->setCheckState(state);
+    }
 
     // The hint sizes itself to its caption from its top left corner.
     m_hint->setText(board.hint().caption);
@@ -623,7 +635,13 @@ void BoardWindow::inputMethodEvent(QInputMethodEvent* event)
 
 void BoardWindow::closeEvent(QCloseEvent* event)
 {
-    // Closing the window always goes through: the board closes and the game ends.
+    // Where Quitter must be held, so must the close box's: it tells how on Quitter instead.
+    if (m_heldQuit != nullptr && !m_board->closed()) {
+        event->ignore();
+        m_heldQuit->tell();
+        return;
+    }
+    // Closing the window goes through: the board closes and the game ends.
     if (!m_board->closed())
         run([](Board& board) { board.quit(); });
     event->accept();

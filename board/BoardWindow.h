@@ -20,6 +20,7 @@ class QToolButton;
 namespace trouvimo {
 
 class Announcer;
+class HeldPress;
 class ClickableLabel;
 class AnimatedPicture;
 class Outline;
@@ -37,7 +38,7 @@ public:
     enum class Placement { Window, FullScreen };
 
     BoardWindow(BoardServices services, Language language, Placement placement = Placement::Window,
-                QWidget* parent = nullptr);
+                const ComputerSettings& settings = {}, QWidget* parent = nullptr);
     ~BoardWindow() override;
 
     // Opens the board: the word list is read and the order of the words drawn. When the list is
@@ -95,7 +96,7 @@ protected:
 
 private:
     void showPicture(const SolvedWord& solved);
-    void buildControls(const LanguageData& texts);
+    void buildControls(const LanguageData& texts, bool holdToQuit);
     void applyScale();
     void sync();
     void syncTiles();
@@ -130,6 +131,8 @@ private:
     QLabel* m_creditLine = nullptr;
     GraphicalButton* m_playButton = nullptr;
     GraphicalButton* m_quitButton = nullptr;
+    // Where Quitter must be held down: its press, which the close box tells of too.
+    HeldPress* m_heldQuit = nullptr;
     AnimatedPicture* m_picture = nullptr;
     QCheckBox* m_difficultBox = nullptr;
     QCheckBox* m_voiceBox = nullptr;

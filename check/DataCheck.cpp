@@ -70,6 +70,12 @@ struct Wording {
     };
     UnusedFile unusedPicture;
     UnusedFile unusedRecording;
+    // A line of the computer's settings left aside: file, line, the line as written.
+    QString settingsNotALine;
+    QString settingsOtherGroup;
+    QString settingsOutsideGroup;
+    QString settingsUnknownKey; // and the keys there are
+    QString settingsNotTrueOrFalse;
     QString noProblem;
     QString oneProblem;
     QString problems; // count
@@ -115,6 +121,11 @@ const Wording& wording(Language language)
          u"%1 : jamais montrée, le jeu montre %2 pour « %3 »"_s},
         {u"%1 : aucun mot de %2 pour cet enregistrement"_s,
          u"%1 : jamais joué, le jeu joue %2 pour « %3 »"_s},
+        u"%1 ligne %2 : « %3 » n'est pas compris et reste sans effet"_s,
+        u"%1 ligne %2 : « %3 » n'est pas le groupe [Trouvimo] ; ses lignes restent sans effet"_s,
+        u"%1 ligne %2 : « %3 » précède le groupe [Trouvimo] et reste sans effet"_s,
+        u"%1 ligne %2 : « %3 » n'est pas un réglage du jeu (%4) et reste sans effet"_s,
+        u"%1 ligne %2 : « %3 » reste sans effet, la valeur doit être true ou false"_s,
         u"Aucun problème."_s,
         u"1 problème."_s,
         u"%1 problèmes."_s,
@@ -156,6 +167,11 @@ const Wording& wording(Language language)
          u"%1: never shown, the game shows %2 for \"%3\""_s},
         {u"%1: no word of %2 for this recording"_s,
          u"%1: never played, the game plays %2 for \"%3\""_s},
+        u"%1 line %2: \"%3\" is not understood and is left aside"_s,
+        u"%1 line %2: \"%3\" is not the [Trouvimo] group; its lines are left aside"_s,
+        u"%1 line %2: \"%3\" comes before the [Trouvimo] group and is left aside"_s,
+        u"%1 line %2: \"%3\" is no setting of the game (%4) and is left aside"_s,
+        u"%1 line %2: \"%3\" is left aside, the value must be true or false"_s,
         u"No problem."_s,
         u"1 problem."_s,
         u"%1 problems."_s,
@@ -255,6 +271,7 @@ public:
     }
 
     void checkLanguage(const LanguageData& language);
+    void checkSettings(const SettingsFile& settings);
     DataReport report() &&;
 
 private:
@@ -496,6 +513,34 @@ void Checker::checkFolder(const WordFileIndex::Folder& folder, const WordFileUse
     }
 }
 
+void Checker::checkSettings(const SettingsFile& settings)
+{
+    for (const SettingsFinding& finding : settings.read.findings) {
+        QString says;
+        switch (finding.kind) {
+        case SettingsFinding::Kind::NotALine:
+            says = m_says.settingsNotALine;
+            break;
+        case SettingsFinding::Kind::OtherGroup:
+            says = m_says.settingsOtherGroup;
+            break;
+        case SettingsFinding::Kind::OutsideGroup:
+            says = m_says.settingsOutsideGroup;
+            break;
+        case SettingsFinding::Kind::UnknownKey:
+            says = m_says.settingsUnknownKey;
+            break;
+        case SettingsFinding::Kind::NotTrueOrFalse:
+            says = m_says.settingsNotTrueOrFalse;
+            break;
+        }
+        says = says.arg(settings.file, QString::number(finding.line), quoted(finding.text));
+        if (finding.kind == SettingsFinding::Kind::UnknownKey)
+            says = says.arg(settingKeys().join(u", "_s));
+        listProblem(says);
+    }
+}
+
 DataReport Checker::report() &&
 {
     QString count;
@@ -512,9 +557,11 @@ DataReport Checker::report() &&
 
 } // namespace
 
-DataReport checkData(const DataPaths& paths, Language speaking, const RecordingProber& probe)
+DataReport checkData(const DataPaths& paths, Language speaking, const RecordingProber& probe,
+                     const SettingsFile& settings)
 {
     Checker checker(paths, speaking, probe);
+    checker.checkSettings(settings);
     for (const Language language : {Language::French, Language::English})
         checker.checkLanguage(languageData(language));
     return std::move(checker).report();
@@ -525,9 +572,10 @@ Language reportLanguage(const QLocale& locale)
     return locale.language() == QLocale::French ? Language::French : Language::English;
 }
 
-int runDataCheck(const DataPaths& paths, const RecordingProber& probe, CheckDetail detail)
+int runDataCheck(const DataPaths& paths, const RecordingProber& probe, const SettingsFile& settings,
+                 CheckDetail detail)
 {
-    const DataReport report = checkData(paths, reportLanguage(QLocale::system()), probe);
+    const DataReport report = checkData(paths, reportLanguage(QLocale::system()), probe, settings);
     QTextStream out(stdout);
     for (const QString& line : detail == CheckDetail::Summary ? report.summary : report.lines)
         out << line << u'\n';

@@ -2,6 +2,7 @@
 
 #include "gamedata/GameData.h"
 #include "platform/sound/RecordingProbe.h"
+#include "settings/ComputerSettings.h"
 
 #include <QLocale>
 #include <QStringList>
@@ -28,13 +29,19 @@ enum class CheckDetail {
     Summary,
 };
 
+// The computer's settings as the game read them, for the lines it left aside.
+struct SettingsFile {
+    QString file;
+    SettingsRead read;
+};
+
 // Reads both word lists and the pictures and recordings of their words where the game would find
 // them, writing nothing, and says in `speaking` what stands in a child's way: entries the game
 // skips, duplicates, words without a picture, pictures or recordings without a word, pictures it
 // cannot show, recordings it cannot play. A word without a recording is no problem: speech
-// synthesis says it.
+// synthesis says it. Before them, each line of the computer's settings that the game leaves aside.
 [[nodiscard]] DataReport checkData(const DataPaths& paths, Language speaking,
-                                   const RecordingProber& probe);
+                                   const RecordingProber& probe, const SettingsFile& settings = {});
 
 // The report speaks French to a French locale and English to any other.
 [[nodiscard]] Language reportLanguage(const QLocale& locale);
@@ -43,6 +50,6 @@ enum class CheckDetail {
 // the exit status, 1 when a problem was found, whatever the detail printed. Needs a
 // QCoreApplication, and no display.
 int runDataCheck(const DataPaths& paths, const RecordingProber& probe,
-                 CheckDetail detail = CheckDetail::Full);
+                 const SettingsFile& settings = {}, CheckDetail detail = CheckDetail::Full);
 
 } // namespace trouvimo

@@ -51,6 +51,7 @@ const LanguageData& languageData(Language language)
         u"Redire le mot"_s,
         u"Case %1"_s,
         u"Bravo ! %1"_s,
+        u"Tenir 2 secondes"_s,
     };
     static const LanguageData english {
         u"Trouvimo ..."_s,
@@ -67,6 +68,7 @@ const LanguageData& languageData(Language language)
         u"Say the word again"_s,
         u"Box %1"_s,
         u"Well done! %1"_s,
+        u"Hold 2 seconds"_s,
     };
     return language == Language::French ? french : english;
 }

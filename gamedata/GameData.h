@@ -55,6 +55,8 @@ struct LanguageData {
     QString slotDescription;
     // What a screen reader is told when the word %1 is spelled.
     QString solvedAnnouncement;
+    // Shown on Quitter where it must be held down to end the game.
+    QString holdToQuitHint;
 };
 
 [[nodiscard]] const LanguageData& languageData(Language language);

@@ -7,6 +7,7 @@
 #include "platform/sound/SoundPlayer.h"
 #include "startup/ScreenMeasure.h"
 #include "widgets/GraphicalButton.h"
+#include "widgets/HeldPress.h"
 #include "widgets/ResourcePng.h"
 #include "widgets/ScreenPlacement.h"
 #include "widgets/Twips.h"
@@ -46,7 +47,7 @@ QLabel* makeWhiteLabel(QWidget* parent, const QString& caption)
 } // namespace
 
 StartWindow::StartWindow(const DataPaths& paths, Display& display, SoundPlayer& sound,
-                         GameExit& gameExit, QWidget* parent)
+                         GameExit& gameExit, const ComputerSettings& settings, QWidget* parent)
     : AccessibleWindow(parent, Qt::Window | Qt::FramelessWindowHint)
     , m_paths(paths)
     , m_display(display)
@@ -56,11 +57,11 @@ StartWindow::StartWindow(const DataPaths& paths, Display& display, SoundPlayer& 
     // The start screen goes for good when the board is launched.
     setAttribute(Qt::WA_DeleteOnClose);
     setWindowTitle(u"Trouvimo"_s);
-    buildControls();
+    buildControls(settings.holdToQuit);
     applyScale();
 }
 
-void StartWindow::buildControls()
+void StartWindow::buildControls(bool holdToQuit)
 {
     // Created back to front, so that the stacking matches the design's front-to-back list.
     m_authorLine = makeWhiteLabel(this, u"Jeu réalisé par Orvanel"_s);
@@ -96,7 +97,13 @@ void StartWindow::buildControls()
     m_quitButton->setText(u"&Quitter"_s);
     m_design.push_back({m_quitButton, QRect(240, 2640, 1575, 1095)});
     connect(m_launchButton, &QToolButton::clicked, this, [this] { launch(); });
-    connect(m_quitButton, &QToolButton::clicked, this, [this] { quit(); });
+    if (holdToQuit) {
+        m_heldQuit = new HeldPress(m_quitButton, kGrownUpsHold,
+                                   languageData(Language::French).holdToQuitHint);
+        connect(m_heldQuit, &HeldPress::held, this, &StartWindow::quit);
+    } else {
+        connect(m_quitButton, &QToolButton::clicked, this, &StartWindow::quit);
+    }
 
     setTabOrder(m_englishButton, m_frenchButton);
     setTabOrder(m_frenchButton, m_launchButton);
@@ -185,7 +192,12 @@ void StartWindow::centreOnScreen()
 void StartWindow::closeEvent(QCloseEvent* event)
 {
     // A close asked by the window manager (Alt+F4, a taskbar) is a quit: the start screen only
-    // ever closes by itself to hand over to the board.
+    // ever closes by itself to hand over to the board. Where Quitter must be held, so must this.
+    if (!m_launching && m_heldQuit != nullptr) {
+        event->ignore();
+        m_heldQuit->tell();
+        return;
+    }
     event->accept();
     if (!m_launching)
         quit();

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "gamedata/GameData.h"
+#include "settings/ComputerSettings.h"
 #include "widgets/AccessibleWindow.h"
 #include "widgets/GraphicalButton.h"
 
@@ -14,6 +15,7 @@ namespace trouvimo {
 class DataPaths;
 class Display;
 class GameExit;
+class HeldPress;
 class SoundPlayer;
 
 // The start screen: the child picks a language with a flag and launches the board, or quits.
@@ -22,7 +24,7 @@ class StartWindow : public AccessibleWindow {
 
 public:
     StartWindow(const DataPaths& paths, Display& display, SoundPlayer& sound, GameExit& gameExit,
-                QWidget* parent = nullptr);
+                const ComputerSettings& settings = {}, QWidget* parent = nullptr);
 
     // Whether the game may switch the monitor to 800 x 600, or must keep it as it is (the
     // family asked for it).
@@ -65,7 +67,7 @@ protected:
     void paintEvent(QPaintEvent* event) override;
 
 private:
-    void buildControls();
+    void buildControls(bool holdToQuit);
     void applyScale();
 
     const DataPaths& m_paths;
@@ -84,6 +86,8 @@ private:
     std::vector<std::pair<QWidget*, QRect>> m_design;
     GraphicalButton* m_launchButton = nullptr;
     GraphicalButton* m_quitButton = nullptr;
+    // Where Quitter must be held down: its press, which the window's close tells of too.
+    HeldPress* m_heldQuit = nullptr;
     GraphicalButton* m_frenchButton = nullptr;
     GraphicalButton* m_englishButton = nullptr;
     QLabel* m_authorLine = nullptr;

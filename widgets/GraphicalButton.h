@@ -58,6 +58,22 @@ public:
         setIconSize(size);
     }
 
+    // A word shown for a while in place of the caption, which stays the button's name; empty
+    // shows the caption again.
+    void setNotice(const QString& notice)
+    {
+        m_notice = notice;
+        update();
+    }
+
+    // How much of a press held for a while has passed, from 0 to 1, shown as the button filling
+    // up from the left.
+    void setFill(qreal fill)
+    {
+        m_fill = fill;
+        update();
+    }
+
 protected:
     void focusInEvent(QFocusEvent* event) override;
 
@@ -99,9 +115,18 @@ protected:
                                              {left, bottom}});
         painter.drawConvexPolygon(QPolygonF {
             {left, top}, {left + width, top + width}, {right - width, top + width}, {right, top}});
+        if (m_fill > 0.0) {
+            const QRectF inside = box.adjusted(width, width, -width, -width);
+            painter.setBrush(m_bevel);
+            painter.setOpacity(0.5);
+            painter.drawRect(
+                QRectF(inside.topLeft(), QSizeF(inside.width() * m_fill, inside.height())));
+        }
         painter.restore();
 
         option.rect = rect().adjusted(kBevel, kBevel, -kBevel, -kBevel);
+        if (!m_notice.isEmpty())
+            option.text = m_notice;
         option.palette.setColor(QPalette::ButtonText,
                                 isEnabled() ? QColor(Qt::black) : QColor(0x60, 0x60, 0x60));
         option.palette.setColor(QPalette::Button, m_background);
@@ -122,6 +147,8 @@ private:
     QColor m_background;
     QColor m_bevel;
     QImage m_picture;
+    QString m_notice;
+    qreal m_fill = 0.0;
 };
 
 inline GraphicalButton* makeGraphicalButton(QWidget* parent, const QString& icon,

@@ -82,7 +82,7 @@ Lookup lookUp(const QString& directory, const QStringList& components, Listings&
     return lookup;
 }
 
-// The components looked up in each of `directories` in turn, the data folder last. A family's own
+// The components looked up in each of `directories` in turn, the data folder last. A lending
 // folder lends only files: a folder or a pipe that happens to bear a data file's name there must
 // not hide the game's own file. A file found nowhere is named in the data folder.
 QString resolveIn(const QStringList& directories, const QStringList& components, Listings& listings)
@@ -98,11 +98,13 @@ QString resolveIn(const QStringList& directories, const QStringList& components,
 
 } // namespace
 
-DataPaths::DataPaths(QString dataDirectory, QString ownDirectory)
+DataPaths::DataPaths(QString dataDirectory, const QStringList& lendingDirectories)
     : m_dataDirectory(cleanDirectory(dataDirectory))
 {
-    if (!ownDirectory.isEmpty())
-        m_directories.append(cleanDirectory(ownDirectory));
+    for (const QString& directory : lendingDirectories) {
+        if (!directory.isEmpty())
+            m_directories.append(cleanDirectory(directory));
+    }
     m_directories.append(m_dataDirectory);
 }
 

@@ -7,8 +7,8 @@
 
 namespace trouvimo {
 
-// Finds the game's data files: in a family's own folder first, file by file, then in the data
-// folder the game comes with.
+// Finds the game's data files: in the folders that lend files (a family's own folder, a class's)
+// first, file by file, then in the data folder the game comes with.
 //
 // The game writes its data paths the way it always has: the data folder followed by a relative
 // path with backslashes ("\Sons\Chimes.wav"), on a file system where "Sons" and "sons" name the
@@ -18,13 +18,14 @@ namespace trouvimo {
 // does not start with the folder at all).
 class DataPaths {
 public:
-    // An empty ownDirectory means there is no folder of the family's own to look in.
-    explicit DataPaths(QString dataDirectory, QString ownDirectory = {});
+    // lendingDirectories: the folders looked in before the data folder, the first that has a file
+    // winning (the family's own, a class's).
+    explicit DataPaths(QString dataDirectory, const QStringList& lendingDirectories = {});
 
     // The data folder as the game joins it to relative paths: absolute, no trailing separator.
     [[nodiscard]] const QString& dataDirectory() const { return m_dataDirectory; }
-    // The folders a file is looked for in, the first that has it winning: the family's own
-    // folder, when there is one, then the data folder.
+    // The folders a file is looked for in, the first that has it winning: the lending folders,
+    // then the data folder.
     [[nodiscard]] const QStringList& directories() const { return m_directories; }
 
     // The data folder followed by the relative path, exactly as written.

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 
 namespace trouvimo {
 
@@ -15,6 +16,15 @@ struct GameFolders {
     // The family's own words, pictures and sounds, used instead of the game's file by file:
     // familyFolder(). The game only reads it, and does not create it.
     QString own;
+    // A class's words, pictures and sounds for every user of the computer, used instead of the
+    // game's file by file, and in their turn the family's instead of them: classFolder().
+    QString classroom;
+    // The settings fixed for every user of the computer: computerSettingsFile().
+    QString settings;
+
+    // The folders whose files are used instead of the game's own, the first that has a file
+    // winning: the family's, unless the computer's settings leave it aside, then the class's.
+    [[nodiscard]] QStringList lendingFolders(bool familyWords) const;
 };
 
 [[nodiscard]] GameFolders findGameFolders(const QString& executableDirectory);
@@ -23,6 +33,20 @@ struct GameFolders {
 // ($XDG_DATA_HOME, by default ~/.local/share), "Trouvimo" in the roaming application data on
 // Windows (%APPDATA%). Empty when the user has no such folder at all.
 [[nodiscard]] QString familyFolder();
+
+// The class's folder on this computer: "Trouvimo" in the common application data on Windows
+// (%ProgramData%); on Linux the first folder of $XDG_DATA_DIRS that has a "trouvimo" folder, or
+// "trouvimo" in the first of them (/usr/local/share/trouvimo by default).
+[[nodiscard]] QString classFolder();
+
+// The computer's settings, trouvimo.conf: in %ProgramData%\Trouvimo on Windows; on Linux in the
+// first folder of $XDG_CONFIG_DIRS that has a "trouvimo" folder, or "trouvimo" in the first of them
+// (/etc/xdg/trouvimo/trouvimo.conf by default).
+[[nodiscard]] QString computerSettingsFile();
+
+// The "trouvimo" folder of the first of `folders` (a list such as $XDG_DATA_DIRS, separated by
+// colons) that has one, or of the first of them when none has; `fallback`'s when the list is empty.
+[[nodiscard]] QString firstTrouvimoFolder(const QString& folders, const QString& fallback);
 
 // Makes the fonts the game carries with it, in the "fonts" folder of its data, known to the game
 // alone, where the system does not have them; nothing where the system provides them.

@@ -46,6 +46,8 @@ class TestBoard : public QObject {
 
 private slots:
     // Opening
+    void computerSettingsFixTheBoard_data();
+    void computerSettingsFixTheBoard();
     void opensInEitherLanguage_data();
     void opensInEitherLanguage();
     void missingListShowsTheMessageThenCloses_data();
@@ -261,6 +263,38 @@ void TestBoard::speakerAndVoiceBox()
     QVERIFY(!rig.model->speakerButton().visible);
     rig.model->sayWordAgain();
     QCOMPARE(rig.speech.said.size(), std::size_t(2));
+}
+
+void TestBoard::computerSettingsFixTheBoard_data()
+{
+    QTest::addColumn<bool>("sayWords");
+    QTest::addColumn<bool>("difficultAtStart");
+    QTest::newRow("as without settings") << true << false;
+    QTest::newRow("words never said") << false << false;
+    QTest::newRow("difficult from the start") << true << true;
+}
+
+void TestBoard::computerSettingsFixTheBoard()
+{
+    QFETCH(bool, sayWords);
+    QFETCH(bool, difficultAtStart);
+    BoardRig rig;
+    ComputerSettings settings;
+    settings.sayWords = sayWords;
+    settings.difficultAtStart = difficultAtStart;
+    rig.model = std::make_unique<Board>(rig.services(), rig.language, settings);
+    rig.open({u"chat"_s, u"lune"_s});
+    QCOMPARE(rig.model->voiceBox().visible, sayWords);
+    QCOMPARE(rig.model->difficult(), difficultAtStart);
+    QCOMPARE(rig.model->difficultBoxState(), difficultAtStart ? Qt::Checked : Qt::Unchecked);
+
+    // Nothing a child can do brings the words back where the computer keeps them silent.
+    rig.model->voiceBoxChanged(Qt::Checked);
+    rig.play();
+    QCOMPARE(rig.model->speakerButton().visible, sayWords);
+    rig.model->sayWordAgain();
+    QCOMPARE(rig.speech.said.size(), sayWords ? std::size_t(2) : std::size_t(0));
+    QCOMPARE(rig.model->hintTimer().running, difficultAtStart);
 }
 
 void TestBoard::opensInEitherLanguage_data()

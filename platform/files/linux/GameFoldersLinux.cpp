@@ -11,6 +11,18 @@ QString familyFolder()
     return userData.isEmpty() ? QString() : userData + QStringLiteral("/trouvimo");
 }
 
+QString classFolder()
+{
+    return firstTrouvimoFolder(qEnvironmentVariable("XDG_DATA_DIRS"),
+                               QStringLiteral("/usr/local/share"));
+}
+
+QString computerSettingsFile()
+{
+    return firstTrouvimoFolder(qEnvironmentVariable("XDG_CONFIG_DIRS"), QStringLiteral("/etc/xdg"))
+        + QStringLiteral("/trouvimo.conf");
+}
+
 // The package depends on the system's Comic Neue.
 void loadCarriedFonts(const QString& /*dataFolder*/)
 {

@@ -12,6 +12,28 @@ QString familyFolder()
                              : QDir::fromNativeSeparators(roaming) + QStringLiteral("/Trouvimo");
 }
 
+namespace {
+
+QString commonFolder()
+{
+    const QString common = qEnvironmentVariable("ProgramData");
+    return common.isEmpty() ? QString()
+                            : QDir::fromNativeSeparators(common) + QStringLiteral("/Trouvimo");
+}
+
+} // namespace
+
+QString classFolder()
+{
+    return commonFolder();
+}
+
+QString computerSettingsFile()
+{
+    const QString common = commonFolder();
+    return common.isEmpty() ? QString() : common + QStringLiteral("/trouvimo.conf");
+}
+
 // Windows has no Comic Neue: the game carries it and lends it to itself alone, leaving the
 // family's system fonts as they were.
 void loadCarriedFonts(const QString& dataFolder)

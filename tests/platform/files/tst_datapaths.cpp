@@ -1,4 +1,5 @@
 #include "platform/files/DataPaths.h"
+#include "platform/files/GameFolders.h"
 
 #include <QDir>
 #include <QFile>
@@ -24,6 +25,10 @@ private slots:
     void ownFolderLendsFileByFile();
     void firstFileOfSeveral_data();
     void firstFileOfSeveral();
+    void familyThenClassThenGame_data();
+    void familyThenClassThenGame();
+    void firstTrouvimoFolderOfAList_data();
+    void firstTrouvimoFolderOfAList();
 
 private:
     void createFile(const QString& relative);
@@ -162,7 +167,7 @@ void DataPathsTest::ownFolderLendsFileByFile()
 {
     QFETCH(QString, relative);
     QFETCH(QString, expected);
-    const DataPaths paths(m_root.path(), disk(u"own"_s));
+    const DataPaths paths(m_root.path(), {disk(u"own"_s)});
     QCOMPARE(paths.directories(), QStringList({disk(u"own"_s), m_root.path()}));
     QCOMPARE(paths.resolve(paths.join(relative)), disk(expected));
     QCOMPARE(paths.resolve(paths.join(u"\\..\\own\\ListeMots.txt")), std::nullopt);
@@ -195,12 +200,79 @@ void DataPathsTest::firstFileOfSeveral()
 {
     QFETCH(QStringList, relative);
     QFETCH(QString, expected);
-    const DataPaths paths(m_root.path(), disk(u"own"_s));
+    const DataPaths paths(m_root.path(), {disk(u"own"_s)});
     QStringList written;
     for (const QString& path : relative)
         written.append(paths.join(path));
     QCOMPARE(paths.resolveFirstFile(written),
              expected.isEmpty() ? std::nullopt : std::optional(disk(expected)));
+}
+
+void DataPathsTest::familyThenClassThenGame_data()
+{
+    // Which folders hold a list of their own ("family", "class", "game"), whether the computer
+    // lets the family's be read, and the folder whose list plays.
+    QTest::addColumn<QStringList>("holding");
+    QTest::addColumn<bool>("familyWords");
+    QTest::addColumn<QString>("plays");
+
+    const QStringList all {u"family"_s, u"class"_s, u"game"_s};
+    QTest::newRow("the family's first") << all << true << u"family"_s;
+    QTest::newRow("the class's without a family list")
+        << QStringList {u"class"_s, u"game"_s} << true << u"class"_s;
+    QTest::newRow("the class's where the family's is left aside") << all << false << u"class"_s;
+    QTest::newRow("the family's over the game's without a class list")
+        << QStringList {u"family"_s, u"game"_s} << true << u"family"_s;
+    QTest::newRow("the game's where the family's is left aside")
+        << QStringList {u"family"_s, u"game"_s} << false << u"game"_s;
+}
+
+void DataPathsTest::familyThenClassThenGame()
+{
+    QFETCH(QStringList, holding);
+    QFETCH(bool, familyWords);
+    QFETCH(QString, plays);
+    QTemporaryDir root;
+    for (const QString& folder : holding) {
+        QVERIFY(QDir(root.path()).mkpath(folder));
+        QFile list(root.filePath(folder + u"/ListeMots.txt"_s));
+        QVERIFY(list.open(QIODevice::WriteOnly));
+    }
+    GameFolders folders;
+    folders.data = root.filePath(u"game"_s);
+    folders.own = root.filePath(u"family"_s);
+    folders.classroom = root.filePath(u"class"_s);
+    const DataPaths paths(folders.data, folders.lendingFolders(familyWords));
+    QCOMPARE(paths.resolve(paths.join(u"\\ListeMots.txt")),
+             root.filePath(plays + u"/ListeMots.txt"_s));
+}
+
+void DataPathsTest::firstTrouvimoFolderOfAList_data()
+{
+    // The folders of the list that have a "trouvimo" folder, the list, and the one chosen.
+    QTest::addColumn<QStringList>("having");
+    QTest::addColumn<QString>("list");
+    QTest::addColumn<QString>("chosen");
+
+    QTest::newRow("none has one: the first") << QStringList() << u"a:b"_s << u"a"_s;
+    QTest::newRow("the first that has one") << QStringList {u"b"_s, u"c"_s} << u"a:b:c"_s << u"b"_s;
+    QTest::newRow("empty entries skipped") << QStringList() << u"::b:"_s << u"b"_s;
+    QTest::newRow("an empty list: the fallback") << QStringList() << QString() << u"fallback"_s;
+}
+
+void DataPathsTest::firstTrouvimoFolderOfAList()
+{
+    QFETCH(QStringList, having);
+    QFETCH(QString, list);
+    QFETCH(QString, chosen);
+    QTemporaryDir root;
+    for (const QString& folder : having)
+        QVERIFY(QDir(root.path()).mkpath(folder + u"/trouvimo"_s));
+    QStringList folders;
+    for (const QString& folder : list.split(u':'))
+        folders.append(folder.isEmpty() ? QString() : root.filePath(folder));
+    QCOMPARE(firstTrouvimoFolder(folders.join(u':'), root.filePath(u"fallback"_s)),
+             root.filePath(chosen + u"/trouvimo"_s));
 }
 
 QTEST_GUILESS_MAIN(DataPathsTest)
