@@ -17,7 +17,7 @@ import os
 import wave
 
 from game import BUTTON_ROLES, LANGUAGES
-from harness import DesktopError, Timeout, matches, wait_for
+from harness import PATIENT, DesktopError, Timeout, matches, wait_for
 
 TWIPS_PER_PIXEL = 15
 # The part of the design that the background and the controls fill, in twips.
@@ -161,7 +161,7 @@ def look(desk, pid):
     return board
 
 
-def wait_board(desk, pid, condition, what, timeout=5.0):
+def wait_board(desk, pid, condition, what, timeout=PATIENT):
     """Reads the board until condition(board) holds and returns that board.
 
     A reading walks the controls one by one while the game goes on, so it may straddle one of the
@@ -344,7 +344,7 @@ def best_match(envelope, reference):
                 for lag in range(len(envelope) - width + 1)), default=0.0)
 
 
-def wait_for_sound(recorder, reference_path, window=(0.3, 2.0), timeout=5.0):
+def wait_for_sound(recorder, reference_path, window=(0.3, 2.0), timeout=PATIENT):
     """Waits until the recording holds the stretch `window` (seconds) of the reference sound and returns
     the likeness found; raises Timeout, with the best likeness seen, otherwise. The first moments of a
     sound are left out by default: the sink's monitor may drop some of them when one sound cuts off

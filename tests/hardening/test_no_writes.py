@@ -90,10 +90,10 @@ class NoWritesTest(unittest.TestCase):
                                                       binary),
                              cwd=app_dir, name='strace')
         self.addCleanup(tracer.stop)
-        pid = wait_for(lambda: self.child_of(tracer.pid), timeout=10, what='the game under strace')
+        pid = wait_for(lambda: self.child_of(tracer.pid), what='the game under strace')
 
         played = self.play_whole_game(pid)
-        status = tracer.wait_exit(10)
+        status = tracer.wait_exit()
         h.assert_clean_end(self, tracer, status)
         h.wait_display_restored(desk)
         self.assertEqual(sorted(played), sorted(word for word in WORDS if len(word) <= 12))
@@ -159,7 +159,7 @@ class NoWritesTest(unittest.TestCase):
             if not played[1:]:
                 board = bg.solve(desk, pid, word[0].upper())
                 desk.click_node(board.slot(0))
-                bg.wait_board(desk, pid, lambda now: not now.shown_slots(), 'the reset', timeout=3)
+                bg.wait_board(desk, pid, lambda now: not now.shown_slots(), 'the reset')
             self.assertEqual(bg.solve(desk, pid, word.upper()).answer(), word.upper())
         desk.click_node(bg.look(desk, pid).button(h.game.FRENCH.quit))
         return played
