@@ -42,7 +42,8 @@ WORD_COUNT = 500
 GROWTH_BUDGET_KIB = 2 * 1024
 SAMPLE_EVERY = 10.0
 QUIET_BEFORE_SAMPLE = 1.0
-# The longest sound is 2 s and the hint timer runs 4 s; after them nothing of the game should run.
+# The hint timer runs 4 s; after it, and once the last sound's stream has closed, nothing of the game
+# should run.
 SETTLE_SECONDS = 5.0
 # How long past the play button's designed pause its answer may take.
 ANSWER_BUDGET = 0.2
@@ -166,6 +167,12 @@ def spell_a_word_without_picture(desk, app, unpictured):
     return False
 
 
+def playing_streams(desk, pid):
+    """How many streams the process has open on the sound server."""
+    listing = desk.run(['pactl', 'list', 'sink-inputs']).stdout
+    return listing.count(f'application.process.id = "{pid}"')
+
+
 def quiet_rss(pid):
     time.sleep(QUIET_BEFORE_SAMPLE)
     return h.memory_kib(pid)[0]
@@ -209,6 +216,8 @@ def soak(options):
             if baseline is None:
                 baseline = samples[0][1]
             cleared = spell_a_word_without_picture(desk, app, unpictured)
+            # A busy machine may keep the last sound's stream open long after its end.
+            wait_for(lambda: not playing_streams(desk, app.pid), what="the game's last sound's stream to close")
             time.sleep(SETTLE_SECONDS)
             ticks, woken = h.cpu_ticks(app.pid), wakeups(app.pid)
             time.sleep(IDLE_SECONDS)
@@ -226,7 +235,7 @@ def soak(options):
               f'max {answers[-1] * 1000:.0f} ms over {len(answers)} presses (0.5 s of it is the designed pause)')
     print(f'RSS: after warm-up {baseline / 1024:.2f} MiB, at the end {final / 1024:.2f} MiB, growth '
           f'{growth:+d} KiB (budget < {GROWTH_BUDGET_KIB} KiB); highest {max(r for _, r in samples) / 1024:.2f} MiB')
-    print(f'idle {IDLE_SECONDS:.0f} s after {SETTLE_SECONDS:.0f} s of quiet'
+    print(f'idle {IDLE_SECONDS:.0f} s, {SETTLE_SECONDS:.0f} s after the last sound'
           f'{"" if cleared else " (a picture still animates: no word without one could be reached)"}: '
           f'{idle_ticks} ticks (budget {IDLE_TICKS_BUDGET}), {idle_wakeups:.1f} window-thread wakeups/s '
           f'(budget {IDLE_WAKEUPS_BUDGET})')

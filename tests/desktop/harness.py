@@ -363,6 +363,7 @@ class Desktop:
         self._launcher = None
         self._sweeper = None
         self._sweeper_pipe = None
+        self._displays_told = []
         self.output = OUTPUT
 
     # --- life cycle ----------------------------------------------------------------------------------
