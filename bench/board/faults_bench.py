@@ -14,7 +14,9 @@ the connection and never answers. Each start is timed three ways:
   end       from a click on the quit button to the end of the process (the goodbye chime's grace included)
 Budget: in each setting, each median at most 10 % above the reference's, or above it by at most a floor
 when that is larger (20 ms for the start-up, 50 ms for the answer and the end): waiting for a sound server
-would cost hundreds of milliseconds.
+would cost hundreds of milliseconds. The end with a server that never answers is reported, not judged: the
+exit gives the goodbye chime the player's allowance for a sound still loading (2 s), after the windows
+have gone and the display is back.
 
 X server killed: the game, its board open and a word just said by the speech server (which goes on
 running, as it does after a desktop session), and the minimal Qt program, each --x-runs times on a desktop
@@ -91,6 +93,9 @@ def sound_servers(game, runs):
     for name in ('no sound server', 'silent sound server'):
         for key, floor in FLOORS.items():
             extra = medians[name][key] - base[key]
+            if name == 'silent sound server' and key == 'end':
+                print(f'{name}: {key} {extra * 1000:+.0f} ms against the reference (not judged)')
+                continue
             allowed = max(base[key] * SPREAD, floor)
             verdict = 'within' if extra <= allowed else 'OVER'
             print(f'{name}: {key} {extra * 1000:+.0f} ms against the reference (budget +{allowed * 1000:.0f} ms: '
