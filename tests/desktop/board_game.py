@@ -315,6 +315,63 @@ def sound_envelope(path):
         return _envelope(samples, sound.getframerate(), sound.getnchannels())
 
 
+def recording_samples(path, channels=2):
+    """The first channel of a recording that parecord may still be writing (16-bit, as the harness
+    records), read from its data chunk whatever the header says of its length."""
+    with open(path, 'rb') as recording:
+        content = recording.read()
+    start = content.find(b'data')
+    if start < 0:
+        return array.array('h')
+    body = content[start + 8:]
+    body = body[:len(body) // (2 * channels) * 2 * channels]
+    return array.array('h', body)[::channels]
+
+
+# A frame is loud enough to be judged above this RMS (of 32768), and holds the tone when this share of its
+# energy lies at the tone's frequency.
+TONE_LOUD = 300
+TONE_SHARE = 0.5
+
+
+def tone_frames(samples, frequency, rate=44100):
+    """(loud frames, loud frames that hold a pure tone of that frequency) among the frames of
+    ENVELOPE_FRAME: each is weighed by the Goertzel filter, which gaps in the sound do not disturb."""
+    step = int(rate * ENVELOPE_FRAME)
+    coefficient = 2 * math.cos(2 * math.pi * frequency / rate)
+    loud = tonal = 0
+    for start in range(0, len(samples) - step + 1, step):
+        frame = samples[start:start + step]
+        energy = sum(value * value for value in frame)
+        if energy < TONE_LOUD * TONE_LOUD * step:
+            continue
+        loud += 1
+        previous = before = 0.0
+        for value in frame:
+            previous, before = value + coefficient * previous - before, previous
+        power = previous * previous + before * before - coefficient * previous * before
+        if power >= TONE_SHARE * energy * step / 2:
+            tonal += 1
+    return loud, tonal
+
+
+def wait_for_tone(recorder, frequency, seconds, timeout=PATIENT):
+    """Waits until the recording holds `seconds` of sound, three quarters of it a pure tone of the frequency
+    (a voice never is), and returns (loud frames, tonal frames); raises Timeout otherwise. The sound may
+    come with gaps, as a busy machine plays it."""
+    found = [(0, 0)]
+
+    def heard():
+        found[0] = tone_frames(recording_samples(recorder.path), frequency)
+        loud, tonal = found[0]
+        return loud * ENVELOPE_FRAME >= seconds and tonal >= 0.75 * loud
+    try:
+        wait_for(heard, timeout=timeout, interval=0.1, what=f'a tone of {frequency:.0f} Hz on the sink')
+    except Timeout as error:
+        raise Timeout(f'{error} (loud frames {found[0][0]}, of them the tone {found[0][1]})') from None
+    return found[0]
+
+
 def recording_envelope(path, rate=44100, channels=2):
     """The loudness curve of a recording that parecord may still be writing (16-bit, as the harness
     records), read from its data chunk whatever the header says of its length."""
