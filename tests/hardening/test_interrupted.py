@@ -61,7 +61,8 @@ class InterruptedRunTest(unittest.TestCase):
         def names():
             return {executable_name(pid) for pid in marked_processes(tag.encode())}
         # In the middle of a game: the game plays, its guardian watches the switched display, the speech
-        # server (where the game speaks at all) has said a word, and the accessibility bus runs.
+        # server that the board started runs (where the game speaks at all), and so does the
+        # accessibility bus.
         wanted = {'trouvimo', GUARD, 'at-spi-bus-launcher'}
         if not h.instrumented(binary):
             wanted.add('speech-dispatcher')

@@ -16,7 +16,7 @@ import unittest
 
 import hardening as h  # first: it puts tests/desktop, where the modules below lie, on the path
 import board_game as bg
-from harness import wait_for
+from harness import PATIENT, wait_for
 
 desk = None
 
@@ -147,8 +147,9 @@ class NoWritesTest(unittest.TestCase):
 
     def play_whole_game(self, pid):
         """Launches the board, spells every word (one after a reset), and quits at the end message."""
-        desk.wait_for_window(pid, h.game.START_TITLE, timeout=30)
-        h.game.open_board(desk, type('Traced', (), {'pid': pid})(), timeout=30)
+        # strace slows the game down many times over.
+        desk.wait_for_window(pid, h.game.START_TITLE, timeout=4 * PATIENT)
+        h.game.open_board(desk, type('Traced', (), {'pid': pid})(), timeout=4 * PATIENT)
         played = []
         while True:
             _seconds, board = h.press_play(desk, pid)
