@@ -13,10 +13,13 @@
 #include <QTest>
 
 #include <algorithm>
+#include <csignal>
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
 #include <functional>
+
+#include <sys/prctl.h>
 
 using namespace Qt::StringLiterals;
 using namespace trouvimo;
@@ -61,6 +64,12 @@ double peakSoFar(const QString& recording)
         peak = std::max(peak, std::abs(int(sample)));
     }
     return peak / 32768.0;
+}
+
+// The servers and recorders that the test starts end with it, however it ends.
+void endWithTheTest(QProcess& process)
+{
+    process.setChildProcessModifier([] { ::prctl(PR_SET_PDEATHSIG, SIGTERM); });
 }
 
 bool runTool(const QString& program, const QStringList& arguments,
@@ -119,6 +128,7 @@ void SoundHeardTest::initTestCase()
     qunsetenv("PULSE_SERVER");
 
     m_server.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    endWithTheTest(m_server);
     m_server.start(u"pulseaudio"_s,
                    {u"-n"_s, u"--daemonize=no"_s, u"--exit-idle-time=-1"_s,
                     u"--load=module-null-sink sink_name=t"_s,
@@ -164,6 +174,7 @@ QString SoundHeardTest::record(const QString& name, const std::function<void()>&
 {
     const QString file = m_dir.filePath(name);
     QProcess recorder;
+    endWithTheTest(recorder);
     recorder.start(u"parecord"_s,
                    {u"-d"_s, u"t.monitor"_s, u"--latency-msec=20"_s, u"--format=s16le"_s,
                     u"--file-format=wav"_s, file});
