@@ -385,6 +385,14 @@ def recording_envelope(path, rate=44100, channels=2):
     return _envelope(array.array('h', body), rate, channels)
 
 
+# A moment of a curve quieter than this share of the reference's loudest is silence.
+SILENCE_SHARE = 0.01
+
+
+def _sounding(envelope, floor):
+    return [value for value in envelope if value > floor]
+
+
 def _correlation(first, second):
     count = len(first)
     mean_first, mean_second = sum(first) / count, sum(second) / count
@@ -405,13 +413,18 @@ def wait_for_sound(recorder, reference_path, window=(0.3, 2.0), timeout=PATIENT)
     """Waits until the recording holds the stretch `window` (seconds) of the reference sound and returns
     the likeness found; raises Timeout, with the best likeness seen, otherwise. The first moments of a
     sound are left out by default: the sink's monitor may drop some of them when one sound cuts off
-    another."""
+    another.
+
+    A busy machine plays a sound with gaps: the sound server pauses the stream when the player falls
+    behind, then goes on where it was. The silent moments are left out of both curves before they are
+    compared, so that the gaps neither break the likeness nor shift the rest of the sound."""
     whole = sound_envelope(reference_path)
-    reference = whole[int(window[0] / ENVELOPE_FRAME):int(window[1] / ENVELOPE_FRAME)]
+    floor = SILENCE_SHARE * max(whole, default=0.0)
+    reference = _sounding(whole[int(window[0] / ENVELOPE_FRAME):int(window[1] / ENVELOPE_FRAME)], floor)
     best = [0.0]
 
     def heard():
-        best[0] = best_match(recording_envelope(recorder.path), reference)
+        best[0] = best_match(_sounding(recording_envelope(recorder.path), floor), reference)
         return best[0] >= SAME_SOUND
     try:
         wait_for(heard, timeout=timeout, interval=0.1, what=f'{os.path.basename(reference_path)} on the sink')
