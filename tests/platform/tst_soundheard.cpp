@@ -173,6 +173,10 @@ void SoundHeardTest::cleanupTestCase()
 QString SoundHeardTest::record(const QString& name, const std::function<void()>& whileRecording)
 {
     const QString file = m_dir.filePath(name);
+    // Whatever an earlier case played must be over before this recording starts.
+    QDeadlineTimer quiet(kPatientMs);
+    while (playbackStreams() > 0 && !quiet.hasExpired())
+        QTest::qWait(20);
     QProcess recorder;
     endWithTheTest(recorder);
     recorder.start(u"parecord"_s,
