@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# Sets everything up and starts the game with its bundled word lists.
+# Installs what the game needs to be built and to run, builds it, and starts it with its bundled
+# word lists.
 set -euo pipefail
 cd "$(dirname "$0")"
-./setup.sh
+./setup.sh --game
 exec build/app/trouvimo

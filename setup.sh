@@ -1,21 +1,38 @@
 #!/usr/bin/env bash
-# Installs the Debian packages that Trouvimo needs to build, run, test and package, then builds
-# it (not with --packages-only). Used by play.sh, check.sh and package.sh; safe to run again
-# (only missing packages are installed).
+# Installs the Debian packages that Trouvimo needs, then builds it (not with --packages-only).
+#   ./setup.sh --game [--packages-only]   what the game needs to be built and to run (play.sh)
+#   ./setup.sh [--packages-only]          that and what the tests, the benchmarks, the packages and the
+#                                         Windows build need besides (check.sh, package.sh)
+# Safe to run again: only missing packages are installed.
 set -euo pipefail
 cd "$(dirname "$0")"
 
-packages=(
+game_only=false
+packages_only=false
+for argument in "$@"; do
+    case $argument in
+        --game) game_only=true ;;
+        --packages-only) packages_only=true ;;
+        *) echo "setup.sh: unknown option $argument (--game, --packages-only)" >&2; exit 2 ;;
+    esac
+done
+
+# What the game needs to be built and to run.
+game_packages=(
     # build
     cmake ninja-build g++ pkg-config qt6-base-dev qt6-multimedia-dev qt6-speech-dev
-    qt6-declarative-dev libxcb-randr0-dev
-    libx11-dev
-    libgl-dev libbenchmark-dev clang clang-format libclang-rt-dev libsndfile1-dev
+    qt6-declarative-dev libxcb-randr0-dev libx11-dev libgl-dev libsndfile1-dev
     # run: the X11 and Wayland platform plugins, GIF support, sound, fonts
     qt6-qpa-plugins qt6-wayland qt6-image-formats-plugins libqt6multimedia6 gstreamer1.0-plugins-base
     fonts-comic-neue fonts-dejavu-core
     # speech: Qt's speech-dispatcher plugin, the server and its voices
     qt6-speech-speechd-plugin speech-dispatcher speech-dispatcher-espeak-ng espeak-ng
+)
+
+# What the tests, the benchmarks, the packages and the Windows build need besides.
+check_packages=(
+    # the benchmarks, and the fuzzer's compiler and runtime
+    libbenchmark-dev clang clang-format libclang-rt-dev
     # real-desktop tests: an X server whose modes switch, a sound server, a screen reader's view,
     # a window manager
     xserver-xorg-core xserver-xorg-video-dummy x11-xserver-utils x11-utils xdotool
@@ -29,6 +46,9 @@ packages=(
     # the MSI tools, and wine to play it on the test desktop
     g++-mingw-w64-x86-64-posix qt6-base-dev-tools qt6-shadertools-dev xz-utils msitools wixl zip wine wine64
 )
+
+packages=("${game_packages[@]}")
+$game_only || packages+=("${check_packages[@]}")
 
 missing=()
 for package in "${packages[@]}"; do
@@ -44,6 +64,6 @@ if ((${#missing[@]})); then
     DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y --no-install-recommends "${missing[@]}"
 fi
 
-[[ ${1:-} == --packages-only ]] && exit 0
+$packages_only && exit 0
 cmake --preset default
 cmake --build --preset default

@@ -112,5 +112,9 @@ int main(int argc, char* argv[])
     }
     start->centreOnScreen();
     start->show();
-    return QApplication::exec();
+    // Every window of the game ends it through gameExit; should Qt end the event loop on its own
+    // all the same, the game still ends that way rather than through the destructors, which wait
+    // for the sound and speech threads and so for servers that may never answer.
+    QApplication::exec();
+    gameExit.exitGame();
 }

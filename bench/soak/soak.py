@@ -1,7 +1,7 @@
 """Soak: minutes of a restless child on the real desktop, then the game must be as it was.
 
     /usr/bin/python3 bench/soak/soak.py [--minutes 10 | --seconds S] [--warm-up 60] [--game build/app/trouvimo]
-                                        [--seed N]
+                                        [--seed N] [--speed-not-judged]
 
 The game (--game, else TROUVIMO_BIN, else build/app/trouvimo) runs on a private real desktop (Xorg with the
 dummy driver, PulseAudio with a null sink, the accessibility bus; see tests/desktop) on a copy of its
@@ -14,7 +14,9 @@ Measured:
   resident memory (VmRSS) at quiet moments, every 10 s; its growth from the end of the warm-up (the first
     minute) to the end must stay below 2 MiB (not judged when the game carries AddressSanitizer, whose
     quarantine of freed blocks grows the resident size by design; there the soak hunts memory errors)
-  the game must stay up all along and answer every click on the play button
+  the game must stay up all along and answer every click on the play button; nine presses in ten must be
+    answered within 0.2 s of the designed pause (not judged with --speed-not-judged, as the test suite runs
+    it: a machine busy with other work or the sanitizers slow the answers without any fault of the game)
   idle: once the last word spelled is one without a picture (nothing animates) and the sounds and the
     hint timer are over, 3 s of the game's processor time (clock ticks) and wakeups of its window thread;
     a timer left running ticks 100 times a second
@@ -34,14 +36,17 @@ sys.path[:0] = [os.path.join(ROOT, 'tests', 'hardening'), os.path.join(ROOT, 'te
 
 import board_game as bg  # noqa: E402
 import hardening as h  # noqa: E402
-from harness import DesktopError, Timeout, wait_for  # noqa: E402
+from harness import PATIENT, DesktopError, Timeout, wait_for  # noqa: E402
 
 WORD_COUNT = 500
 GROWTH_BUDGET_KIB = 2 * 1024
 SAMPLE_EVERY = 10.0
 QUIET_BEFORE_SAMPLE = 1.0
-# The longest sound is 2 s and the hint timer runs 4 s; after them nothing of the game should run.
+# The hint timer runs 4 s; after it, and once the last sound's stream has closed, nothing of the game
+# should run.
 SETTLE_SECONDS = 5.0
+# How long past the play button's designed pause its answer may take.
+ANSWER_BUDGET = 0.2
 IDLE_SECONDS = 3.0
 IDLE_TICKS_BUDGET = 1
 IDLE_WAKEUPS_BUDGET = 5.0
@@ -98,7 +103,7 @@ class Child:
             return
         seconds = h.timed_click(self.desk, self.app.pid, button)
         if seconds is None:
-            raise Timeout('a click on the play button went unanswered for 5 s')
+            raise Timeout(f'a click on the play button went unanswered for {PATIENT:.0f} s')
         self.play_answers.append(seconds)
 
     def double_play(self, board):
@@ -150,7 +155,7 @@ def spell_a_word_without_picture(desk, app, unpictured):
         board = bg.look(desk, app.pid)
         if board.hint() in unpictured and len(board.row()) == len(board.hint()) and not board.shown_slots():
             bg.solve(desk, app.pid, board.hint().upper())
-            wait_for(lambda: bg.look(desk, app.pid).picture() is None, timeout=3, what='the picture to go')
+            wait_for(lambda: bg.look(desk, app.pid).picture() is None, what='the picture to go')
             return True
         button = board.button(LANGUAGE.play)
         if 'enabled' not in button.states:
@@ -160,6 +165,12 @@ def spell_a_word_without_picture(desk, app, unpictured):
             time.sleep(0.2)
         h.press_play(desk, app.pid)
     return False
+
+
+def playing_streams(desk, pid):
+    """How many streams the process has open on the sound server."""
+    listing = desk.run(['pactl', 'list', 'sink-inputs']).stdout
+    return listing.count(f'application.process.id = "{pid}"')
 
 
 def quiet_rss(pid):
@@ -205,6 +216,8 @@ def soak(options):
             if baseline is None:
                 baseline = samples[0][1]
             cleared = spell_a_word_without_picture(desk, app, unpictured)
+            # A busy machine may keep the last sound's stream open long after its end.
+            wait_for(lambda: not playing_streams(desk, app.pid), what="the game's last sound's stream to close")
             time.sleep(SETTLE_SECONDS)
             ticks, woken = h.cpu_ticks(app.pid), wakeups(app.pid)
             time.sleep(IDLE_SECONDS)
@@ -222,7 +235,7 @@ def soak(options):
               f'max {answers[-1] * 1000:.0f} ms over {len(answers)} presses (0.5 s of it is the designed pause)')
     print(f'RSS: after warm-up {baseline / 1024:.2f} MiB, at the end {final / 1024:.2f} MiB, growth '
           f'{growth:+d} KiB (budget < {GROWTH_BUDGET_KIB} KiB); highest {max(r for _, r in samples) / 1024:.2f} MiB')
-    print(f'idle {IDLE_SECONDS:.0f} s after {SETTLE_SECONDS:.0f} s of quiet'
+    print(f'idle {IDLE_SECONDS:.0f} s, {SETTLE_SECONDS:.0f} s after the last sound'
           f'{"" if cleared else " (a picture still animates: no word without one could be reached)"}: '
           f'{idle_ticks} ticks (budget {IDLE_TICKS_BUDGET}), {idle_wakeups:.1f} window-thread wakeups/s '
           f'(budget {IDLE_WAKEUPS_BUDGET})')
@@ -244,9 +257,12 @@ def soak(options):
         failed.append('sanitizer report')
     # One slow press on a busy machine is not a game that stopped answering; most presses must be
     # answered within the budget.
-    slow = [seconds for seconds in answers if seconds >= h.ROUND_PAUSE + h.ANSWER_BUDGET]
+    slow = [seconds for seconds in answers if seconds >= h.ROUND_PAUSE + ANSWER_BUDGET]
     if len(slow) * 10 > len(answers):
-        failed.append('slow play button')
+        if options.speed_not_judged:
+            print(f'{len(slow)} of {len(answers)} presses answered later than the budget (not judged)')
+        else:
+            failed.append('slow play button')
     print('RESULT: ' + ('ok' if not failed else 'FAILED: ' + ', '.join(failed)))
     return 1 if failed else 0
 
@@ -260,6 +276,8 @@ def main():
     parser.add_argument('--game', default=os.environ.get('TROUVIMO_BIN') or os.path.join(ROOT, 'build', 'app',
                                                                                          'trouvimo'))
     parser.add_argument('--seed', type=int, default=int(time.time()))
+    parser.add_argument('--speed-not-judged', action='store_true',
+                        help="report the play button's answer times without holding them to the budget")
     options = parser.parse_args()
     if options.seconds is None:
         options.seconds = options.minutes * 60

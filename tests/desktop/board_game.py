@@ -17,7 +17,7 @@ import os
 import wave
 
 from game import BUTTON_ROLES, LANGUAGES
-from harness import DesktopError, Timeout, matches, wait_for
+from harness import PATIENT, DesktopError, Timeout, matches, wait_for
 
 TWIPS_PER_PIXEL = 15
 # The part of the design that the background and the controls fill, in twips.
@@ -161,7 +161,7 @@ def look(desk, pid):
     return board
 
 
-def wait_board(desk, pid, condition, what, timeout=5.0):
+def wait_board(desk, pid, condition, what, timeout=PATIENT):
     """Reads the board until condition(board) holds and returns that board.
 
     A reading walks the controls one by one while the game goes on, so it may straddle one of the
@@ -315,6 +315,63 @@ def sound_envelope(path):
         return _envelope(samples, sound.getframerate(), sound.getnchannels())
 
 
+def recording_samples(path, channels=2):
+    """The first channel of a recording that parecord may still be writing (16-bit, as the harness
+    records), read from its data chunk whatever the header says of its length."""
+    with open(path, 'rb') as recording:
+        content = recording.read()
+    start = content.find(b'data')
+    if start < 0:
+        return array.array('h')
+    body = content[start + 8:]
+    body = body[:len(body) // (2 * channels) * 2 * channels]
+    return array.array('h', body)[::channels]
+
+
+# A frame is loud enough to be judged above this RMS (of 32768), and holds the tone when this share of its
+# energy lies at the tone's frequency.
+TONE_LOUD = 300
+TONE_SHARE = 0.5
+
+
+def tone_frames(samples, frequency, rate=44100):
+    """(loud frames, loud frames that hold a pure tone of that frequency) among the frames of
+    ENVELOPE_FRAME: each is weighed by the Goertzel filter, which gaps in the sound do not disturb."""
+    step = int(rate * ENVELOPE_FRAME)
+    coefficient = 2 * math.cos(2 * math.pi * frequency / rate)
+    loud = tonal = 0
+    for start in range(0, len(samples) - step + 1, step):
+        frame = samples[start:start + step]
+        energy = sum(value * value for value in frame)
+        if energy < TONE_LOUD * TONE_LOUD * step:
+            continue
+        loud += 1
+        previous = before = 0.0
+        for value in frame:
+            previous, before = value + coefficient * previous - before, previous
+        power = previous * previous + before * before - coefficient * previous * before
+        if power >= TONE_SHARE * energy * step / 2:
+            tonal += 1
+    return loud, tonal
+
+
+def wait_for_tone(recorder, frequency, seconds, timeout=PATIENT):
+    """Waits until the recording holds `seconds` of sound, three quarters of it a pure tone of the frequency
+    (a voice never is), and returns (loud frames, tonal frames); raises Timeout otherwise. The sound may
+    come with gaps, as a busy machine plays it."""
+    found = [(0, 0)]
+
+    def heard():
+        found[0] = tone_frames(recording_samples(recorder.path), frequency)
+        loud, tonal = found[0]
+        return loud * ENVELOPE_FRAME >= seconds and tonal >= 0.75 * loud
+    try:
+        wait_for(heard, timeout=timeout, interval=0.1, what=f'a tone of {frequency:.0f} Hz on the sink')
+    except Timeout as error:
+        raise Timeout(f'{error} (loud frames {found[0][0]}, of them the tone {found[0][1]})') from None
+    return found[0]
+
+
 def recording_envelope(path, rate=44100, channels=2):
     """The loudness curve of a recording that parecord may still be writing (16-bit, as the harness
     records), read from its data chunk whatever the header says of its length."""
@@ -326,6 +383,14 @@ def recording_envelope(path, rate=44100, channels=2):
     body = content[start + 8:]
     body = body[:len(body) // (2 * channels) * 2 * channels]
     return _envelope(array.array('h', body), rate, channels)
+
+
+# A moment of a curve quieter than this share of the reference's loudest is silence.
+SILENCE_SHARE = 0.01
+
+
+def _sounding(envelope, floor):
+    return [value for value in envelope if value > floor]
 
 
 def _correlation(first, second):
@@ -344,17 +409,22 @@ def best_match(envelope, reference):
                 for lag in range(len(envelope) - width + 1)), default=0.0)
 
 
-def wait_for_sound(recorder, reference_path, window=(0.3, 2.0), timeout=5.0):
+def wait_for_sound(recorder, reference_path, window=(0.3, 2.0), timeout=PATIENT):
     """Waits until the recording holds the stretch `window` (seconds) of the reference sound and returns
     the likeness found; raises Timeout, with the best likeness seen, otherwise. The first moments of a
     sound are left out by default: the sink's monitor may drop some of them when one sound cuts off
-    another."""
+    another.
+
+    A busy machine plays a sound with gaps: the sound server pauses the stream when the player falls
+    behind, then goes on where it was. The silent moments are left out of both curves before they are
+    compared, so that the gaps neither break the likeness nor shift the rest of the sound."""
     whole = sound_envelope(reference_path)
-    reference = whole[int(window[0] / ENVELOPE_FRAME):int(window[1] / ENVELOPE_FRAME)]
+    floor = SILENCE_SHARE * max(whole, default=0.0)
+    reference = _sounding(whole[int(window[0] / ENVELOPE_FRAME):int(window[1] / ENVELOPE_FRAME)], floor)
     best = [0.0]
 
     def heard():
-        best[0] = best_match(recording_envelope(recorder.path), reference)
+        best[0] = best_match(_sounding(recording_envelope(recorder.path), floor), reference)
         return best[0] >= SAME_SOUND
     try:
         wait_for(heard, timeout=timeout, interval=0.1, what=f'{os.path.basename(reference_path)} on the sink')

@@ -5,7 +5,7 @@ import os
 import unittest
 from dataclasses import dataclass
 
-from harness import Timeout, matches, wait_for
+from harness import PATIENT, Timeout, matches, wait_for
 
 START_TITLE = 'Trouvimo'
 START_SIZE = (580, 261)
@@ -43,6 +43,9 @@ ENGLISH = Language(english=True, flag='English', title='Trouvimo ...', play='Pla
                    pictures=os.path.join('Images', 'MotsAnglais'))
 LANGUAGES = (FRENCH, ENGLISH)
 BUTTON_ROLES = frozenset({'push button', 'toggle button', 'radio button', 'check box'})
+# The sounds the game plays at its steps (the greeting, the board opening, a tile, a reset, a word found,
+# the next word and the end).
+CUE_SOUNDS = ('Camera.wav', 'Cashreg.wav', 'Chimes.wav', 'Logoff.wav', 'Tada.wav', 'fanfare4.wav')
 # The game reads its word lists as single-byte Windows text, one word a line.
 LIST_ENCODING = 'cp1252'
 LIST_LINE_END = '\r\n'
@@ -82,6 +85,15 @@ def app_with_lists(desk, binary, lists):
     return desk.copy_app(binary, {name: list_bytes(words) for name, words in lists.items()})
 
 
+def quiet_app(desk, words, extra_files=()):
+    """A copy of the game whose French list holds the given words and which plays none of its cue sounds,
+    so that whatever is heard is a word said."""
+    binary = desk.copy_app(game_binary(), {FRENCH.list_file: list_bytes(words), **dict(extra_files)})
+    for cue in CUE_SOUNDS:
+        os.remove(os.path.join(os.path.dirname(binary), 'Sons', cue))
+    return binary
+
+
 def start_game(desk, binary, test=None, **launch):
     """Launches the game (launch: more of Desktop.launch's arguments) and waits for its start screen; the
     game is stopped when the test ends."""
@@ -101,7 +113,7 @@ def flag_buttons(desk, pid):
     return button(desk, pid, FRENCH.flag), button(desk, pid, ENGLISH.flag)
 
 
-def open_board(desk, game, english=False, timeout=10.0):
+def open_board(desk, game, english=False, timeout=PATIENT):
     """From the start screen: picks the language, clicks the launch button and waits until the start
     screen has gone and the board shows; returns the board's accessible window."""
     if english:

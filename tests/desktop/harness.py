@@ -13,7 +13,13 @@
 Desktop starts, each by its own process id, an X server with switchable modes (the dummy driver), a
 PulseAudio server whose only sink is a null sink that can be recorded, and a D-Bus session bus with the
 AT-SPI accessibility bus. Every process it starts is stopped by its id when the block ends, also when it
-ends with an exception; the servers also die with the harness if it is killed outright.
+ends with an exception. When the harness itself is ended by a signal (a CI timeout's SIGTERM, Ctrl+C's
+SIGINT, even SIGKILL), a companion process (sweeper.py) stops everything the desktop started, the
+processes that those started in turn included (the game, its display guardian, the speech server).
+
+Waits for what must happen have generous limits (PATIENT): the suite runs on machines busy with other work
+and in builds with the sanitizers, and a limit costs nothing when things go right. How fast something
+happens is for the benchmarks (bench/) to measure.
 
 Accessibility queries run in a child process (atspi_agent.py) bound to the desktop's session bus and are
 read afresh at each call: the game changes under our feet, so nothing here caches what it saw.
@@ -38,10 +44,12 @@ from dataclasses import dataclass, field
 HERE = os.path.dirname(os.path.abspath(__file__))
 sys.path.insert(0, HERE)
 
-import xclient  # noqa: E402  (found beside this file)
+import sweeper  # noqa: E402  (found beside this file)
+import xclient  # noqa: E402
 
 XORG_CONF = os.path.join(HERE, 'xorg-dummy.conf')
 AGENT = os.path.join(HERE, 'atspi_agent.py')
+SWEEPER = os.path.join(HERE, 'sweeper.py')
 SYSTEM_PYTHON = '/usr/bin/python3'
 AT_SPI_LAUNCHER = '/usr/libexec/at-spi-bus-launcher'
 OUTPUT = 'DUMMY0'
@@ -52,6 +60,8 @@ MODES = ((1024, 768), (800, 600), (1280, 600), (800, 480))
 MARKER = 'TROUVIMO_DESKTOP'
 # A recording whose loudest sample stays below this is silence (a null sink's monitor gives exact zeros).
 HEARD_THRESHOLD = 0.02
+# Seconds that a wait for something that must happen may last before the test fails.
+PATIENT = 30.0
 
 _libc = ctypes.CDLL(None, use_errno=True)
 _PR_SET_PDEATHSIG = 1
@@ -59,7 +69,8 @@ _PR_SET_CHILD_SUBREAPER = 36
 
 
 def _die_with_parent():
-    _libc.prctl(_PR_SET_PDEATHSIG, signal.SIGKILL)
+    # SIGTERM rather than SIGKILL: an X server that is told to end removes its lock file and socket.
+    _libc.prctl(_PR_SET_PDEATHSIG, signal.SIGTERM)
 
 
 class DesktopError(RuntimeError):
@@ -70,7 +81,7 @@ class Timeout(AssertionError):
     pass
 
 
-def wait_for(condition, timeout=5.0, interval=0.02, what='condition'):
+def wait_for(condition, timeout=PATIENT, interval=0.02, what='condition'):
     """Polls condition() until it returns something true, and returns that; raises Timeout otherwise."""
     deadline = time.monotonic() + timeout
     while True:
@@ -82,7 +93,7 @@ def wait_for(condition, timeout=5.0, interval=0.02, what='condition'):
         time.sleep(interval)
 
 
-def _stop_pid(process, grace=3.0):
+def _stop_pid(process, grace=sweeper.GRACE_SECONDS):
     """Stops one process we started: SIGTERM, then SIGKILL if it lingers. Returns its exit status."""
     if process.poll() is not None:
         return process.returncode
@@ -199,7 +210,7 @@ class Recorder:
              '--rate=44100', '--file-format=wav', path], log='parecord')
         # The sound must not start before the recording stream really exists.
         wait_for(lambda: self._process.poll() is not None or self._recording_streams() > 0,
-                 timeout=5, what='the recorder to connect')
+                 what='the recorder to connect')
         if self._process.poll() is not None:
             raise DesktopError('parecord ended at once: ' + desktop.log_text('parecord'))
 
@@ -223,7 +234,7 @@ class Recorder:
                     self._scanned = end
         return self._peak / 32768
 
-    def wait_heard(self, timeout=5.0):
+    def wait_heard(self, timeout=PATIENT):
         """Waits until the recording holds a sound; raises Timeout if it stays silent."""
         wait_for(lambda: self.peak_so_far() >= HEARD_THRESHOLD, timeout=timeout, interval=0.05,
                  what='a sound on the null sink')
@@ -234,7 +245,7 @@ class Recorder:
                 # SIGINT lets parecord write the final lengths into the WAV header.
                 self._process.send_signal(signal.SIGINT)
                 try:
-                    self._process.wait(5)
+                    self._process.wait(PATIENT)
                 except subprocess.TimeoutExpired:
                     _stop_pid(self._process)
             self._desktop._forget(self._process)
@@ -275,7 +286,7 @@ class App:
     def alive(self):
         return self.process.poll() is None
 
-    def wait_exit(self, timeout=5.0):
+    def wait_exit(self, timeout=PATIENT):
         """The exit status once the process has ended; raises Timeout if it is still running."""
         try:
             return self.process.wait(timeout)
@@ -306,7 +317,7 @@ class _Agent:
         self._process = self._desktop._spawn([SYSTEM_PYTHON, self._script], log=self._log, env=env,
                                              stdin=subprocess.PIPE, stdout=subprocess.PIPE)
 
-    def ask(self, request, timeout=10.0):
+    def ask(self, request, timeout=PATIENT):
         with self._lock:
             if self._process is None or self._process.poll() is not None:
                 self._start()
@@ -328,7 +339,7 @@ class _Agent:
             with contextlib.suppress(OSError):
                 self._process.stdin.close()
             try:
-                self._process.wait(2)
+                self._process.wait(PATIENT)
             except subprocess.TimeoutExpired:
                 _stop_pid(self._process)
             self._process.stdout.close()
@@ -350,6 +361,9 @@ class Desktop:
         self._xorg = None
         self._display_pipe = None
         self._launcher = None
+        self._sweeper = None
+        self._sweeper_pipe = None
+        self._displays_told = []
         self.output = OUTPUT
 
     # --- life cycle ----------------------------------------------------------------------------------
@@ -383,6 +397,7 @@ class Desktop:
             if self.display is None:
                 raise DesktopError('Xorg did not start: ' + self._xorg_log())
             self.env['DISPLAY'] = self.display
+            self._tell_sweeper_of(self.display)
 
         self._start_session(start_xorg, await_xorg)
         self._x = xclient.XConnection(self.display)
@@ -394,7 +409,11 @@ class Desktop:
         there; before_buses() runs before the buses start."""
         # Orphans of the processes started here (the accessibility registry daemonises) come to us.
         _libc.prctl(_PR_SET_CHILD_SUBREAPER, 1)
+        # The harness ends with whatever started it: ctest, stopped by a CI timeout, leaves its tests
+        # running. The sweeper then stops what the desktop started.
+        _libc.prctl(_PR_SET_PDEATHSIG, signal.SIGTERM)
         self.dir = tempfile.mkdtemp(prefix='trouvimo-desktop-')
+        self._start_sweeper()
         runtime = os.path.join(self.dir, 'runtime')
         home = os.path.join(self.dir, 'home')
         os.mkdir(runtime, 0o700)
@@ -426,7 +445,7 @@ class Desktop:
         self.env['PULSE_SERVER'] = 'unix:' + os.path.join(runtime, 'pulse', 'native')
 
         wait_for(lambda: pulse.poll() is not None or self.run(['pactl', 'info'], check=False).returncode == 0,
-                 timeout=10, what='PulseAudio')
+                 what='PulseAudio')
         if pulse.poll() is not None:
             raise DesktopError('PulseAudio did not start: ' + self.log_text('pulseaudio'))
         self.run(['pactl', 'set-default-sink', SINK])
@@ -439,7 +458,7 @@ class Desktop:
                 raise DesktopError('at-spi-bus-launcher ended: ' + self.log_text('at-spi'))
             return self.run(['dbus-send', '--session', '--print-reply', '--dest=org.a11y.Bus',
                              '/org/a11y/bus', 'org.a11y.Bus.GetAddress'], check=False).returncode == 0
-        wait_for(accessibility_bus_ready, timeout=10, what='the accessibility bus')
+        wait_for(accessibility_bus_ready, what='the accessibility bus')
         self._agent = _Agent(self)
 
     def _start_xorg(self, log='xorg'):
@@ -467,7 +486,7 @@ class Desktop:
         # Xorg writes its display number and then a newline to the pipe once it accepts connections.
         # The pipe stays open until the server stops: a write into a closed pipe is fatal to Xorg.
         text = b''
-        deadline = time.monotonic() + 15
+        deadline = time.monotonic() + 2 * PATIENT
         while not text.endswith(b'\n') and time.monotonic() < deadline:
             ready, _, _ = select.select([read_end], [], [], max(0.0, deadline - time.monotonic()))
             chunk = os.read(read_end, 64) if ready else b''
@@ -488,7 +507,7 @@ class Desktop:
         return ''
 
     def _read_line(self, process, what):
-        ready, _, _ = select.select([process.stdout], [], [], 10)
+        ready, _, _ = select.select([process.stdout], [], [], PATIENT)
         line = process.stdout.readline().decode().strip() if ready else ''
         if not line:
             raise DesktopError(f'no {what}: ' + self.log_text('dbus'))
@@ -514,26 +533,54 @@ class Desktop:
             os.close(self._display_pipe)
             self._display_pipe = None
         if self.dir is not None:
-            self._sweep()
+            # What our own processes started and left behind carries our marker. The harness is their
+            # subreaper, so those that daemonised are reaped here instead of lingering as zombies.
+            sweeper.stop_marked(self._tag())
+            for display in self._displays_told:
+                sweeper.remove_stale_x_files(display)
             if not self.keep_files:
                 shutil.rmtree(self.dir, ignore_errors=True)
+            self._stop_sweeper()
             self.dir = None
 
-    def _sweep(self):
-        """Stops, by pid, what our own processes started and left behind: they carry our marker. The
-        harness is their subreaper, so those that daemonised are reaped here instead of lingering as
-        zombies under init."""
-        tag = f'{MARKER}={self.dir}'.encode()
-        for signal_number in (signal.SIGTERM, signal.SIGKILL):
-            for pid in _marked_processes(tag):
-                with contextlib.suppress(ProcessLookupError):
-                    os.kill(pid, signal_number)
-            with contextlib.suppress(Timeout):
-                wait_for(lambda: _reap_adopted() or not _marked_processes(tag), timeout=2,
-                         what='the processes left behind to end')
-                if not _marked_processes(tag):
-                    break
-        _reap_adopted()
+    def _tag(self):
+        return f'{MARKER}={self.dir}'.encode()
+
+    def _start_sweeper(self):
+        """Starts the process that stops what this desktop started if the harness ends without stop():
+        it waits for the end of a pipe that only this process holds open."""
+        read_end, write_end = os.pipe()
+        environment = {key: value for key, value in os.environ.items() if key != MARKER}
+        # A session of its own: Ctrl+C and a signal to our process group do not reach it. No parent-death
+        # signal: it must outlive us.
+        self._sweeper = subprocess.Popen(
+            [SYSTEM_PYTHON, SWEEPER, str(read_end), self._tag().decode(), self.dir,
+             'keep' if self.keep_files else 'remove'],
+            env=environment, pass_fds=(read_end,), start_new_session=True, stdin=subprocess.DEVNULL,
+            stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        os.close(read_end)
+        self._sweeper_pipe = write_end
+        self._displays_told = []
+
+    def _tell_sweeper_of(self, display):
+        """Names an X display of ours to the sweeper, whose lock file it removes should the server be
+        killed."""
+        self._displays_told.append(display)
+        if self._sweeper_pipe is not None:
+            os.write(self._sweeper_pipe, f'display {display}\n'.encode())
+
+    def _stop_sweeper(self):
+        """Ends the sweeper once everything is stopped: it finds nothing left and ends."""
+        if self._sweeper_pipe is not None:
+            os.close(self._sweeper_pipe)
+            self._sweeper_pipe = None
+        if self._sweeper is not None:
+            try:
+                self._sweeper.wait(2 * PATIENT)
+            except subprocess.TimeoutExpired:
+                self._sweeper.kill()
+                self._sweeper.wait()
+            self._sweeper = None
 
     # --- processes -----------------------------------------------------------------------------------
 
@@ -561,7 +608,7 @@ class Desktop:
                 return handle.read()[-4000:]
         return ''
 
-    def run(self, argv, check=True, timeout=10, input=None, display=None):
+    def run(self, argv, check=True, timeout=PATIENT, input=None, display=None):
         """Runs a short command in the desktop's environment, on another X display if one is given, and
         waits for it."""
         env = self.env if display is None else dict(self.env, DISPLAY=display)
@@ -627,7 +674,7 @@ class Desktop:
         found = re.search(r'current (\d+) x (\d+)', out)
         return int(found.group(1)), int(found.group(2))
 
-    def wait_for_mode(self, width, height, timeout=5.0):
+    def wait_for_mode(self, width, height, timeout=PATIENT):
         return wait_for(lambda: self.mode() == (width, height) and self.screen_size() == (width, height),
                         timeout=timeout, what=f'the display at {width}x{height} (now {self.mode()})')
 
@@ -643,7 +690,7 @@ class Desktop:
         screen = re.search(r'current (\d+) x (\d+)', out)
         return outputs, (int(screen.group(1)), int(screen.group(2)))
 
-    def wait_for_layout(self, expected, timeout=5.0, display=None):
+    def wait_for_layout(self, expected, timeout=PATIENT, display=None):
         """Waits until layout() is the expected one; the Timeout tells what the display shows instead."""
         try:
             return wait_for(lambda: self.layout(display) == expected, timeout=timeout, what='the layout')
@@ -673,6 +720,7 @@ class Desktop:
         display = self._read_display(xorg, read_end)
         if display is None:
             raise DesktopError('the second Xorg did not start: ' + self._xorg_log('xorg-other'))
+        self._tell_sweeper_of(display)
         try:
             self.run(['xrandr', '--output', OUTPUT, '--mode', '{}x{}'.format(*self.start_mode)], display=display)
             yield display
@@ -680,6 +728,7 @@ class Desktop:
             _stop_pid(xorg)
             self._forget(xorg)
             os.close(read_end)
+            sweeper.remove_stale_x_files(display)
 
     @contextlib.contextmanager
     def window_manager(self):
@@ -693,7 +742,7 @@ class Desktop:
             check = self.x_property('-root', '_NET_SUPPORTING_WM_CHECK')
             return check is not None and self.x_property(check.split()[-1], '_NET_WM_NAME') is not None
         try:
-            wait_for(lambda: wm.poll() is not None or managing(), timeout=10, what='xfwm4 to manage the screen')
+            wait_for(lambda: wm.poll() is not None or managing(), what='xfwm4 to manage the screen')
             if wm.poll() is not None:
                 raise DesktopError('xfwm4 ended at once: ' + self.log_text('xfwm4'))
             yield
@@ -811,7 +860,7 @@ class Desktop:
             self._agent.close()
         self._agent = _Agent(self, script, log)
 
-    def ask(self, request, timeout=10.0):
+    def ask(self, request, timeout=PATIENT):
         """The accessibility agent's answer to one request (a dict of the agent's protocol)."""
         return self._agent.ask(request, timeout)
 
@@ -834,7 +883,7 @@ class Desktop:
             return []
         return [node for node in app.walk() if node is not app and matches(node, role, name, showing)]
 
-    def find_one(self, pid, role=None, name=None, showing=True, timeout=5.0):
+    def find_one(self, pid, role=None, name=None, showing=True, timeout=PATIENT):
         """Waits until exactly one accessible object matches and returns it."""
         def single():
             found = self.find(pid, role, name, showing)
@@ -846,7 +895,7 @@ class Desktop:
             raise Timeout(f'no single {role or "object"} named {name!r} in:\n'
                           + (app.describe() if app else '(no accessible application)')) from None
 
-    def wait_for_window(self, pid, title, timeout=10.0):
+    def wait_for_window(self, pid, title, timeout=PATIENT):
         """Waits until the program shows a top-level window with that accessible name and returns it."""
         def shown():
             for window in self.windows(pid):
@@ -898,7 +947,7 @@ class WaylandDesktop(Desktop):
                 authority = glob.glob(os.path.join(runtime, '.mutter-Xwaylandauth.*'))
                 socket = os.path.exists(os.path.join(runtime, self.WAYLAND_NAME))
                 return found and authority and socket and (found.group(1), authority[0])
-            self.display, authority = wait_for(ready, timeout=20, what='mutter and its XWayland')
+            self.display, authority = wait_for(ready, timeout=2 * PATIENT, what='mutter and its XWayland')
             self.env.update(WAYLAND_DISPLAY=self.WAYLAND_NAME, XDG_SESSION_TYPE='wayland',
                             DISPLAY=self.display, XAUTHORITY=authority)
 
@@ -922,17 +971,7 @@ class WaylandDesktop(Desktop):
         return super().launch(binary, args, cwd, dict(env or {}, **platform), name, accessible)
 
 
-def _process_states():
-    """(pid, parent pid, state letter) of every process."""
-    for entry in os.listdir('/proc'):
-        if not entry.isdigit():
-            continue
-        try:
-            with open(f'/proc/{entry}/stat', 'rb') as stat:
-                fields = stat.read().rsplit(b')', 1)[1].split()
-        except (OSError, IndexError):
-            continue
-        yield int(entry), int(fields[1]), fields[0].decode()
+_process_states = sweeper.process_states
 
 
 def running_executable(path):
@@ -951,27 +990,6 @@ def _lit(layout):
     shown = ', '.join(f'{name} ' + ('{}x{}+{}+{}'.format(*place) if place else 'off')
                       for name, place in outputs.items() if place or name == OUTPUT)
     return f'[{shown}; screen {screen[0]}x{screen[1]}]'
-
-
-def _marked_processes(tag):
-    found = []
-    for pid, _parent, state in _process_states():
-        if state == 'Z' or pid == os.getpid():
-            continue
-        with contextlib.suppress(OSError):
-            with open(f'/proc/{pid}/environ', 'rb') as environ:
-                if tag in environ.read().split(b'\0'):
-                    found.append(pid)
-    return found
-
-
-def _reap_adopted():
-    """Reaps the ended orphans that were handed to us as their subreaper; false, for wait_for."""
-    for pid, parent, state in list(_process_states()):
-        if parent == os.getpid() and state == 'Z':
-            with contextlib.suppress(ChildProcessError):
-                os.waitpid(pid, os.WNOHANG)
-    return False
 
 
 def _parse_xwininfo(window_id, text):

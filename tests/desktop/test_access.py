@@ -172,7 +172,7 @@ class KeyboardGameTest(unittest.TestCase):
 
         # Enter presses the quit button, which ends the game as a click would.
         desk.key('Return')
-        status = self.started.wait_exit(5)
+        status = self.started.wait_exit()
         self.assertGreaterEqual(status, 0, f'the game died of signal {-status}')
         desk.wait_for_mode(*START_MODE)
 

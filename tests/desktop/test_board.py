@@ -64,16 +64,16 @@ class BoardTest(unittest.TestCase):
         """Waits until the board's opening fanfare reaches the speakers, as a child hears it before
         reaching for a button. A sound asked for in the very first moments after another may reach
         the sound server late, and the closing chime is given only a moment before the end."""
-        sound.wait_heard(timeout=5)
+        sound.wait_heard()
         # Half a second of the fanfare, as long as a child's hand takes to the mouse.
         time.sleep(0.5)
 
     def assert_chimed_ended_and_restored(self, started, sound):
-        status = started.wait_exit(5)
+        status = started.wait_exit()
         self.assertGreaterEqual(status, 0, f'the game died of signal {-status}:\n{started.output()}')
         desk.wait_for_mode(*START_MODE)
         # The game is gone: whatever it played is already on the sink.
-        bg.wait_for_sound(sound, self.chimes, window=CHIME_HEARD, timeout=1.5)
+        bg.wait_for_sound(sound, self.chimes, window=CHIME_HEARD)
 
 
 class PlaceOnTheScreenTest(unittest.TestCase):

@@ -35,7 +35,7 @@ class FullScreenBoard:
         self.assertEqual(board.picture().name.casefold(), word.casefold())
 
         desk.activate(board.button(FRENCH.quit), app.pid)
-        app.wait_exit(5)
+        app.wait_exit()
         self.assertIsNone(read_board(desk, app.pid))
 
 

@@ -17,7 +17,7 @@ import unittest
 
 import board_game as bg
 import game
-from harness import Desktop, wait_for
+from harness import PATIENT, Desktop, wait_for
 
 APP_ID = 'org.trouvimo.trouvimo'
 ICON_SIZES = (48, 64, 128, 256)
@@ -132,7 +132,7 @@ class InstalledGameTest(unittest.TestCase):
         launcher = start()
         if isinstance(launcher, subprocess.Popen):
             self.addCleanup(launcher.wait, 5)
-        pid = wait_for(running, timeout=10, what='the installed game to run')
+        pid = wait_for(running, what='the installed game to run')
         self.addCleanup(kill, pid)
         return pid
 
@@ -149,13 +149,13 @@ class InstalledGameTest(unittest.TestCase):
                     return stat.read().split()[2] == 'Z'
             except FileNotFoundError:
                 return True
-        wait_for(ended, timeout=5, what='the game to end')
-        wait_for(lambda: desk.mode() == START_MODE, timeout=2, what='the display to be restored')
+        wait_for(ended, what='the game to end')
+        wait_for(lambda: desk.mode() == START_MODE, what='the display to be restored')
 
     def test_from_the_menu_entry_and_from_path(self):
         entry = installed('share', 'applications', APP_ID + '.desktop')
         ways = {
-            'menu entry': lambda: subprocess.run(['gio', 'launch', entry], env=self.env, check=True, timeout=10),
+            'menu entry': lambda: subprocess.run(['gio', 'launch', entry], env=self.env, check=True, timeout=PATIENT),
             'PATH': lambda: subprocess.Popen([shutil.which('trouvimo', path=self.env['PATH'])], env=self.env,
                                              cwd=self.home, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL),
         }

@@ -62,7 +62,7 @@ class PlayTest(unittest.TestCase):
             shot = desk.screenshot()
             shares[:] = [bg.changed_share(before, shot, place)]
             return shot if shares[0] >= PICTURE_SHARE else None
-        after = wait_for(drawn, timeout=3, what=f'the picture to be drawn at {place} ({shares})')
+        after = wait_for(drawn, what=f'the picture to be drawn at {place} ({shares})')
         self.assertEqual(bg.changes_around(before, after, place, BAND_GAP, BAND_WIDTH), 0,
                          'the picture reaches outside its place')
 
@@ -96,7 +96,7 @@ class PlayTest(unittest.TestCase):
                 self.assertNotIn('enabled', board.control('push button', language.play).states)
 
                 desk.click_node(board.control('push button', language.quit))
-                status = started.wait_exit(5)
+                status = started.wait_exit()
                 self.assertGreaterEqual(status, 0, f'the game died of signal {-status}')
                 desk.wait_for_mode(*START_MODE)
 
@@ -173,12 +173,14 @@ class PlayTest(unittest.TestCase):
         board = bg.start_round(desk, started.pid, game.FRENCH)
         seen = time.monotonic()
         row = [(tile.name, tile.extents) for tile in board.row()]
-        board = bg.wait_board(desk, started.pid, lambda now: now.hint() == '', 'the hint to be emptied',
-                              timeout=8)
+        board = bg.wait_board(desk, started.pid, lambda now: now.hint() == '', 'the hint to be emptied')
         emptied = time.monotonic()
-        # Loose bounds: they tell four seconds from "at once" and from "never", they time nothing.
-        self.assertGreaterEqual(emptied - seen, 3.0)
-        self.assertLessEqual(emptied - pressed, 6.5)
+        # The round starts after the press, and the hint goes four seconds after that (a coarse timer may
+        # fire a little early): however late a busy machine lets us look, it cannot have gone sooner than
+        # this after the press. "Never" is the wait's to tell.
+        self.assertGreaterEqual(emptied - pressed, 3.5)
+        print(f'the hint went {emptied - seen:.2f} s after the row was seen, {emptied - pressed:.2f} s after '
+              'the press')
         self.assertEqual([(tile.name, tile.extents) for tile in board.row()], row, 'the tiles stay')
 
 

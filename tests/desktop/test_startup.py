@@ -34,7 +34,7 @@ class StartScreenTest(unittest.TestCase):
         self.assertAlmostEqual(window.y, (screen[1] - height) / 2, delta=1)
 
     def assert_ended_normally(self, started):
-        status = started.wait_exit(5)
+        status = started.wait_exit()
         self.assertGreaterEqual(status, 0, f'the game died of signal {-status}:\n{started.output()}')
 
 
@@ -49,7 +49,7 @@ class SwitchingScreenTest(StartScreenTest):
         with desk.recorder() as greeting:
             started = game.start_game(desk, self.binary, self)
             desk.wait_for_mode(*game.SWITCHED_MODE)
-            greeting.wait_heard(timeout=5)
+            greeting.wait_heard()
         self.assertTrue(greeting.result().heard)
 
         window = self.start_window(started.pid)
@@ -117,7 +117,7 @@ class KeptScreenTest(StartScreenTest):
                 self.start_at(mode)
                 with desk.recorder() as greeting:
                     started = game.start_game(desk, self.binary, self)
-                    greeting.wait_heard(timeout=5)
+                    greeting.wait_heard()
                 try:
                     window = self.start_window(started.pid)
                     self.assertEqual(desk.mode(), mode)

@@ -27,7 +27,11 @@ void forwardAndEndOnBrokenConnection(QtMsgType type, const QMessageLogContext& c
     if (previousHandler)
         previousHandler(type, context, message);
     if (reportsABrokenConnection(message)) {
-        std::fflush(nullptr);
+        // The standard streams alone, as the game's own exit does: flushing every stream would
+        // wait for each one's lock, and the speech server's client holds the lock of its socket's
+        // stream for as long as it waits for the server, which outlives the display.
+        std::fflush(stdout);
+        std::fflush(stderr);
         ::_exit(1);
     }
 }

@@ -18,7 +18,8 @@ Xorg -displayfd 3 -config "$config" -noreset -nolisten tcp -logfile "$work/xorg.
 xorg=$!
 trap 'kill "$xorg" 2>/dev/null; wait "$xorg" 2>/dev/null; rm -rf "$work"' EXIT
 
-for _ in $(seq 100); do
+# Up to a minute: a machine busy with other work starts a server slowly.
+for _ in $(seq 600); do
     [ -s "$work/display" ] && break
     kill -0 "$xorg" 2>/dev/null || exit 77
     sleep 0.1
@@ -27,4 +28,10 @@ done
 export DISPLAY=":$(head -n1 "$work/display")"
 
 DISPLAY=$DISPLAY xrandr --output DUMMY0 --mode 1024x768 || exit 1
-QT_QPA_PLATFORM=xcb "$@"
+# The test runs in the background so that a signal ending this script (a CI timeout, Ctrl+C) ends the
+# test as well, and the trap above stops the server.
+QT_QPA_PLATFORM=xcb "$@" &
+test=$!
+trap 'kill "$test" 2>/dev/null; wait "$test" 2>/dev/null; exit 143' TERM HUP
+trap 'kill -INT "$test" 2>/dev/null; wait "$test" 2>/dev/null; exit 130' INT
+wait "$test"
