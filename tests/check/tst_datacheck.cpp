@@ -316,7 +316,7 @@ void TestDataCheck::reportsEachProblem()
     else
         lines.append((french ? u"%1 problèmes."_s : u"%1 problems."_s).arg(problems));
 
-    const DataReport report = checkData(DataPaths(data, own), speaking, probeRecording);
+    const DataReport report = checkData(DataPaths(data, {own}), speaking, probeRecording);
     QCOMPARE(report.lines, lines);
     QCOMPARE(report.problems, problems);
 

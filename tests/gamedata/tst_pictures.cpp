@@ -103,7 +103,7 @@ void PicturesTest::theIndexFindsWhatTheGameFinds()
     QFETCH(QString, word);
     QFETCH(QString, picture);
 
-    const DataPaths paths(m_root.path(), disk(u"own"_s));
+    const DataPaths paths(m_root.path(), {disk(u"own"_s)});
     const LanguageData& french = languageData(Language::French);
     const WordFileIndex index(paths, french.pictureFolder, pictureSuffixes());
     const std::optional<QString> expected =
@@ -118,7 +118,7 @@ void PicturesTest::theIndexFindsWhatTheGameFinds()
 
 void PicturesTest::eachFolderIsListedOnce()
 {
-    const WordFileIndex index(DataPaths(m_root.path(), disk(u"own"_s)),
+    const WordFileIndex index(DataPaths(m_root.path(), {disk(u"own"_s)}),
                               languageData(Language::French).pictureFolder, pictureSuffixes());
     QCOMPARE(index.folders().size(), 2);
     QCOMPARE(index.folders()[0].directory, disk(u"own"_s));
@@ -126,7 +126,7 @@ void PicturesTest::eachFolderIsListedOnce()
     QCOMPARE(index.folders()[0].entries.size(), 3);
     QCOMPARE(index.folders()[1].path, disk(u"Images/Mots"_s));
 
-    const WordFileIndex english(DataPaths(m_root.path(), disk(u"own"_s)),
+    const WordFileIndex english(DataPaths(m_root.path(), {disk(u"own"_s)}),
                                 languageData(Language::English).pictureFolder, pictureSuffixes());
     QVERIFY(english.folders().isEmpty());
     QCOMPARE(english.fileOf(u"CAT"_s), std::nullopt);
