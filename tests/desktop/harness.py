@@ -421,10 +421,21 @@ class Desktop:
         base = {key: value for key, value in os.environ.items()
                 if key not in ('DISPLAY', 'WAYLAND_DISPLAY', 'DBUS_SESSION_BUS_ADDRESS', 'PULSE_SERVER',
                                'XDG_RUNTIME_DIR', 'XAUTHORITY', 'SESSION_MANAGER', 'XDG_SESSION_TYPE')}
+        # The computer's own folders, a class's words and the settings fixed for every user, are the
+        # desktop's: none of the machine's reaches a test, which writes there what it needs.
+        computer = os.path.join(self.dir, 'computer')
+        self.class_folder = os.path.join(computer, 'share', 'trouvimo')
+        self.settings_file = os.path.join(computer, 'xdg', 'trouvimo', 'trouvimo.conf')
+        os.makedirs(self.class_folder)
+        os.makedirs(os.path.dirname(self.settings_file))
         base.update({MARKER: self.dir, 'HOME': home, 'XDG_RUNTIME_DIR': runtime,
                      'XDG_CONFIG_HOME': os.path.join(home, '.config'),
                      'XDG_CACHE_HOME': os.path.join(home, '.cache'),
                      'XDG_DATA_HOME': os.path.join(home, '.local', 'share'),
+                     'XDG_DATA_DIRS': ':'.join([os.path.dirname(self.class_folder),
+                                                os.environ.get('XDG_DATA_DIRS', '/usr/local/share:/usr/share')]),
+                     'XDG_CONFIG_DIRS': ':'.join([os.path.dirname(os.path.dirname(self.settings_file)),
+                                                  os.environ.get('XDG_CONFIG_DIRS', '/etc/xdg')]),
                      'LANG': os.environ.get('LANG', 'C.UTF-8')})
         self.env = base
 
