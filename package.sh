@@ -45,7 +45,10 @@ if [[ ${1:-} == --windows ]]; then
     mkdir -p dist
     rm -f "dist/trouvimo-$version-x64.msi" "dist/trouvimo-$version-windows-x64.zip"
     # wixl takes the files' paths relative to where it runs.
-    (cd "$build" && wixl -a x64 -D Win64=yes -D SourceDir=Trouvimo \
+    # The installer runs the game's executable to write the computer's settings.
+    game_exe=$(grep -o '<File Id="[^"]*"[^>]*Source="[^"]*/trouvimo.exe"' "$build/files.wxs" \
+        | cut -d'"' -f2)
+    (cd "$build" && wixl -a x64 -D Win64=yes -D SourceDir=Trouvimo -D GameExe="$game_exe" \
         -D Icon=packaging/windows/trouvimo.ico -o "../dist/trouvimo-$version-x64.msi" \
         packaging/windows/trouvimo.wxs files.wxs folders.wxs)
     (cd "$build" && zip -qr9 "../dist/trouvimo-$version-windows-x64.zip" Trouvimo)
