@@ -9,6 +9,7 @@
 #include "words/Letters.h"
 #include "words/WordList.h"
 
+#include <QDir>
 #include <QFileInfo>
 #include <QHash>
 #include <QImageReader>
@@ -225,11 +226,18 @@ QString quoted(QString word)
 }
 
 // The folder as the game writes it, for a teacher to find: "Images/Mots/".
+// A path as the system writes it: with backslashes on Windows.
+QString shown(const QString& path)
+{
+    return QDir::toNativeSeparators(path);
+}
+
+// A data folder as the game writes it ("\Images\Mots\"), relative and as the system writes it.
 QString shownFolder(const QString& written)
 {
     QString folder = written.mid(1);
     folder.replace(u'\\', u'/');
-    return folder;
+    return shown(folder);
 }
 
 // What checking a list's words found, for the lines that sum it up.
@@ -318,13 +326,14 @@ void Checker::checkLanguage(const LanguageData& language)
     WordTable table;
     const ListStatus status = readWordList(listPath, table);
     if (status == ListStatus::Missing) {
-        listProblem(m_says.listMissing.arg(listPath));
+        listProblem(m_says.listMissing.arg(shown(listPath)));
     } else if (status == ListStatus::Stopped && table.count == 0) {
-        listProblem(m_says.listUnreadable.arg(listPath));
+        listProblem(m_says.listUnreadable.arg(shown(listPath)));
     } else {
         const qsizetype summaryAt = m_report.lines.size();
-        const WordsChecked words = checkWords(listPath, table, language, pictures, recordings);
-        sumUp(summaryAt, listPath, table, status, words);
+        const WordsChecked words =
+            checkWords(shown(listPath), table, language, pictures, recordings);
+        sumUp(summaryAt, shown(listPath), table, status, words);
     }
     checkFolders(pictures, language, listPath);
     checkFolders(recordings, language, listPath);
@@ -439,7 +448,7 @@ void Checker::checkPicture(const QString& file)
         break;
     }
     if (!fault.isEmpty())
-        problem(m_says.pictureFault.arg(file, fault));
+        problem(m_says.pictureFault.arg(shown(file), fault));
 }
 
 void Checker::checkRecording(const QString& file)
@@ -468,7 +477,7 @@ void Checker::checkRecording(const QString& file)
             QString::number(kHighestRecordingRate / 1000));
         break;
     }
-    problem(m_says.recordingFault.arg(file, fault));
+    problem(m_says.recordingFault.arg(shown(file), fault));
 }
 
 // Every picture or recording in the language's folders of them is either used for a word or worth
@@ -507,9 +516,10 @@ void Checker::checkFolder(const WordFileIndex::Folder& folder, const WordFileUse
         const auto word =
             files.wordOfKey.constFind(WordFileIndex::nameKey(name.chopped(suffix->size())));
         if (word == files.wordOfKey.cend())
-            problem(files.says.withoutWord.arg(info.filePath(), language.listName));
+            problem(files.says.withoutWord.arg(shown(info.filePath()), language.listName));
         else if (QFileInfo(word->first).path() == folder.path)
-            problem(files.says.hidden.arg(info.filePath(), word->first, word->second));
+            problem(
+                files.says.hidden.arg(shown(info.filePath()), shown(word->first), word->second));
     }
 }
 
@@ -534,7 +544,7 @@ void Checker::checkSettings(const SettingsFile& settings)
             says = m_says.settingsNotTrueOrFalse;
             break;
         }
-        says = says.arg(settings.file, QString::number(finding.line), quoted(finding.text));
+        says = says.arg(shown(settings.file), QString::number(finding.line), quoted(finding.text));
         if (finding.kind == SettingsFinding::Kind::UnknownKey)
             says = says.arg(settingKeys().join(u", "_s));
         listProblem(says);
