@@ -1,120 +1,161 @@
 #!/usr/bin/env bash
 # Builds the libraries the Windows build of the game links against, for x86_64 Windows with
-# Debian's mingw-w64, from Debian's own source packages: Qt 6.4.2 (qtbase, qtshadertools, which
-# qtmultimedia needs to build, qtmultimedia, qtimageformats for WebP) with the host tools of
-# Debian's Qt, and libsndfile without its optional codecs.
+# Debian's mingw-w64, from Debian's own source packages, in parts whose recipes are the files of
+# tools/windows-sdk/: Qt 6.4.2 (qt.sh), the FLAC, Ogg and Opus codecs (codecs.sh) and libsndfile
+# with them (sndfile.sh).
 #
-#   tools/windows-sdk.sh            builds the SDK if it is not there yet and prints its folder
+#   tools/windows-sdk.sh            builds what is not there yet and prints the SDK's folder
 #   tools/windows-sdk.sh --name     prints the SDK's name alone
 #
-# The SDK is named after a hash of this recipe and lives in ~/.cache/trouvimo/<name> (or
-# $TROUVIMO_WINDOWS_SDK_CACHE/<name>); a ready-made ../shared/windows-sdk/<name>.tar.xz beside the
-# clone is unpacked instead of building. Only progress goes to stderr; stdout is the folder.
+# Each part is named after a hash of its recipe, the toolchain file and the parts it builds on,
+# and lives in ~/.cache/trouvimo/<part>-<hash> (or $TROUVIMO_WINDOWS_SDK_CACHE/...): a change to
+# one recipe rebuilds that part and those built on it, never the others. A ready-made
+# ../shared/windows-sdk/<part>-<hash>.tar.xz beside the clone is unpacked instead of building. The
+# SDK is one folder of hard links to its parts' files, named after their names. Only progress goes
+# to stderr; stdout is the folder.
 set -euo pipefail
+shopt -s inherit_errexit
 root=$(cd "$(dirname "$0")/.." && pwd)
+recipes=$root/tools/windows-sdk
+toolchain=$root/cmake/mingw-w64.cmake
+parts=(codecs sndfile qt)
 
-recipe=("$root/tools/windows-sdk.sh" "$root/cmake/mingw-w64.cmake")
-name=windows-sdk-$(cat "${recipe[@]}" | sha256sum | cut -c1-16)
+# The recipe's variables: the source packages it needs, whether Debian's patches are applied to
+# them (its fixes of security faults, for the libraries that read the family's files), the parts
+# it builds on, and build_part.
+load_recipe() {
+    sources=() needs=() debian_patches=no
+    # shellcheck source=/dev/null
+    source "$recipes/$1.sh"
+}
+
+part_name() {
+    local part=$1 need hashes=""
+    load_recipe "$part"
+    for need in "${needs[@]}"; do
+        hashes+=$(part_name "$need")
+    done
+    echo "$part-$(cat "$recipes/$part.sh" "$toolchain" <(echo "$hashes") | sha256sum | cut -c1-16)"
+}
+
+sdk_name() {
+    local part names=""
+    for part in "${parts[@]}"; do
+        names+=$(part_name "$part")
+    done
+    echo "windows-sdk-$(sha256sum <<< "$names" | cut -c1-16)"
+}
+
 if [[ ${1:-} == --name ]]; then
-    echo "$name"
+    sdk_name
     exit 0
 fi
 
 cache=${TROUVIMO_WINDOWS_SDK_CACHE:-$HOME/.cache/trouvimo}
-prefix=$cache/$name
-if [[ -f $prefix/.complete ]]; then
-    echo "$prefix"
+sdk=$cache/$(sdk_name)
+if [[ -f $sdk/.complete ]]; then
+    echo "$sdk"
     exit 0
 fi
 
 say() { echo "windows-sdk: $*" >&2; }
 mkdir -p "$cache"
-
-ready=$root/../shared/windows-sdk/$name.tar.xz
-if [[ -f $ready ]]; then
-    say "unpacking $ready"
-    tar -C "$cache" -xJf "$ready"
-    touch "$prefix/.complete"
-    echo "$prefix"
-    exit 0
-fi
-
-"$root/setup.sh" --packages-only >&2
-# A build that stops half way goes on from where it was when the script runs again. It installs
-# into a folder of its own, renamed once whole: Qt's and libsndfile's CMake files are relocatable.
-work=$cache/build
-staging=$work/prefix
-mkdir -p "$work"
-cd "$work"
 started=$SECONDS
 
-# Debian's sources, fetched without touching the machine's own apt lists.
-sed 's/^Types: deb$/Types: deb-src/' /etc/apt/sources.list.d/debian.sources > src.sources
-mkdir -p lists/partial cache/archives/partial parts
-apt_private=(-o Dir::Etc::SourceList="$work/src.sources" -o Dir::Etc::SourceParts="$work/parts"
-             -o Dir::State::Lists="$work/lists" -o Dir::Cache="$work/cache")
-if [[ ! -f sources.stamp ]]; then
+# Debian's sources, fetched once into the cache without touching the machine's own apt lists.
+fetch_sources() {
+    local apt=$cache/apt
+    mkdir -p "$apt/lists/partial" "$apt/cache/archives/partial" "$apt/parts" "$apt/sources"
+    sed 's/^Types: deb$/Types: deb-src/' /etc/apt/sources.list.d/debian.sources > "$apt/src.sources"
+    local apt_private=(-o Dir::Etc::SourceList="$apt/src.sources" -o Dir::Etc::SourceParts="$apt/parts"
+                       -o Dir::State::Lists="$apt/lists" -o Dir::Cache="$apt/cache")
     apt-get "${apt_private[@]}" update >&2
-    apt-get "${apt_private[@]}" source --download-only \
-        qt6-base qt6-shadertools qt6-multimedia qt6-imageformats libsndfile >&2
-    for tarball in *.orig.tar.*; do
-        tar xf "$tarball"
+    (cd "$apt/sources" && apt-get "${apt_private[@]}" source --download-only "$@" >&2)
+    local package
+    for package in "$@"; do
+        if [[ $debian_patches == yes ]]; then
+            local dsc
+            for dsc in "$apt/sources/${package}_"*.dsc; do
+                dpkg-source --no-check --no-copy -x "$dsc" >&2
+            done
+        else
+            local tarball
+            for tarball in "$apt/sources/${package}_"*.orig.tar.*; do
+                tar xf "$tarball"
+            done
+        fi
     done
-    touch sources.stamp
-fi
+}
 
-toolchain=$root/cmake/mingw-w64.cmake
-jobs=$(nproc)
-cross=(-G Ninja -DCMAKE_TOOLCHAIN_FILE="$toolchain" -DCMAKE_BUILD_TYPE=Release
-       -DCMAKE_INSTALL_PREFIX="$staging" -DCMAKE_PREFIX_PATH="$staging")
-qt=(-DQT_HOST_PATH=/usr -DQT_HOST_PATH_CMAKE_DIR=/usr/lib/x86_64-linux-gnu/cmake
-    -DQT_BUILD_EXAMPLES=OFF -DQT_BUILD_TESTS=OFF)
-export TROUVIMO_WINDOWS_SDK=$staging
-
+# Configures, builds and installs one source folder into the part's staging folder.
 build() {
     local source=$1
     shift
     say "building $source ($((SECONDS - started)) s so far)"
     cmake -S "$source" -B "build-$source" "${cross[@]}" "$@" >&2
-    cmake --build "build-$source" --parallel "$jobs" >&2
+    cmake --build "build-$source" --parallel "$(nproc)" >&2
     cmake --install "build-$source" >&2
 }
 
-# What the game does not use stays out: databases, D-Bus, printing, XML. Tablet events need a
-# header Debian's source leaves out; the Windows platform plugin does not build without OpenGL.
-build qtbase-everywhere-src-6.4.2 "${qt[@]}" -DQT_QMAKE_TARGET_MKSPEC=win32-g++ \
-    -DBUILD_SHARED_LIBS=ON -DFEATURE_sql=OFF -DFEATURE_dbus=OFF -DFEATURE_printsupport=OFF \
-    -DFEATURE_xml=OFF -DFEATURE_tabletevent=OFF -DFEATURE_icu=OFF -DFEATURE_system_zlib=OFF
-build qtshadertools-everywhere-src-6.4.2 "${qt[@]}"
-# Qt names Media Foundation's libraries and some Windows headers in the case Windows' SDK spells
-# them (Mf, Mferror.h), where mingw-w64 names them in lower case, and its own QUrl as "QUrl.h":
-# on Windows the case of a name does not matter.
-mingw=/usr/x86_64-w64-mingw32
-wmf=()
-for library in Mf Mfuuid Mfplat Mfcore Propsys; do
-    upper=$(tr '[:lower:]' '[:upper:]' <<< "$library")
-    wmf+=("-DWMF_${upper}_LIBRARY=$mingw/lib/lib${library,,}.a")
-done
-mkdir -p "$work/headers"
-grep -rhoE '#include [<"][A-Z][A-Za-z0-9_]*\.h[>"]' qtmultimedia-everywhere-src-6.4.2/src \
-    | sed -E 's/#include [<"](.*)[>"]/\1/' | sort -u | while read -r header; do
-        if [[ ! -e $mingw/include/$header && -e $mingw/include/${header,,} ]]; then
-            echo "#include <${header,,}>" > "$work/headers/$header"
-        fi
+# Makes sure the part is in the cache, with the parts it builds on, and prints its folder.
+ensure_part() {
+    local part=$1 name need
+    name=$(part_name "$part")
+    local folder=$cache/$name
+    if [[ -f $folder/.complete ]]; then
+        echo "$folder"
+        return
+    fi
+    load_recipe "$part"
+    local below=()
+    for need in "${needs[@]}"; do
+        below+=("$(ensure_part "$need")")
     done
-echo "#include <QtCore/qurl.h>" > "$work/headers/QUrl.h"
-build qtmultimedia-everywhere-src-6.4.2 "${qt[@]}" -DFEATURE_ffmpeg=OFF -DFEATURE_wmf=ON "${wmf[@]}" \
-    -DCMAKE_CXX_FLAGS="-I$work/headers"
-build qtimageformats-everywhere-src-6.4.2 "${qt[@]}" -DFEATURE_tiff=OFF -DFEATURE_jasper=OFF \
-    -DFEATURE_mng=OFF -DFEATURE_wbmp=OFF -DFEATURE_tga=OFF -DFEATURE_icns=OFF
-build libsndfile-1.2.0 -DBUILD_SHARED_LIBS=ON -DENABLE_EXTERNAL_LIBS=OFF -DENABLE_MPEG=OFF \
-    -DBUILD_PROGRAMS=OFF -DBUILD_EXAMPLES=OFF -DBUILD_TESTING=OFF -DENABLE_CPACK=OFF \
-    -DINSTALL_MANPAGES=OFF -DBUILD_REGTEST=OFF
+    load_recipe "$part"
+    local ready=$root/../shared/windows-sdk/$name.tar.xz
+    if [[ -f $ready ]]; then
+        say "unpacking $ready"
+        tar -C "$cache" -xJf "$ready"
+    else
+        "$root/setup.sh" --packages-only >&2
+        # A build that stops half way goes on from where it was when the script runs again. It
+        # installs into a folder of its own, renamed once whole: the libraries' CMake files are
+        # relocatable.
+        local work=$cache/build-$part
+        local staging=$work/prefix
+        mkdir -p "$work"
+        (
+            cd "$work"
+            [[ -f sources.stamp ]] || { fetch_sources "${sources[@]}" && touch sources.stamp; }
+            local search
+            search=$(IFS=';' && echo "${below[*]}${below[*]:+;}$staging")
+            cross=(-G Ninja -DCMAKE_TOOLCHAIN_FILE="$toolchain" -DCMAKE_BUILD_TYPE=Release
+                   -DCMAKE_INSTALL_PREFIX="$staging" -DCMAKE_PREFIX_PATH="$search")
+            export TROUVIMO_WINDOWS_SDK=$search
+            build_part
+        )
+        rm -rf "$folder"
+        mv "$staging" "$folder"
+        rm -rf "$work"
+    fi
+    touch "$folder/.complete"
+    # Older builds of the same part are no longer named by any recipe.
+    find "$cache" -maxdepth 1 -name "$part-*" ! -name "$name" -exec rm -rf {} +
+    say "$name ready ($((SECONDS - started)) s so far)"
+    echo "$folder"
+}
 
-say "built in $((SECONDS - started)) s"
-rm -rf "$prefix"
-mv "$staging" "$prefix"
-touch "$prefix/.complete"
-cd "$cache"
-rm -rf "$work"
-echo "$prefix"
+folders=()
+for part in "${parts[@]}"; do
+    folders+=("$(ensure_part "$part")")
+done
+rm -rf "$sdk.partial"
+mkdir -p "$sdk.partial"
+for folder in "${folders[@]}"; do
+    cp -al "$folder/." "$sdk.partial/"
+done
+rm -f "$sdk.partial/.complete"
+find "$cache" -maxdepth 1 -name 'windows-sdk-*' ! -name "${sdk##*/}.partial" -exec rm -rf {} +
+mv "$sdk.partial" "$sdk"
+touch "$sdk/.complete"
+echo "$sdk"
