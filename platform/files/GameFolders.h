@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QByteArray>
 #include <QString>
 
 namespace trouvimo {
@@ -23,6 +24,9 @@ struct GameFolders {
 // ($XDG_DATA_HOME, by default ~/.local/share), "Trouvimo" in the roaming application data on
 // Windows (%APPDATA%). Empty when the user has no such folder at all.
 [[nodiscard]] QString familyFolder();
+
+// The line end that the system's own text editor writes, for a word list the game starts.
+[[nodiscard]] QByteArray newTextLineEnd();
 
 // Makes the fonts the game carries with it, in the "fonts" folder of its data, known to the game
 // alone, where the system does not have them; nothing where the system provides them.

@@ -16,4 +16,9 @@ void loadCarriedFonts(const QString& /*dataFolder*/)
 {
 }
 
+QByteArray newTextLineEnd()
+{
+    return QByteArrayLiteral("\n");
+}
+
 } // namespace trouvimo

@@ -22,4 +22,9 @@ void loadCarriedFonts(const QString& dataFolder)
         QFontDatabase::addApplicationFont(fonts.filePath(file));
 }
 
+QByteArray newTextLineEnd()
+{
+    return QByteArrayLiteral("\r\n");
+}
+
 } // namespace trouvimo

@@ -1,0 +1,10 @@
+#include "mywords/MyWordsAccess.h"
+
+namespace trouvimo {
+
+MyWordsAccess myWordsAccess(const GameFolders& folders)
+{
+    return {!folders.own.isEmpty(), folders.own};
+}
+
+} // namespace trouvimo
