@@ -57,7 +57,6 @@ struct MyWordsWindow::Texts {
     QString rename;
     QString remove;
     QString level;
-    QString message;
     WordListModel::Texts rows;
     QString empty;
     QString notOneLine; // word
@@ -269,7 +268,6 @@ void MyWordsWindow::buildControls()
 
     m_message = new QLabel(this);
     m_message->setWordWrap(true);
-    m_message->setAccessibleName(m_texts.message);
     m_message->setTextInteractionFlags(Qt::TextSelectableByMouse);
 
     auto* languages = new QHBoxLayout;
@@ -363,7 +361,10 @@ void MyWordsWindow::reload()
         editable() ? m_texts.familyList.arg(m_services.family.listPath(words)).arg(playable)
                    : m_texts.gameList.arg(playable));
     const int found = document.find(line, entry);
-    selectLine(found != 0 ? found : std::min<int>(line, static_cast<int>(document.lineCount())));
+    // The word that was selected, or the one now on its line; the first one to begin with.
+    selectLine(found != 0 ? found
+                          : std::clamp<int>(
+                              line, 1, std::max<int>(1, static_cast<int>(document.lineCount()))));
     watch();
     updateControls();
 }
@@ -791,7 +792,6 @@ const MyWordsWindow::Texts& textsFor(Language language)
         u"Re&nommer"_s,
         u"Re&tirer"_s,
         u"Niveau du micro"_s,
-        u"Message"_s,
         {u"photo"_s, u"pas de photo"_s, u"enregistrement"_s, u"pas d'enregistrement"_s,
          u"(ligne vide)"_s, u"ligne %1"_s, unreadLineFinding(Language::French)},
         u"Écrivez un mot : rien n'a été ajouté."_s,
@@ -846,7 +846,6 @@ const MyWordsWindow::Texts& textsFor(Language language)
         u"Re&name"_s,
         u"Re&move"_s,
         u"Microphone level"_s,
-        u"Message"_s,
         {u"photo"_s, u"no photo"_s, u"recording"_s, u"no recording"_s, u"(empty line)"_s,
          u"line %1"_s, unreadLineFinding(Language::English)},
         u"Write a word: nothing was added."_s,
