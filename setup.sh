@@ -40,6 +40,8 @@ check_packages=(
     gir1.2-atspi-2.0 imagemagick strace xfwm4
     # a Wayland desktop: GNOME's compositor, headless, and its XWayland
     mutter xwayland
+    # My words' benchmark: a spelling dictionary as a family's list
+    wfrench
     # the package and its checks
     dpkg-dev fakeroot file desktop-file-utils appstream
     # the Windows build: the cross-compiler, the host tools of Debian's Qt that cross-build Qt,

@@ -1,10 +1,14 @@
 #include "board/BoardWindow.h"
 #include "board/WordVoice.h"
 #include "check/DataCheck.h"
+#include "mywords/FamilyWords.h"
+#include "mywords/MyWordsAccess.h"
+#include "mywords/MyWordsWindow.h"
 #include "platform/display/DisplayConnection.h"
 #include "platform/display/DisplayFactory.h"
 #include "platform/files/DataPaths.h"
 #include "platform/files/GameFolders.h"
+#include "platform/microphone/MicrophoneThread.h"
 #include "platform/process/Console.h"
 #include "platform/process/EventLoopPause.h"
 #include "platform/process/ImmediateExit.h"
@@ -19,12 +23,52 @@
 #include <QApplication>
 #include <QPointer>
 #include <QScreen>
+#include <QTextStream>
 
 #include <cstring>
 #include <memory>
 
 using namespace Qt::StringLiterals;
 using namespace trouvimo;
+
+namespace {
+
+// What the "My words" window needs beyond the game's own services, made when it first opens, so
+// that neither the microphone nor the family's folder are any part of the game's start.
+struct MyWordsPlace {
+    MyWordsPlace(const GameFolders& folders, const MyWordsAccess& access)
+        : paths(folders.data, access.lending)
+        , words(access.folder, newTextLineEnd())
+        , set(access.set)
+        , microphone(MicrophoneThread::moduleIn(folders.programs))
+        , probe(SoundThread::recordingProberIn(SoundThread::moduleIn(folders.programs)))
+    {
+    }
+
+    DataPaths paths;
+    FamilyWords words;
+    WordSet set;
+    MicrophoneThread microphone;
+    RecordingProber probe;
+    QPointer<MyWordsWindow> window;
+};
+
+void openMyWords(std::unique_ptr<MyWordsPlace>& place, const GameFolders& folders,
+                 const MyWordsAccess& access, SoundPlayer& sound, Language captions)
+{
+    if (!place)
+        place = std::make_unique<MyWordsPlace>(folders, access);
+    if (!place->window) {
+        place->window = new MyWordsWindow(MyWordsServices {place->paths, place->words, place->set,
+                                                           sound, place->microphone, place->probe},
+                                          captions);
+    }
+    place->window->show();
+    place->window->raise();
+    place->window->activateWindow();
+}
+
+} // namespace
 
 int main(int argc, char* argv[])
 {
@@ -59,6 +103,31 @@ int main(int argc, char* argv[])
     const ComputerSettings settings = loadComputerSettings(folders.settings).settings;
     const DataPaths paths(folders.data, folders.lendingFolders(settings.familyWords));
     loadCarriedFonts(folders.data);
+    const MyWordsAccess myWords = myWordsAccess(folders, settings, canWriteFolder);
+    std::unique_ptr<MyWordsPlace> myWordsPlace;
+
+    // The "My words" window alone: no start screen, no display switched, no greeting.
+    if (QCoreApplication::arguments().contains(u"--words"_s)) {
+        const Language captions = reportLanguage(QLocale::system());
+        if (!myWords.offered) {
+            printToTheCallersConsole();
+            const bool french = captions == Language::French;
+            QTextStream(stderr)
+                << (!settings.wordsWindow
+                        ? (french
+                               ? u"Trouvimo : « Mes mots » n'est pas proposé sur cet ordinateur.\n"_s
+                               : u"Trouvimo: \"My words\" is not offered on this computer.\n"_s)
+                        : (french ? u"Trouvimo : aucun dossier où garder vos mots.\n"_s
+                                  : u"Trouvimo: no folder to keep your words in.\n"_s));
+            return 1;
+        }
+        SoundThread sound(SoundThread::moduleIn(folders.programs));
+        sound.start();
+        openMyWords(myWordsPlace, folders, myWords, sound, captions);
+        const int status = QApplication::exec();
+        myWordsPlace.reset();
+        return status;
+    }
     const std::unique_ptr<trouvimo::Display> display = makeDisplay(folders.programs);
     SoundThread sound(SoundThread::moduleIn(folders.programs));
     SpeechThread speech(SpeechThread::moduleIn(folders.programs));
@@ -82,6 +151,13 @@ int main(int argc, char* argv[])
         board->open();
         board->showCentred();
     });
+
+    if (myWords.offered) {
+        start->offerMyWords();
+        QObject::connect(start, &StartWindow::myWordsRequested, &app, [&](Language language) {
+            openMyWords(myWordsPlace, folders, myWords, sound, language);
+        });
+    }
 
     // A signal ends the game the way the child would: through the board's closing when it is
     // open, otherwise straight away; either way the display goes back to what was found.

@@ -354,11 +354,8 @@ void Board::showPicture(std::optional<QSizeF> size)
     if (m_closed)
         return;
     if (size) {
-        // A photo larger than the frame is shrunk to fit it, its proportions kept; a smaller
-        // picture keeps its own size.
-        const QSizeF frame(m_pictureFrame.width, m_pictureFrame.height);
         const QSizeF shown =
-            size->boundedTo(frame) == *size ? *size : size->scaled(frame, Qt::KeepAspectRatio);
+            fittedPictureSize(*size, QSizeF(m_pictureFrame.width, m_pictureFrame.height));
         m_picture.width = static_cast<float>(shown.width());
         m_picture.height = static_cast<float>(shown.height());
         m_picture.left = m_pictureFrame.width / 2 - m_picture.width / 2;

@@ -46,19 +46,24 @@ struct Wording {
     QString linesUnread; // list, lines read, last entry read, lines left unread
     QString withoutPicture; // list, words without a picture, playable words
     QString withRecording; // list, words with a recording, playable words
-    QString emptyEntry; // list, line
-    QString tooLong; // list, line, entry, letters, most letters
-    QString loneLineFeed; // list, line
-    QString duplicate; // list, line, entry, first line
-    QString noPicture; // list, line, entry, picture folder and name
+    // A problem is told as where it is, the separator, then what it is; the window that edits a
+    // list shows the what beside the word.
+    QString lineWhere; // list, line
+    QString separator;
+    QString emptyEntry;
+    QString tooLong; // entry, letters, most letters
+    QString loneLineFeed;
+    QString duplicate; // entry, first line
+    QString noPicture; // entry, picture folder and name
     QString suffixChoice; // the other suffixes, after the GIF's name
-    QString pictureFault; // picture, what is wrong
+    QString unreadLine; // lines read
+    QString pictureFault; // what is wrong
     QString pictureEmpty;
     QString pictureTooManyBytes; // megabytes
     QString pictureNotAPicture;
     QString pictureTooManyPixels; // width, height, millions of pixels
     QString pictureDamaged;
-    QString recordingFault; // recording, what is wrong
+    QString recordingFault; // what is wrong
     QString recordingNotASound;
     QString recordingEmpty;
     QString recordingCutShort;
@@ -99,20 +104,23 @@ const Wording& wording(Language language)
         u"%1 : le jeu lit %2 lignes, jusqu'à « %3 », puis s'arrête ; lignes non lues : %4"_s,
         u"%1 : mots sans image : %2 sur %3"_s,
         u"%1 : mots avec un enregistrement : %2 sur %3"_s,
-        u"%1 ligne %2 : ignorée, elle est vide"_s,
-        u"%1 ligne %2 : « %3 » ignoré, %4 lettres, plus de %5"_s,
-        u"%1 ligne %2 : contient une fin de ligne LF seule, alors que les lignes de la liste "
-        u"finissent par CR LF"_s,
-        u"%1 ligne %2 : « %3 » figure déjà ligne %4"_s,
-        u"%1 ligne %2 : pas d'image pour « %3 » (%4)"_s,
+        u"%1 ligne %2"_s,
+        u" : "_s,
+        u"ignorée, elle est vide"_s,
+        u"« %1 » ignoré, %2 lettres, plus de %3"_s,
+        u"contient une fin de ligne LF seule, alors que les lignes de la liste finissent par "
+        u"CR LF"_s,
+        u"« %1 » figure déjà ligne %2"_s,
+        u"pas d'image pour « %1 » (%2)"_s,
         u"%1 ou .png, .jpg, .jpeg, .webp"_s,
-        u"%1 : image illisible, %2"_s,
+        u"jamais lue, le jeu s'arrête à la ligne %1"_s,
+        u"image illisible, %1"_s,
         u"le fichier est vide"_s,
         u"le fichier dépasse %1 Mo"_s,
         u"ce n'est pas une image GIF, PNG, JPEG ou WebP"_s,
         u"%1 x %2 pixels, plus de %3 millions"_s,
         u"l'image est abîmée"_s,
-        u"%1 : enregistrement illisible, %2"_s,
+        u"enregistrement illisible, %1"_s,
         u"ce n'est pas un son WAV, FLAC ou Ogg"_s,
         u"il ne contient aucun son"_s,
         u"le fichier est tronqué"_s,
@@ -146,19 +154,22 @@ const Wording& wording(Language language)
         u"%1: the game reads %2 lines, up to \"%3\", then stops; lines left unread: %4"_s,
         u"%1: words without a picture: %2 of %3"_s,
         u"%1: words with a recording: %2 of %3"_s,
-        u"%1 line %2: skipped, it is empty"_s,
-        u"%1 line %2: \"%3\" skipped, %4 letters, more than %5"_s,
-        u"%1 line %2: holds a lone LF line end, while the list's lines end with CR LF"_s,
-        u"%1 line %2: \"%3\" is already on line %4"_s,
-        u"%1 line %2: no picture for \"%3\" (%4)"_s,
+        u"%1 line %2"_s,
+        u": "_s,
+        u"skipped, it is empty"_s,
+        u"\"%1\" skipped, %2 letters, more than %3"_s,
+        u"holds a lone LF line end, while the list's lines end with CR LF"_s,
+        u"\"%1\" is already on line %2"_s,
+        u"no picture for \"%1\" (%2)"_s,
         u"%1 or .png, .jpg, .jpeg, .webp"_s,
-        u"%1: the picture cannot be shown, %2"_s,
+        u"never read, the game stops at line %1"_s,
+        u"the picture cannot be shown, %1"_s,
         u"the file is empty"_s,
         u"the file is larger than %1 MB"_s,
         u"it is no GIF, PNG, JPEG or WebP picture"_s,
         u"%1 x %2 pixels, more than %3 million"_s,
         u"the picture is damaged"_s,
-        u"%1: the recording cannot be played, %2"_s,
+        u"the recording cannot be played, %1"_s,
         u"it is no WAV, FLAC or Ogg sound"_s,
         u"it holds no sound"_s,
         u"the file is cut short"_s,
@@ -281,12 +292,24 @@ public:
     void checkLanguage(const LanguageData& language);
     void checkSettings(const SettingsFile& settings);
     DataReport report() &&;
+    [[nodiscard]] FindingsByLine findings(const LanguageData& language, const WordTable& table);
 
 private:
     void problem(const QString& line)
     {
         m_report.lines.append(line);
         ++m_report.problems;
+    }
+    // A problem with one line of a list, or with the file of its word.
+    void lineProblem(const QString& list, int line, const QString& what)
+    {
+        problem(m_says.lineWhere.arg(list, QString::number(line)) + m_says.separator + what);
+        m_byLine[line].append(what);
+    }
+    void fileProblem(const QString& file, int line, const QString& what)
+    {
+        problem(shown(file) + m_says.separator + what);
+        m_byLine[line].append(what);
     }
     // A problem with the list as a whole, which the summary tells too.
     void listProblem(const QString& line)
@@ -301,8 +324,9 @@ private:
     WordsChecked checkWords(const QString& list, const WordTable& table,
                             const LanguageData& language, WordFileUse& pictures,
                             WordFileUse& recordings);
-    void checkPicture(const QString& file);
-    void checkRecording(const QString& file);
+    // What keeps the game from showing or playing the file, empty when nothing does.
+    [[nodiscard]] QString pictureFault(const QString& file) const;
+    [[nodiscard]] QString recordingFault(const QString& file) const;
     void checkFolders(const WordFileUse& files, const LanguageData& language, const QString& list);
     void checkFolder(const WordFileIndex::Folder& folder, const WordFileUse& files,
                      const LanguageData& language);
@@ -311,6 +335,7 @@ private:
     const Wording& m_says;
     RecordingProber m_probe;
     DataReport m_report;
+    FindingsByLine m_byLine;
 };
 
 void Checker::checkLanguage(const LanguageData& language)
@@ -378,106 +403,108 @@ WordsChecked Checker::checkWords(const QString& list, const WordTable& table,
                                  WordFileUse& recordings)
 {
     WordsChecked words;
-    QHash<QString, int> firstLine;
+    const std::vector<EntryVerdict> verdicts = judgeEntries(table);
     for (int line = 1; line <= table.count; ++line) {
         const QString& entry = table.entries[line];
-        if (entry.isEmpty()) {
-            problem(m_says.emptyEntry.arg(list, QString::number(line)));
+        const EntryVerdict& verdict = verdicts[static_cast<std::size_t>(line - 1)];
+        switch (verdict.problem) {
+        case EntryProblem::Empty:
+            lineProblem(list, line, m_says.emptyEntry);
             continue;
-        }
-        const QString word = entry.toUpper();
-        if (!Board::isPlayable(entry)) {
-            problem(m_says.tooLong.arg(list, QString::number(line), quoted(entry),
-                                       QString::number(letterCount(word, kLotsOfLetters)),
-                                       QString::number(Board::kMaxLetters)));
+        case EntryProblem::TooLong:
+            lineProblem(list, line,
+                        m_says.tooLong.arg(quoted(entry), QString::number(verdict.letters),
+                                           QString::number(Board::kMaxLetters)));
             continue;
+        case EntryProblem::Duplicate:
+        case EntryProblem::None:
+            break;
         }
         ++words.playable;
-        if (entry.contains(u'\n'))
-            problem(m_says.loneLineFeed.arg(list, QString::number(line)));
-        if (const auto seen = firstLine.constFind(word); seen != firstLine.cend()) {
-            problem(m_says.duplicate.arg(list, QString::number(line), quoted(entry),
-                                         QString::number(*seen)));
+        if (verdict.loneLineFeed)
+            lineProblem(list, line, m_says.loneLineFeed);
+        if (verdict.problem == EntryProblem::Duplicate) {
+            lineProblem(list, line,
+                        m_says.duplicate.arg(quoted(entry), QString::number(verdict.firstLine)));
             continue;
         }
-        firstLine.insert(word, line);
 
+        const QString word = entry.toUpper();
         if (const std::optional<QString> picture = pictures.index.fileOf(word)) {
             pictures.use(word, *picture, quoted(entry));
-            checkPicture(*picture);
+            if (const QString fault = pictureFault(*picture); !fault.isEmpty())
+                fileProblem(*picture, line, m_says.pictureFault.arg(fault));
         } else {
             ++words.withoutPicture;
             const QString gif =
                 shownFolder(language.pictureFolder) + quoted(word) + pictureSuffixes().first();
-            problem(m_says.noPicture.arg(list, QString::number(line), quoted(entry),
-                                         m_says.suffixChoice.arg(gif)));
+            // The window shows a missing picture as such, beside the word.
+            problem(m_says.lineWhere.arg(list, QString::number(line)) + m_says.separator
+                    + m_says.noPicture.arg(quoted(entry), m_says.suffixChoice.arg(gif)));
         }
         if (const std::optional<QString> recording = recordings.index.fileOf(word)) {
             ++words.withRecording;
             recordings.use(word, *recording, quoted(entry));
-            checkRecording(*recording);
+            if (const QString fault = recordingFault(*recording); !fault.isEmpty())
+                fileProblem(*recording, line, m_says.recordingFault.arg(fault));
         }
     }
     return words;
 }
 
-void Checker::checkPicture(const QString& file)
+QString Checker::pictureFault(const QString& file) const
 {
     const PictureProbe probe = probePicture(file);
-    QString fault;
     switch (probe.fault) {
     case PictureFault::None:
         // The game decodes the frames only as the picture plays; the check reads the first.
-        if (QImageReader(file).read().isNull())
-            fault = m_says.pictureDamaged;
-        break;
+        return QImageReader(file).read().isNull() ? m_says.pictureDamaged : QString();
     case PictureFault::NotAFile:
     case PictureFault::NotAPicture:
-        fault = m_says.pictureNotAPicture;
-        break;
+        return m_says.pictureNotAPicture;
     case PictureFault::Empty:
-        fault = m_says.pictureEmpty;
-        break;
+        return m_says.pictureEmpty;
     case PictureFault::TooManyBytes:
-        fault = m_says.pictureTooManyBytes.arg(kMaxPictureBytes / (1024 * 1024));
-        break;
+        return m_says.pictureTooManyBytes.arg(kMaxPictureBytes / (1024 * 1024));
     case PictureFault::TooManyPixels:
-        fault = m_says.pictureTooManyPixels.arg(QString::number(probe.size.width()),
-                                                QString::number(probe.size.height()),
-                                                QString::number(kMaxPicturePixels / 1'000'000));
-        break;
+        return m_says.pictureTooManyPixels.arg(QString::number(probe.size.width()),
+                                               QString::number(probe.size.height()),
+                                               QString::number(kMaxPicturePixels / 1'000'000));
     }
-    if (!fault.isEmpty())
-        problem(m_says.pictureFault.arg(shown(file), fault));
+    return {};
 }
 
-void Checker::checkRecording(const QString& file)
+QString Checker::recordingFault(const QString& file) const
 {
     const RecordingProbe probe = m_probe(file);
-    QString fault;
     switch (probe.fault) {
     case RecordingFault::None:
-        return;
+        return {};
     case RecordingFault::NotASound:
-        fault = m_says.recordingNotASound;
-        break;
+        return m_says.recordingNotASound;
     case RecordingFault::Empty:
-        fault = m_says.recordingEmpty;
-        break;
+        return m_says.recordingEmpty;
     case RecordingFault::CutShort:
-        fault = m_says.recordingCutShort;
-        break;
+        return m_says.recordingCutShort;
     case RecordingFault::DamagedHeader:
-        fault = m_says.recordingDamagedHeader;
-        break;
+        return m_says.recordingDamagedHeader;
     case RecordingFault::OutOfRange:
-        fault = m_says.recordingOutOfRange.arg(
+        return m_says.recordingOutOfRange.arg(
             QString::number(probe.channels), QString::number(probe.sampleRate),
             QString::number(kMostRecordingChannels), QString::number(kLowestRecordingRate / 1000),
             QString::number(kHighestRecordingRate / 1000));
-        break;
     }
-    problem(m_says.recordingFault.arg(shown(file), fault));
+    return {};
+}
+
+FindingsByLine Checker::findings(const LanguageData& language, const WordTable& table)
+{
+    WordFileUse pictures(WordFileIndex(m_paths, language.pictureFolder, pictureSuffixes()),
+                         m_says.unusedPicture);
+    WordFileUse recordings(WordFileIndex(m_paths, language.recordingFolder, recordingSuffixes()),
+                           m_says.unusedRecording);
+    (void)checkWords(QString(), table, language, pictures, recordings);
+    return std::move(m_byLine);
 }
 
 // Every picture or recording in the language's folders of them is either used for a word or worth
@@ -575,6 +602,46 @@ DataReport checkData(const DataPaths& paths, Language speaking, const RecordingP
     for (const Language language : {Language::French, Language::English})
         checker.checkLanguage(languageData(language));
     return std::move(checker).report();
+}
+
+std::vector<EntryVerdict> judgeEntries(const WordTable& table)
+{
+    std::vector<EntryVerdict> verdicts(static_cast<std::size_t>(std::max<qint16>(table.count, 0)));
+    QHash<QString, int> firstLine;
+    for (int line = 1; line <= table.count; ++line) {
+        const QString& entry = table.entries[line];
+        EntryVerdict& verdict = verdicts[static_cast<std::size_t>(line - 1)];
+        if (entry.isEmpty()) {
+            verdict.problem = EntryProblem::Empty;
+            continue;
+        }
+        const QString word = entry.toUpper();
+        if (!Board::isPlayable(entry)) {
+            verdict.problem = EntryProblem::TooLong;
+            verdict.letters = letterCount(word, kLotsOfLetters);
+            continue;
+        }
+        verdict.loneLineFeed = entry.contains(u'\n');
+        if (const auto seen = firstLine.constFind(word); seen != firstLine.cend()) {
+            verdict.problem = EntryProblem::Duplicate;
+            verdict.firstLine = *seen;
+            continue;
+        }
+        firstLine.insert(word, line);
+    }
+    return verdicts;
+}
+
+FindingsByLine findingsByLine(const DataPaths& paths, const LanguageData& language,
+                              const WordTable& table, Language speaking,
+                              const RecordingProber& probe)
+{
+    return Checker(paths, speaking, probe).findings(language, table);
+}
+
+QString unreadLineFinding(Language speaking)
+{
+    return wording(speaking).unreadLine.arg(kMaxListLines);
 }
 
 Language reportLanguage(const QLocale& locale)

@@ -4,8 +4,13 @@
 #include "platform/sound/RecordingProbe.h"
 #include "settings/ComputerSettings.h"
 
+#include "words/WordList.h"
+
+#include <QHash>
 #include <QLocale>
 #include <QStringList>
+
+#include <vector>
 
 namespace trouvimo {
 
@@ -42,6 +47,37 @@ struct SettingsFile {
 // synthesis says it. Before them, each line of the computer's settings that the game leaves aside.
 [[nodiscard]] DataReport checkData(const DataPaths& paths, Language speaking,
                                    const RecordingProber& probe, const SettingsFile& settings = {});
+
+// Why the game skips a line of a list, or plays its word twice.
+enum class EntryProblem {
+    None,
+    Empty, // no letter
+    TooLong, // more letters than the board has slots
+    Duplicate, // the word of an earlier line, whatever the case
+};
+
+struct EntryVerdict {
+    EntryProblem problem = EntryProblem::None;
+    qsizetype letters = 0; // of an entry too long: all its letters
+    int firstLine = 0; // of a duplicate: the line (from 1) where the word first comes
+    bool loneLineFeed = false; // a playable entry that holds an LF, in a list of CR LF line ends
+};
+
+// The check's verdict on each entry of the table, entry k at index k - 1: the one place that
+// decides which lines the game plays as words, for the check and for the window that edits lists.
+[[nodiscard]] std::vector<EntryVerdict> judgeEntries(const WordTable& table);
+
+// What the check finds about each line of a list (from 1) read into `table`, in plain words
+// without the list's name or the line's number: the entry skipped and why, a duplicate, a picture
+// or a recording of the word that the game cannot use. A word without a picture is left out: the
+// window shows it.
+using FindingsByLine = QHash<int, QStringList>;
+[[nodiscard]] FindingsByLine findingsByLine(const DataPaths& paths, const LanguageData& language,
+                                            const WordTable& table, Language speaking,
+                                            const RecordingProber& probe);
+
+// What the check says of a line past those the game reads.
+[[nodiscard]] QString unreadLineFinding(Language speaking);
 
 // The report speaks French to a French locale and English to any other.
 [[nodiscard]] Language reportLanguage(const QLocale& locale);

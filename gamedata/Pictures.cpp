@@ -23,6 +23,11 @@ std::optional<QString> findPicture(const DataPaths& paths, const LanguageData& l
     return findWordFile(paths, language.pictureFolder, word, pictureSuffixes());
 }
 
+QSizeF fittedPictureSize(QSizeF size, QSizeF frame)
+{
+    return size.boundedTo(frame) == size ? size : size.scaled(frame, Qt::KeepAspectRatio);
+}
+
 PictureProbe probePicture(const QString& file)
 {
     // A phone's photo is a few megabytes. A 50-megapixel camera's photo decodes to 200 MB,

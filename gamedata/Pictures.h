@@ -5,6 +5,7 @@
 
 #include <QImage>
 #include <QSize>
+#include <QSizeF>
 #include <QString>
 #include <QStringList>
 
@@ -43,6 +44,10 @@ struct PictureProbe {
 // Whether the game will show the picture in `file`, and its size. Only the file's header is
 // read: a picture whose frames turn out to be broken passes.
 [[nodiscard]] PictureProbe probePicture(const QString& file);
+
+// The size a picture of `size` shows at in a frame of `frame`: a picture larger than the frame is
+// shrunk to fit it, its proportions kept; a smaller one keeps its own size.
+[[nodiscard]] QSizeF fittedPictureSize(QSizeF size, QSizeF frame);
 
 // The limits behind TooManyBytes and TooManyPixels, for messages that quote them.
 inline constexpr qint64 kMaxPictureBytes = qint64 {64} * 1024 * 1024;

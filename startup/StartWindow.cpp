@@ -6,12 +6,14 @@
 #include "platform/process/GameExit.h"
 #include "platform/sound/SoundPlayer.h"
 #include "startup/ScreenMeasure.h"
+#include "widgets/FocusFrame.h"
 #include "widgets/GraphicalButton.h"
 #include "widgets/HeldPress.h"
 #include "widgets/ResourcePng.h"
 #include "widgets/ScreenPlacement.h"
 #include "widgets/Twips.h"
 
+#include <QAbstractButton>
 #include <QApplication>
 #include <QButtonGroup>
 #include <QCloseEvent>
@@ -43,6 +45,26 @@ QLabel* makeWhiteLabel(QWidget* parent, const QString& caption)
     label->setPalette(palette);
     return label;
 }
+
+// A button that draws nothing but the focus frame: the child sees the start screen as designed,
+// and a grown-up finds it with the keyboard, a screen reader or its tooltip.
+class QuietButton final : public QAbstractButton {
+public:
+    explicit QuietButton(QWidget* parent)
+        : QAbstractButton(parent)
+    {
+        setFocusPolicy(Qt::TabFocus);
+    }
+
+protected:
+    void paintEvent(QPaintEvent* /*event*/) override
+    {
+        if (!hasFocus())
+            return;
+        QPainter painter(this);
+        drawFocusFrame(painter, rect().adjusted(0, 0, -1, -1));
+    }
+};
 
 } // namespace
 
@@ -113,8 +135,11 @@ void StartWindow::buildControls(bool holdToQuit)
 
 QList<QWidget*> StartWindow::readingOrder() const
 {
-    return {m_frenchButton, m_englishButton, m_launchButton,
-            m_quitButton,   m_authorLine,    m_yearLine};
+    QList<QWidget*> order {m_frenchButton, m_englishButton, m_launchButton, m_quitButton};
+    if (m_myWords != nullptr)
+        order.append(m_myWords);
+    order << m_authorLine << m_yearLine;
+    return order;
 }
 
 void StartWindow::applyScale()
@@ -161,11 +186,41 @@ void StartWindow::open(DisplayChoice choice)
 void StartWindow::chooseFrench()
 {
     m_language = Language::French;
+    nameMyWords();
 }
 
 void StartWindow::chooseEnglish()
 {
     m_language = Language::English;
+    nameMyWords();
+}
+
+void StartWindow::offerMyWords()
+{
+    if (m_myWords != nullptr)
+        return;
+    m_myWords = new QuietButton(this);
+    m_design.push_back({m_myWords, QRect(7320, 0, 1335, 255)});
+    m_myWords->setShortcut(QKeySequence(Qt::ALT | Qt::Key_M));
+    connect(m_myWords, &QAbstractButton::clicked, this, &StartWindow::openMyWords);
+    setTabOrder(m_quitButton, m_myWords);
+    nameMyWords();
+    applyScale();
+    m_myWords->show();
+}
+
+void StartWindow::openMyWords()
+{
+    emit myWordsRequested(m_language);
+}
+
+void StartWindow::nameMyWords()
+{
+    if (m_myWords == nullptr)
+        return;
+    const QString name = m_language == Language::French ? u"Mes mots"_s : u"My words"_s;
+    m_myWords->setAccessibleName(name);
+    m_myWords->setToolTip(name + u" (Alt+M)"_s);
 }
 
 void StartWindow::launch()

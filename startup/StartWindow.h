@@ -8,6 +8,7 @@
 #include <utility>
 #include <vector>
 
+class QAbstractButton;
 class QLabel;
 
 namespace trouvimo {
@@ -49,6 +50,12 @@ public:
     // design scaled up, rather than showing small among the desktop's windows.
     [[nodiscard]] bool fillsTheMonitor() const;
 
+    // Gives grown-ups a way into the "My words" window: a control that shows nothing to the child
+    // but the focus frame when the keyboard is on it, over the year line, reached with Alt+M and
+    // named for screen readers in the language chosen.
+    void offerMyWords();
+    void openMyWords();
+
     // Shows the window at `scale` times its design, as the board that fills the monitor is.
     void setScale(double scale);
     [[nodiscard]] Language language() const { return m_language; }
@@ -61,6 +68,8 @@ signals:
     void launchRequested(trouvimo::Language language);
     // The start screen has painted its first frame: it is on the screen.
     void onScreen();
+    // A grown-up asked for the "My words" window, in the language chosen.
+    void myWordsRequested(trouvimo::Language language);
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -69,6 +78,7 @@ protected:
 private:
     void buildControls(bool holdToQuit);
     void applyScale();
+    void nameMyWords();
 
     const DataPaths& m_paths;
     Display& m_display;
@@ -92,6 +102,7 @@ private:
     GraphicalButton* m_englishButton = nullptr;
     QLabel* m_authorLine = nullptr;
     QLabel* m_yearLine = nullptr;
+    QAbstractButton* m_myWords = nullptr;
 };
 
 } // namespace trouvimo

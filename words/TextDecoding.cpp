@@ -63,4 +63,23 @@ QString decodeWindows1252(QByteArrayView bytes)
     return text;
 }
 
+std::optional<QByteArray> encodeWindows1252(QStringView text)
+{
+    QByteArray bytes(text.size(), Qt::Uninitialized);
+    char* out = bytes.data();
+    for (const QChar c : text) {
+        const char16_t unit = c.unicode();
+        if (unit < 0x80U || (unit >= 0xA0U && unit <= 0xFFU)) {
+            *out++ = static_cast<char>(unit);
+            continue;
+        }
+        const auto* const found =
+            std::find(kHighControlRange.begin(), kHighControlRange.end(), unit);
+        if (found == kHighControlRange.end())
+            return std::nullopt;
+        *out++ = static_cast<char>(0x80 + (found - kHighControlRange.begin()));
+    }
+    return bytes;
+}
+
 } // namespace trouvimo

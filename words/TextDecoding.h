@@ -2,6 +2,9 @@
 
 #include <QByteArrayView>
 #include <QString>
+#include <QStringView>
+
+#include <optional>
 
 namespace trouvimo {
 
@@ -20,5 +23,9 @@ inline constexpr QByteArrayView kUtf8Bom {"\xEF\xBB\xBF", 3};
 // Windows-1252, one character per byte. The five bytes the code page leaves undefined become
 // the control characters of the same value, as the Windows conversion does.
 [[nodiscard]] QString decodeWindows1252(QByteArrayView bytes);
+
+// The text in Windows-1252, decodeWindows1252() undone; std::nullopt when a character has no
+// byte in the code page.
+[[nodiscard]] std::optional<QByteArray> encodeWindows1252(QStringView text);
 
 } // namespace trouvimo

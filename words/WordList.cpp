@@ -19,6 +19,7 @@ constexpr QByteArrayView kCrLf {"\r\n"};
 
 // The line count is a 16-bit signed integer: the line that would take it past this is not read.
 constexpr qsizetype kMaxLines = std::numeric_limits<qint16>::max();
+static_assert(kMaxLines == kMaxListLines);
 
 constexpr qint64 kFirstRead = qint64 {4} * 1024 * 1024;
 // No word list comes near this; a file that does (a huge sparse file, a line that never ends) is
@@ -132,6 +133,32 @@ struct LineSpan {
     }
 };
 
+// Cuts the lines on the bytes, at most `most` of them, and returns where the next one would start.
+// In both encodings a CR or LF byte is that character and nothing else. Where an LF ends lines no
+// CR LF exists, so the LF skipped after a CR only ever belongs to a CR LF.
+qsizetype cutLines(QByteArrayView bytes, LineEnds lineEnds, qsizetype most,
+                   std::vector<LineSpan>& lines)
+{
+    qsizetype pos = 0;
+    while (pos < bytes.size() && std::ssize(lines) < most) {
+        const qsizetype end = lineEndFrom(bytes, pos, lineEnds);
+        lines.push_back({pos, end});
+        pos = end;
+        if (pos < bytes.size())
+            ++pos;
+        if (end < bytes.size() && bytes[end] == kCarriageReturn && pos < bytes.size()
+            && bytes[pos] == kLineFeed)
+            ++pos;
+    }
+    return pos;
+}
+
+QString decodedEntry(QByteArrayView text, bool utf8)
+{
+    return utf8 ? decodeUtf8(text).normalized(QString::NormalizationForm_C)
+                : decodeWindows1252(text);
+}
+
 ListStatus parse(QByteArrayView bytes, Ending ending, WordTable& table)
 {
     table.count = 0;
@@ -143,26 +170,9 @@ ListStatus parse(QByteArrayView bytes, Ending ending, WordTable& table)
     }
     format.lineEnds = lineEndsOf(bytes);
 
-    // Cut on the bytes: in both encodings a CR or LF byte is that character and nothing else.
-    // Where an LF ends lines no CR LF exists, so the LF skipped after a CR only ever belongs to a
-    // CR LF.
     std::vector<LineSpan> lines;
-    bool capped = false;
-    qsizetype pos = 0;
-    while (pos < bytes.size()) {
-        if (std::ssize(lines) == kMaxLines) {
-            capped = true;
-            break;
-        }
-        const qsizetype end = lineEndFrom(bytes, pos, format.lineEnds);
-        lines.push_back({pos, end});
-        pos = end;
-        if (pos < bytes.size())
-            ++pos;
-        if (end < bytes.size() && bytes[end] == kCarriageReturn && pos < bytes.size()
-            && bytes[pos] == kLineFeed)
-            ++pos;
-    }
+    const qsizetype pos = cutLines(bytes, format.lineEnds, kMaxLines, lines);
+    const bool capped = pos < bytes.size();
 
     // The lines past the cap are never read, so they take no part in choosing the encoding.
     const QByteArrayView taken = bytes.first(pos);
@@ -189,9 +199,7 @@ ListStatus parse(QByteArrayView bytes, Ending ending, WordTable& table)
     table.entries.resize(std::ssize(lines) + 1);
     for (qsizetype i = 0; i < std::ssize(lines); ++i) {
         const LineSpan word = lines[static_cast<std::size_t>(i)].trimmed(bytes);
-        const QByteArrayView text = bytes.sliced(word.begin, word.end - word.begin);
-        table.entries[i + 1] = utf8 ? decodeUtf8(text).normalized(QString::NormalizationForm_C)
-                                    : decodeWindows1252(text);
+        table.entries[i + 1] = decodedEntry(bytes.sliced(word.begin, word.end - word.begin), utf8);
     }
     table.count = static_cast<qint16>(lines.size());
     return status;
@@ -350,6 +358,43 @@ std::optional<qint64> countListFileLines(const QString& path)
         if (got == 0)
             return tally.lines();
     }
+}
+
+ListLayout layOutList(QByteArrayView bytes)
+{
+    ListLayout layout;
+    QByteArrayView text = bytes;
+    if (text.startsWith(kUtf8Bom)) {
+        layout.format.encoding = ListEncoding::Utf8WithMark;
+        layout.textStart = kUtf8Bom.size();
+        text = text.sliced(kUtf8Bom.size());
+    }
+    layout.format.lineEnds = lineEndsOf(text);
+    std::vector<LineSpan> spans;
+    (void)cutLines(text, layout.format.lineEnds, std::numeric_limits<qsizetype>::max(), spans);
+    layout.lines.reserve(spans.size());
+    for (std::size_t i = 0; i < spans.size(); ++i) {
+        const qsizetype next = i + 1 < spans.size() ? spans[i + 1].begin : text.size();
+        layout.lines.push_back({layout.textStart + spans[i].begin, layout.textStart + spans[i].end,
+                                layout.textStart + next});
+    }
+    layout.ascii = std::all_of(text.begin(), text.end(),
+                               [](char c) { return static_cast<unsigned char>(c) < 0x80U; });
+    if (layout.format.encoding == ListEncoding::Windows1252) {
+        // The game decides on the lines it reads; past them, an ASCII start says nothing.
+        const qsizetype read = std::min<qsizetype>(std::ssize(spans), kMaxLines);
+        const qsizetype readBytes = read == 0 ? 0 : spans[static_cast<std::size_t>(read - 1)].end;
+        if (looksLikeUtf8(text.first(readBytes)) || (!layout.ascii && looksLikeUtf8(text)))
+            layout.format.encoding = ListEncoding::Utf8;
+    }
+    return layout;
+}
+
+QString entryOf(QByteArrayView lineText, ListEncoding encoding)
+{
+    const LineSpan word = LineSpan {0, lineText.size()}.trimmed(lineText);
+    return decodedEntry(lineText.sliced(word.begin, word.end - word.begin),
+                        encoding != ListEncoding::Windows1252);
 }
 
 } // namespace trouvimo

@@ -5,6 +5,7 @@
 #include <QString>
 
 #include <optional>
+#include <vector>
 
 namespace trouvimo {
 
@@ -65,6 +66,35 @@ ListStatus readWordList(const QString& path, WordTable& table);
 // The same rules applied to bytes already in memory (the file reader and the fuzz target share
 // it). Never fails: returns Stopped only when the 32767-line cap was hit.
 ListStatus parseWordList(QByteArrayView bytes, WordTable& table);
+
+// The most lines the game reads from a list.
+inline constexpr qsizetype kMaxListLines = 32767;
+
+// One line of a list as the rules above cut it, in the list's bytes: its text, its line end, and
+// where the next line starts.
+struct ListLine {
+    qsizetype begin = 0;
+    qsizetype end = 0; // where its line end starts, or the end of the bytes
+    qsizetype next = 0; // past its line end
+};
+
+// A whole list cut into lines by the rules above, with no cap: what an editor of the list needs
+// to change one line and keep every other byte as it was. The encoding is the one the game reads
+// the list in, except that a list whose lines the game reads are plain ASCII is UTF-8 when the
+// lines past them are.
+struct ListLayout {
+    ListFormat format;
+    qsizetype textStart = 0; // past the byte-order mark
+    std::vector<ListLine> lines;
+    // Whether every byte is ASCII, which both encodings read alike.
+    bool ascii = true;
+};
+
+[[nodiscard]] ListLayout layOutList(QByteArrayView bytes);
+
+// The entry the game makes of one line's text: spaces and tabs around it dropped, decoded, and
+// composed (NFC) when it is UTF-8.
+[[nodiscard]] QString entryOf(QByteArrayView lineText, ListEncoding encoding);
 
 // How many lines the whole list holds, cut by the rules above but with no cap: the lines the game
 // reads and those it leaves unread, for the check to tell them apart. The line ends are those of

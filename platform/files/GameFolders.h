@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QByteArray>
 #include <QString>
 #include <QStringList>
 
@@ -47,6 +48,12 @@ struct GameFolders {
 // The "trouvimo" folder of the first of `folders` (a list such as $XDG_DATA_DIRS, separated by
 // colons) that has one, or of the first of them when none has; `fallback`'s when the list is empty.
 [[nodiscard]] QString firstTrouvimoFolder(const QString& folders, const QString& fallback);
+
+// Whether the folder exists and this user may write in it. Nothing is written to find out.
+[[nodiscard]] bool canWriteFolder(const QString& folder);
+
+// The line end that the system's own text editor writes, for a word list the game starts.
+[[nodiscard]] QByteArray newTextLineEnd();
 
 // Makes the fonts the game carries with it, in the "fonts" folder of its data, known to the game
 // alone, where the system does not have them; nothing where the system provides them.

@@ -422,11 +422,12 @@ class Desktop:
                 if key not in ('DISPLAY', 'WAYLAND_DISPLAY', 'DBUS_SESSION_BUS_ADDRESS', 'PULSE_SERVER',
                                'XDG_RUNTIME_DIR', 'XAUTHORITY', 'SESSION_MANAGER', 'XDG_SESSION_TYPE')}
         # The computer's own folders, a class's words and the settings fixed for every user, are the
-        # desktop's: none of the machine's reaches a test, which writes there what it needs.
+        # desktop's: none of the machine's reaches a test, which writes there what it needs. The
+        # class's folder is made by the tests that want one, as a school's administrator does.
         computer = os.path.join(self.dir, 'computer')
         self.class_folder = os.path.join(computer, 'share', 'trouvimo')
         self.settings_file = os.path.join(computer, 'xdg', 'trouvimo', 'trouvimo.conf')
-        os.makedirs(self.class_folder)
+        os.makedirs(os.path.dirname(self.class_folder))
         os.makedirs(os.path.dirname(self.settings_file))
         base.update({MARKER: self.dir, 'HOME': home, 'XDG_RUNTIME_DIR': runtime,
                      'XDG_CONFIG_HOME': os.path.join(home, '.config'),

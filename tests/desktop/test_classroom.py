@@ -11,6 +11,8 @@ import game
 from harness import Desktop, wait_for
 
 START_MODE = (1024, 768)
+# The start screen's way in to the My words window, for grown-ups.
+MY_WORDS = 'Mes mots'
 # The grown-ups' press, with some to spare for a busy machine.
 HELD = 3.0
 
@@ -70,6 +72,21 @@ class ClassroomTest(unittest.TestCase):
                               what='the board filling the 1024x768 monitor')
             self.assertEqual((window.x, window.y), (0, 0))
             self.assertEqual(desk.mode(), START_MODE, 'the display was switched')
+
+    def test_a_computer_that_hides_my_words_offers_no_way_in(self):
+        def buttons():
+            started = game.start_game(desk, self.binary, self)
+            desk.find_one(started.pid, role=game.BUTTON_ROLES, name=game.LAUNCH)
+            names = [node.name for node in desk.find(started.pid, role=game.BUTTON_ROLES)]
+            started.stop()
+            return names
+
+        self.assertIn(MY_WORDS, buttons(), 'the start screen offers My words to grown-ups')
+        with written(desk.settings_file, settings(WordsWindow=False)):
+            self.assertNotIn(MY_WORDS, buttons())
+            words = desk.launch(self.binary, args=['--words'], name='words')
+            self.assertEqual(words.wait_exit(), 1, '--words went on without the window offered')
+            self.assertEqual(desk.x_windows(words.pid, only_visible=False), [])
 
     def test_quitter_held_by_a_grown_up_ends_the_game_a_click_does_not(self):
         with written(desk.settings_file, settings(HoldToQuit=True)):

@@ -1,5 +1,6 @@
 #include "platform/files/GameFolders.h"
 
+#include <QFileInfo>
 #include <QStandardPaths>
 
 namespace trouvimo {
@@ -23,9 +24,21 @@ QString computerSettingsFile()
         + QStringLiteral("/trouvimo.conf");
 }
 
+// Qt asks the system itself (access()), which knows the user's groups and any access list.
+bool canWriteFolder(const QString& folder)
+{
+    const QFileInfo info(folder);
+    return info.isDir() && info.isWritable();
+}
+
 // The package depends on the system's Comic Neue.
 void loadCarriedFonts(const QString& /*dataFolder*/)
 {
+}
+
+QByteArray newTextLineEnd()
+{
+    return QByteArrayLiteral("\n");
 }
 
 } // namespace trouvimo

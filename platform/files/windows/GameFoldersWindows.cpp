@@ -1,7 +1,10 @@
 #include "platform/files/GameFolders.h"
 
 #include <QDir>
+#include <QFileInfo>
 #include <QFontDatabase>
+
+Q_CORE_EXPORT extern int qt_ntfs_permission_lookup;
 
 namespace trouvimo {
 
@@ -34,6 +37,18 @@ QString computerSettingsFile()
     return common.isEmpty() ? QString() : common + QStringLiteral("/trouvimo.conf");
 }
 
+// Windows tells who may write by access lists, which Qt reads only when asked to.
+bool canWriteFolder(const QString& folder)
+{
+    const QFileInfo info(folder);
+    if (!info.isDir())
+        return false;
+    ++qt_ntfs_permission_lookup;
+    const bool writable = info.isWritable();
+    --qt_ntfs_permission_lookup;
+    return writable;
+}
+
 // Windows has no Comic Neue: the game carries it and lends it to itself alone, leaving the
 // family's system fonts as they were.
 void loadCarriedFonts(const QString& dataFolder)
@@ -42,6 +57,11 @@ void loadCarriedFonts(const QString& dataFolder)
     for (const QString& file :
          fonts.entryList({QStringLiteral("*.otf"), QStringLiteral("*.ttf")}, QDir::Files))
         QFontDatabase::addApplicationFont(fonts.filePath(file));
+}
+
+QByteArray newTextLineEnd()
+{
+    return QByteArrayLiteral("\r\n");
 }
 
 } // namespace trouvimo
