@@ -30,13 +30,11 @@ void VoiceChoiceTest::choosesTheWordsLanguage_data()
     QTest::newRow("English words, an American voice without a British one")
         << QStringList {u"Zira:en-US"_s, u"Hortense:fr-FR"_s} << 1 << u"en_GB"_s << u"Zira"_s;
     QTest::newRow("French words, a Canadian voice without one of France")
-        << QStringList {u"David:en-US"_s, u"Caroline:fr-CA"_s} << 0 << u"fr_FR"_s
-        << u"Caroline"_s;
+        << QStringList {u"David:en-US"_s, u"Caroline:fr-CA"_s} << 0 << u"fr_FR"_s << u"Caroline"_s;
     QTest::newRow("a voice of several languages")
-        << QStringList {u"David:en-US"_s, u"Multi:de-DE,fr-FR"_s} << 0 << u"fr_FR"_s
-        << u"Multi"_s;
-    QTest::newRow("a language named alone") << QStringList {u"David:en-US"_s, u"Amélie:fr"_s} << 0
-                                            << u"fr_FR"_s << u"Amélie"_s;
+        << QStringList {u"David:en-US"_s, u"Multi:de-DE,fr-FR"_s} << 0 << u"fr_FR"_s << u"Multi"_s;
+    QTest::newRow("a language named alone")
+        << QStringList {u"David:en-US"_s, u"Amélie:fr"_s} << 0 << u"fr_FR"_s << u"Amélie"_s;
     QTest::newRow("no voice of the language: the default")
         << QStringList {u"David:en-US"_s, u"Hedda:de-DE"_s} << 1 << u"fr_FR"_s << u"Hedda"_s;
     QTest::newRow("a voice without a language: the default")
