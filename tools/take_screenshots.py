@@ -1,12 +1,13 @@
 #!/usr/bin/env python3
 """Takes the screenshots of the README: the start screen and the board in a round, with the picture
 of a solved word. A 1024x768 screen is switched to 800 x 600 by the game, so that is what a child
-sees there; a 1280x600 screen is not switched and shows the board at its full size. It runs the
-built game on the real-desktop harness of the tests, as root.
+sees there; a 1280x600 screen is not switched and shows the board at its full size; a 1920x1080
+monitor that the family keeps as it is (--keep-display) is filled by the board scaled up. It runs
+the built game on the real-desktop harness of the tests, as root.
 
     /usr/bin/python3 tools/take_screenshots.py [build/app/trouvimo]
 
-Writes docs/screenshots/{start,board}-{800x600,1280x600}.png.
+Writes docs/screenshots/{start,board}-{800x600,1280x600}.png and board-1920x1080.png.
 """
 
 import os
@@ -51,11 +52,12 @@ def spell(desk, pid, word, letters=None):
                  timeout=5, what=f'tile {letter} placed')
 
 
-def shoot(binary, mode, label):
+def shoot(binary, mode, label, args=(), start=True):
     with Desktop(mode=mode) as desk:
-        app = game.start_game(desk, binary)
+        app = game.start_game(desk, binary, args=args)
         wait_for(lambda: desk.screenshot() is not None, what='a screen')
-        desk.screenshot(os.path.join(OUT, f'start-{label}.png'))
+        if start:
+            desk.screenshot(os.path.join(OUT, f'start-{label}.png'))
         game.open_board(desk, app)
         desk.click_node(game.button(desk, app.pid, 'Jouer'))
         first = wait_for(lambda: hint(desk, app.pid), what='the first hint')
@@ -74,6 +76,7 @@ def main():
     os.makedirs(OUT, exist_ok=True)
     shoot(binary, (1024, 768), '800x600')
     shoot(binary, (1280, 600), '1280x600')
+    shoot(binary, (1920, 1080), '1920x1080', args=['--keep-display'], start=False)
 
 
 if __name__ == '__main__':
