@@ -48,10 +48,11 @@ void OnScreenKeeper::keepWhole()
     const QRect available = shown->availableGeometry();
     const QSize extra = m_window->frameGeometry().size() - m_window->geometry().size();
     QRect frame(m_window->frameGeometry().topLeft(), m_window->size() + extra);
-    // A frame that would fit but that the window manager holds where it sticks out, once it has
-    // been asked to move: xfwm4 keeps the client below a title bar taller than the extents it
-    // reports. The part that sticks out is room the window must leave.
-    if (m_corrections > 0 && !available.contains(frame) && available.width() >= frame.width()
+    // A frame that would fit but that the window manager places where it sticks out: xfwm4 keeps
+    // the client below a title bar taller than the extents it reports, and does not move a frame
+    // as large as the screen, nor tell that it stayed. The part that sticks out is room the window
+    // must leave.
+    if (!available.contains(frame) && available.width() >= frame.width()
         && available.height() >= frame.height()) {
         m_heldMargin =
             m_heldMargin.expandedTo(QSize(std::max(0, frame.right() - available.right()),

@@ -88,8 +88,12 @@ class InterruptedRunTest(unittest.TestCase):
             self.fail(f'{how}: left behind {left()}\n{_read(log_path)}')
         wait_for(lambda: not os.path.exists(desktop), what=f'{desktop} to be removed')
         number = display.lstrip(':')
-        for leftover in (f'/tmp/.X{number}-lock', f'/tmp/.X11-unix/X{number}'):
-            self.assertFalse(os.path.exists(leftover), f'{how}: {leftover} left behind')
+        leftovers = (f'/tmp/.X{number}-lock', f'/tmp/.X11-unix/X{number}')
+        try:
+            wait_for(lambda: not any(os.path.exists(leftover) for leftover in leftovers),
+                     what="the X server's lock and socket to be removed")
+        except AssertionError:
+            self.fail(f'{how}: {[path for path in leftovers if os.path.exists(path)]} left behind')
 
     def test_nothing_of_an_interrupted_run_stays_behind(self):
         for how in ('SIGTERM to the run', 'SIGINT to the group', 'SIGKILL to the run', 'SIGTERM to its runner'):
