@@ -9,13 +9,18 @@
 #include <QLoggingCategory>
 #include <QObject>
 
+// SAPI's header needs the Windows types declared before it, and initguid.h makes it define the
+// voice classes' identifiers here rather than expect a library to.
+#include <windows.h>
+
 #include <initguid.h>
 
 #include <sapi.h>
-#include <windows.h>
 #include <wrl/client.h>
 
 #include <memory>
+#include <optional>
+#include <string>
 #include <utility>
 #include <vector>
 
