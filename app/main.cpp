@@ -21,6 +21,7 @@
 #include "words/Draw.h"
 
 #include <QApplication>
+#include <QFileInfo>
 #include <QPointer>
 #include <QScreen>
 #include <QTextStream>
@@ -88,10 +89,14 @@ int main(int argc, char* argv[])
     // user of the computer.
     if (argc >= 2 && std::strcmp(argv[1], "--install-settings") == 0) {
         QCoreApplication app(argc, argv);
+        const QString settingsFile =
+            findGameFolders(QCoreApplication::applicationDirPath()).settings;
+        // Made, or taken back, for the administrators to write in alone on every install, so
+        // that no pupil can add a class list or settings of their own there.
+        const bool kept = keepComputerFolder(QFileInfo(settingsFile).absolutePath());
         const InstallOutcome outcome =
-            installSettings(findGameFolders(QCoreApplication::applicationDirPath()).settings,
-                            givenSettings(QCoreApplication::arguments().mid(2)));
-        return outcome == InstallOutcome::NotWritten ? 1 : 0;
+            installSettings(settingsFile, givenSettings(QCoreApplication::arguments().mid(2)));
+        return !kept || outcome == InstallOutcome::NotWritten ? 1 : 0;
     }
 
     drawInDevicePixels();

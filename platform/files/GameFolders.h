@@ -52,6 +52,12 @@ struct GameFolders {
 // Whether the folder exists and this user may write in it. Nothing is written to find out.
 [[nodiscard]] bool canWriteFolder(const QString& folder);
 
+// Makes the computer's own folder (the class's words, the settings) where it is missing, and keeps
+// it for those who administer the computer: every user reads it, only administrators write in it.
+// On Windows every user may add files to the common application data, and so to a folder made in
+// it, unless its access list says otherwise. False when the folder could not be made or kept so.
+[[nodiscard]] bool keepComputerFolder(const QString& folder);
+
 // The line end that the system's own text editor writes, for a word list the game starts.
 [[nodiscard]] QByteArray newTextLineEnd();
 

@@ -39,6 +39,7 @@ import sys
 import tempfile
 import threading
 import time
+import wave
 from dataclasses import dataclass, field
 
 HERE = os.path.dirname(os.path.abspath(__file__))
@@ -272,6 +273,25 @@ def analyse_wav(path):
     length = re.search(r'Length \(seconds\):\s*([\d.e]+)', stat.stderr)
     return Recording(path=path, max_amplitude=float(found.group(1)) if found else 0.0,
                      seconds=float(length.group(1)) if length else 0.0)
+
+
+def pitch(path, channels=None, rate=None):
+    """The frequency of the loud part of a 16-bit WAV recording, from its zero crossings; the header
+    is read from the file unless given, for a recording still being written."""
+    if channels is None:
+        with wave.open(path, 'rb') as recording:
+            channels, rate = recording.getnchannels(), recording.getframerate()
+    with open(path, 'rb') as recording:
+        content = recording.read()
+    start = content.find(b'data') + 8
+    frames = content[start:start + (len(content) - start) // (2 * channels) * 2 * channels]
+    samples = memoryview(frames).cast('h')[::channels]
+    loud = [index for index, sample in enumerate(samples) if abs(sample) > 3000]
+    if len(loud) < rate // 2:
+        return 0.0
+    part = samples[loud[0]:loud[-1]]
+    crossings = sum(1 for a, b in zip(part, part[1:]) if (a < 0) != (b < 0))
+    return crossings / 2 / (len(part) / rate)
 
 
 class App:

@@ -7,12 +7,11 @@ that tone. Without a sound server the window says there is no microphone and goe
 import os
 import shutil
 import unittest
-import wave
 
 import board_game as bg
 import game
 from game import ENGLISH
-from harness import Desktop, wait_for
+from harness import Desktop, pitch, wait_for
 
 TONE = 660
 WORD = 'kitten'
@@ -25,25 +24,6 @@ ENGLISH_ENV = {'LANG': 'C.UTF-8', 'LC_ALL': 'C.UTF-8', 'LANGUAGE': ''}
 
 def family_folder(desk):
     return os.path.join(desk.env['XDG_DATA_HOME'], 'trouvimo')
-
-
-def pitch(path, channels=None, rate=None):
-    """The frequency of the loud part of a 16-bit WAV recording, from its zero crossings; the header
-    is read from the file unless given, for a recording still being written."""
-    if channels is None:
-        with wave.open(path, 'rb') as recording:
-            channels, rate = recording.getnchannels(), recording.getframerate()
-    with open(path, 'rb') as recording:
-        content = recording.read()
-    start = content.find(b'data') + 8
-    frames = content[start:start + (len(content) - start) // (2 * channels) * 2 * channels]
-    samples = memoryview(frames).cast('h')[::channels]
-    loud = [index for index, sample in enumerate(samples) if abs(sample) > 3000]
-    if len(loud) < rate // 2:
-        return 0.0
-    part = samples[loud[0]:loud[-1]]
-    crossings = sum(1 for a, b in zip(part, part[1:]) if (a < 0) != (b < 0))
-    return crossings / 2 / (len(part) / rate)
 
 
 def named(desk, pid, role, name):

@@ -1,5 +1,6 @@
 #include "platform/files/GameFolders.h"
 
+#include <QDir>
 #include <QFileInfo>
 #include <QStandardPaths>
 
@@ -29,6 +30,12 @@ bool canWriteFolder(const QString& folder)
 {
     const QFileInfo info(folder);
     return info.isDir() && info.isWritable();
+}
+
+// The system's folders are the administrator's (root's), and a folder made in them is too.
+bool keepComputerFolder(const QString& folder)
+{
+    return QDir().mkpath(folder);
 }
 
 // The package depends on the system's Comic Neue.

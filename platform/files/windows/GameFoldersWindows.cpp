@@ -4,6 +4,13 @@
 #include <QFileInfo>
 #include <QFontDatabase>
 
+#include <windows.h>
+
+#include <aclapi.h>
+#include <sddl.h>
+
+#include <string>
+
 Q_CORE_EXPORT extern int qt_ntfs_permission_lookup;
 
 namespace trouvimo {
@@ -47,6 +54,31 @@ bool canWriteFolder(const QString& folder)
     const bool writable = info.isWritable();
     --qt_ntfs_permission_lookup;
     return writable;
+}
+
+// The folder's own access list, protected from the one the common application data passes down,
+// which lets every user add files: the system and the administrators have full control, users
+// read and run (FILE_GENERIC_READ | FILE_GENERIC_EXECUTE), for the folder and all it holds.
+bool keepComputerFolder(const QString& folder)
+{
+    if (!QDir().mkpath(folder))
+        return false;
+    PSECURITY_DESCRIPTOR descriptor = nullptr;
+    if (!ConvertStringSecurityDescriptorToSecurityDescriptorW(
+            L"D:PAI(A;OICI;FA;;;SY)(A;OICI;FA;;;BA)(A;OICI;0x1200a9;;;BU)", SDDL_REVISION_1,
+            &descriptor, nullptr))
+        return false;
+    BOOL present = FALSE;
+    BOOL defaulted = FALSE;
+    PACL list = nullptr;
+    std::wstring path = QDir::toNativeSeparators(folder).toStdWString();
+    const bool kept = GetSecurityDescriptorDacl(descriptor, &present, &list, &defaulted) && present
+        && SetNamedSecurityInfoW(path.data(), SE_FILE_OBJECT,
+                                 DACL_SECURITY_INFORMATION | PROTECTED_DACL_SECURITY_INFORMATION,
+                                 nullptr, nullptr, list, nullptr)
+            == ERROR_SUCCESS;
+    LocalFree(descriptor);
+    return kept;
 }
 
 // Windows has no Comic Neue: the game carries it and lends it to itself alone, leaving the
