@@ -487,6 +487,11 @@ void BoardWindow::sync()
         m_announcements = board.announcement().count;
         m_announcer->announce(board.announcement().text);
     }
+    // The board holds the keyboard while the child types, and a screen reader tells the change of
+    // the focused control's description: the row is heard as its tiles leave, and read again with
+    // the reader's key for the focused control. Each tile alone is only a label it never visits.
+    if (accessibleDescription() != board.tilesLine())
+        setAccessibleDescription(board.tilesLine());
 
     syncTimer(board.dropTimer(), m_dropTimer, m_dropTimerStarts);
     syncTimer(board.slideTimer(), m_slideTimer, m_slideTimerStarts);
