@@ -132,7 +132,6 @@ void StartWindow::buildControls(bool holdToQuit)
     setTabOrder(m_quitButton, m_frenchButton);
     setTabOrder(m_frenchButton, m_englishButton);
     setTabOrder(m_englishButton, m_launchButton);
-    setTabOrder(m_launchButton, m_quitButton);
     m_frenchButton->setFocus();
 }
 
@@ -206,6 +205,7 @@ void StartWindow::offerMyWords()
     m_design.push_back({m_myWords, QRect(7320, 0, 1335, 255)});
     m_myWords->setShortcut(QKeySequence(Qt::ALT | Qt::Key_M));
     connect(m_myWords, &QAbstractButton::clicked, this, &StartWindow::openMyWords);
+    // It stands above the others, at the top right: Tab meets it before Quitter, after Lancer.
     setTabOrder(m_launchButton, m_myWords);
     nameMyWords();
     applyScale();

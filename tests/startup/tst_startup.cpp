@@ -182,6 +182,7 @@ void TestStartup::tabPassesThroughTheChosenFlag_data()
 
 // The flags are a choice of one, a single stop for Tab as radio buttons are: Tab goes from Quitter
 // to the chosen flag, then to Lancer, as they stand from the left, and each flag is read once.
+// My words, offered to grown-ups, comes first, at the top right.
 void TestStartup::tabPassesThroughTheChosenFlag()
 {
     QFETCH(QStringList, choosing);
@@ -190,6 +191,7 @@ void TestStartup::tabPassesThroughTheChosenFlag()
     const auto window =
         std::make_unique<StartWindow>(rig.paths, rig.display, rig.sound, rig.gameExit);
     window->open();
+    window->offerMyWords();
     window->show();
     QVERIFY(QTest::qWaitForWindowActive(window.get()));
     for (const QString& step : choosing) {
@@ -217,8 +219,13 @@ void TestStartup::tabPassesThroughTheChosenFlag()
     QTRY_COMPARE(QApplication::focusWidget(), flag);
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
     QTRY_COMPARE(QApplication::focusWidget(), buttonNamed(*window, u"Lancer"_s));
+    // My words, for grown-ups, stands above them all at the top right.
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+    QTRY_COMPARE(QApplication::focusWidget()->accessibleName(),
+                 chosen == u"English"_s ? u"My words"_s : u"Mes mots"_s);
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
     QTRY_COMPARE(QApplication::focusWidget(), quit);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Backtab);
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Backtab);
     QTRY_COMPARE(QApplication::focusWidget(), buttonNamed(*window, u"Lancer"_s));
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Backtab);
