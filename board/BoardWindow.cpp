@@ -487,9 +487,9 @@ void BoardWindow::sync()
         m_announcements = board.announcement().count;
         m_announcer->announce(board.announcement().text);
     }
-    // The board holds the keyboard while the child types, and a screen reader tells the change of
-    // the focused control's description: the row is heard as its tiles leave, and read again with
-    // the reader's key for the focused control. Each tile alone is only a label it never visits.
+    // The board holds the keyboard while the child types: a screen reader reads its description
+    // with it when it takes the keyboard, and at any time with its key for the focused control
+    // (Orca's "where am I"). Each tile alone is only a label that the reader never visits.
     if (accessibleDescription() != board.tilesLine())
         setAccessibleDescription(board.tilesLine());
 
