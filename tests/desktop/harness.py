@@ -352,7 +352,7 @@ class SpeechServer:
 
     def read(self):
         """Every client's requests in the order the server took them, and every message it queued."""
-        names, receiving, queued = {}, set(), None
+        names, receiving, queued, latest = {}, set(), None, {}
         requests, messages = [], {}
         for entry in self._entries():
             entry = entry.rstrip('\n')
@@ -373,14 +373,16 @@ class SpeechServer:
                 command, _, argument = body.partition(' ')
                 if body.upper().startswith('SET SELF CLIENT_NAME'):
                     names[fd] = body.split(None, 3)[3].strip('"')
-                requests.append(SpeechRequest(names.get(fd, f'fd {fd}'), command.upper(), argument))
+                latest[fd] = SpeechRequest(names.get(fd, f'fd {fd}'), command.upper(), argument)
+                requests.append(latest[fd])
                 if command.upper() == 'SPEAK':
                     receiving.add(fd)
                 continue
             client = names.get(fd, f'fd {fd}')
             if body.startswith('225-'):
+                # The server queues a message as it takes the end of its text, and answers at once.
                 number = int(body[4:].split('\n')[0])
-                request = requests[-1] if requests else None
+                request = latest.get(fd)
                 text = queued if request is None or request.command == 'SPEAK' else request.argument
                 messages[(client, number)] = SpokenMessage(
                     client, number, html.unescape(re.sub(r'<[^>]*>', '', text or '')), queued_after=len(requests))

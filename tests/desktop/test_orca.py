@@ -39,14 +39,17 @@ class OrcaBesideTheGameTest(unittest.TestCase):
         self.desk.key(keys)
         wait_for(lambda: self.focused() == (role, name), what=f'{keys} to reach {name}')
 
-    def wait_said(self, since, texts, whole=False):
-        """Waits until Orca has said each of the texts (a message of its own holding it, the case
-        aside) after the first `since` of its messages, each to its end if `whole`; returns the messages
-        it said after those."""
+    def wait_said(self, since, texts, whole=False, exactly=False):
+        """Waits until Orca has said each of the texts (a message of its own holding it, or that is
+        it but for spaces if `exactly`, the case aside) after the first `since` of its messages, each to
+        its end if `whole`; returns the messages it said after those."""
+        def holds(message, text):
+            said, wanted = message.text.strip().casefold(), text.casefold()
+            return said == wanted if exactly else wanted in said
+
         def found():
             messages = self.speech.messages(ORCA)[since:]
-            hits = [[message for message in messages if text.casefold() in message.text.casefold()]
-                    for text in texts]
+            hits = [[message for message in messages if holds(message, text)] for text in texts]
             if not all(hits):
                 return None
             if whole and not all(any(message.outcome == 'END' for message in hit) for hit in hits):
@@ -66,7 +69,8 @@ class OrcaBesideTheGameTest(unittest.TestCase):
     def test_orca_reads_the_game_and_is_never_cut_off(self):
         binary = game.app_with_lists(self.desk, game.game_binary(), {FRENCH.list_file: [WORD]})
         self.app = game.start_game(self.desk, binary, self)
-        wait_for(lambda: self.focused() == ('radio button', FRENCH.flag), what='the French flag to have the keyboard')
+        wait_for(lambda: self.focused() == ('radio button', FRENCH.flag),
+                 what='the French flag to have the keyboard')
 
         # The start screen as laid out, from the left: Quitter, the chosen flag, Lancer.
         self.key_to('shift+Tab', 'push button', game.QUIT)
@@ -99,7 +103,7 @@ class OrcaBesideTheGameTest(unittest.TestCase):
         for number, letter in enumerate(WORD, 1):
             since = len(self.speech.messages(ORCA))
             self.desk.key(letter)
-            self.wait_said(since, [f'{letter} '], whole=True)
+            self.wait_said(since, [letter], whole=True, exactly=True)
             bg.wait_board(self.desk, self.app.pid, lambda board: board.answer() == WORD[:number].upper(),
                           f'{letter!r} placed')
             row.remove(letter.upper())
@@ -122,7 +126,7 @@ class OrcaBesideTheGameTest(unittest.TestCase):
             between = requests[message.queued_after:message.ended_after]
             self.assertTrue(any(request.command in ('CANCEL', 'STOP') and f':{ORCA}:' in request.client.lower()
                                 for request in between),
-                            f'Orca\'s {message.text!r} was cut off, and not by Orca: {between}')
+                            f"Orca's {message.text!r} was cut off, and not by Orca: {between}")
 
 
 if __name__ == '__main__':
