@@ -185,8 +185,8 @@ public:
     [[nodiscard]] const TimerState& hintTimer() const { return m_hintTimer; }
     [[nodiscard]] const Announcement& announcement() const { return m_announcement; }
     // The tiles still in the row, from the left, as a screen reader reads them in one line
-    // ("tuiles : C, T, A, H"): a tile on its way to a slot has left it. Empty when no word is in
-    // play.
+    // ("tuiles : C, T, A, H"): a tile on its way to a slot has left it. Empty when no tile is
+    // left, or no word is in play.
     [[nodiscard]] QString tilesLine() const;
 
 private:
