@@ -20,13 +20,13 @@ done
 # What the game needs to be built and to run.
 game_packages=(
     # build
-    cmake ninja-build g++ pkg-config qt6-base-dev qt6-multimedia-dev qt6-speech-dev
-    qt6-declarative-dev libxcb-randr0-dev libx11-dev libgl-dev libsndfile1-dev
+    cmake ninja-build g++ pkg-config qt6-base-dev qt6-multimedia-dev libspeechd-dev
+    libxcb-randr0-dev libx11-dev libgl-dev libsndfile1-dev
     # run: the X11 and Wayland platform plugins, GIF support, sound, fonts
     qt6-qpa-plugins qt6-wayland qt6-image-formats-plugins libqt6multimedia6 gstreamer1.0-plugins-base
     fonts-comic-neue fonts-dejavu-core
-    # speech: Qt's speech-dispatcher plugin, the server and its voices
-    qt6-speech-speechd-plugin speech-dispatcher speech-dispatcher-espeak-ng espeak-ng
+    # speech: the speech server and its voices
+    speech-dispatcher speech-dispatcher-espeak-ng espeak-ng
 )
 
 # What the tests, the benchmarks, the packages and the Windows build need besides.
@@ -34,10 +34,10 @@ check_packages=(
     # the benchmarks, and the fuzzer's compiler and runtime
     libbenchmark-dev clang clang-format libclang-rt-dev
     # real-desktop tests: an X server whose modes switch, a sound server, a screen reader's view,
-    # a window manager
+    # a window manager, and a real screen reader
     xserver-xorg-core xserver-xorg-video-dummy x11-xserver-utils x11-utils xdotool
     pulseaudio pulseaudio-utils sox dbus dbus-x11 at-spi2-core python3 python3-pyatspi
-    gir1.2-atspi-2.0 imagemagick strace xfwm4
+    gir1.2-atspi-2.0 imagemagick strace xfwm4 orca
     # a Wayland desktop: GNOME's compositor, headless, and its XWayland
     mutter xwayland
     # My words' benchmark: a spelling dictionary as a family's list

@@ -7,6 +7,8 @@
 #include "platform/process/Pause.h"
 #include "words/Letters.h"
 
+#include <QStringList>
+
 using namespace Qt::StringLiterals;
 
 namespace trouvimo {
@@ -400,7 +402,27 @@ void Board::sendWaitingTiles()
         const int index = request.letter.isEmpty() ? request.tile : tileShowing(request.letter);
         if (validTile(index) && m_tiles[index].visible)
             sendTile(index, true);
+        else if (!request.letter.isEmpty())
+            // The keyboard's letter is echoed by a screen reader but leaves no tile: without a
+            // word the child who cannot see the row would not know the key did nothing.
+            announce(m_language.notInWordAnnouncement);
     }
+}
+
+QString Board::tilesLine() const
+{
+    if (m_round < 1 || finished())
+        return {};
+    QStringList letters;
+    for (std::size_t m = 0; m < m_tiles.size(); ++m) {
+        const bool travelling =
+            m_slideTimer.running && !m_resetting && static_cast<std::size_t>(m_movingTile) == m;
+        if (m_tiles[m].visible && !travelling)
+            letters.append(m_tiles[m].caption);
+    }
+    if (letters.isEmpty())
+        return {};
+    return m_language.tilesLine.arg(letters.join(u", "_s));
 }
 
 // The leftmost tile that shows the letter, or -1; the tiles are numbered from the left of the row.

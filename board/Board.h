@@ -116,7 +116,8 @@ public:
     void slotClicked(int index);
     // Letters typed on the keyboard, one a grapheme. Each sends the leftmost tile that shows it
     // as a click on that tile would; a letter typed while a tile travels or the row is being put
-    // back waits for it, so that letters typed quickly leave in the order they were typed.
+    // back waits for it, so that letters typed quickly leave in the order they were typed. A
+    // letter that no tile of the row shows when its turn comes is announced as not in the word.
     // Once the list is finished the keyboard leaves the end message as it stands.
     void lettersTyped(const QString& text);
     // The keyboard's way to start the word again: as a click on a slot, and the tiles still
@@ -183,6 +184,10 @@ public:
     [[nodiscard]] const TimerState& slideTimer() const { return m_slideTimer; }
     [[nodiscard]] const TimerState& hintTimer() const { return m_hintTimer; }
     [[nodiscard]] const Announcement& announcement() const { return m_announcement; }
+    // The tiles still in the row, from the left, as a screen reader reads them in one line
+    // ("tuiles : C, T, A, H"): a tile on its way to a slot has left it. Empty when no tile is
+    // left, or no word is in play.
+    [[nodiscard]] QString tilesLine() const;
 
 private:
     // A tile asked for that waits for the travelling tile: a click names its tile, a typed letter

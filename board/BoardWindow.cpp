@@ -487,6 +487,11 @@ void BoardWindow::sync()
         m_announcements = board.announcement().count;
         m_announcer->announce(board.announcement().text);
     }
+    // The board holds the keyboard while the child types: a screen reader reads its description
+    // with it when it takes the keyboard, and at any time with its key for the focused control
+    // (Orca's "where am I"). Each tile alone is only a label that the reader never visits.
+    if (accessibleDescription() != board.tilesLine())
+        setAccessibleDescription(board.tilesLine());
 
     syncTimer(board.dropTimer(), m_dropTimer, m_dropTimerStarts);
     syncTimer(board.slideTimer(), m_slideTimer, m_slideTimerStarts);

@@ -52,6 +52,8 @@ const LanguageData& languageData(Language language)
         u"Case %1"_s,
         u"Bravo ! %1"_s,
         u"Tenir 2 secondes"_s,
+        u"pas dans le mot"_s,
+        u"tuiles : %1"_s,
     };
     static const LanguageData english {
         u"Trouvimo ..."_s,
@@ -69,6 +71,8 @@ const LanguageData& languageData(Language language)
         u"Box %1"_s,
         u"Well done! %1"_s,
         u"Hold 2 seconds"_s,
+        u"not in the word"_s,
+        u"tiles: %1"_s,
     };
     return language == Language::French ? french : english;
 }

@@ -57,6 +57,10 @@ struct LanguageData {
     QString solvedAnnouncement;
     // Shown on Quitter where it must be held down to end the game.
     QString holdToQuitHint;
+    // What a screen reader is told when a typed letter has no tile left in the row.
+    QString notInWordAnnouncement;
+    // How a screen reader reads the row of tiles, the letters %1 from the left.
+    QString tilesLine;
 };
 
 [[nodiscard]] const LanguageData& languageData(Language language);

@@ -103,12 +103,13 @@ void StartWindow::buildControls(bool holdToQuit)
         option->setCheckable(true);
         option->setToolButtonStyle(Qt::ToolButtonIconOnly);
     }
-    m_frenchButton->setChecked(true);
 
+    // In the order the flags stand, from the top: the arrows go down the group in that order.
     auto* group = new QButtonGroup(this);
     group->setExclusive(true);
     group->addButton(m_frenchButton);
     group->addButton(m_englishButton);
+    m_frenchButton->setChecked(true);
     connect(m_frenchButton, &QToolButton::clicked, this, &StartWindow::chooseFrench);
     connect(m_englishButton, &QToolButton::clicked, this, &StartWindow::chooseEnglish);
 
@@ -127,9 +128,10 @@ void StartWindow::buildControls(bool holdToQuit)
         connect(m_quitButton, &QToolButton::clicked, this, &StartWindow::quit);
     }
 
-    setTabOrder(m_englishButton, m_frenchButton);
-    setTabOrder(m_frenchButton, m_launchButton);
-    setTabOrder(m_launchButton, m_quitButton);
+    // Tab goes as the controls stand, from the left; the flags are one stop, the chosen one.
+    setTabOrder(m_quitButton, m_frenchButton);
+    setTabOrder(m_frenchButton, m_englishButton);
+    setTabOrder(m_englishButton, m_launchButton);
     m_frenchButton->setFocus();
 }
 
@@ -203,7 +205,8 @@ void StartWindow::offerMyWords()
     m_design.push_back({m_myWords, QRect(7320, 0, 1335, 255)});
     m_myWords->setShortcut(QKeySequence(Qt::ALT | Qt::Key_M));
     connect(m_myWords, &QAbstractButton::clicked, this, &StartWindow::openMyWords);
-    setTabOrder(m_quitButton, m_myWords);
+    // It stands above the others, at the top right: Tab meets it before Quitter, after Lancer.
+    setTabOrder(m_launchButton, m_myWords);
     nameMyWords();
     applyScale();
     m_myWords->show();

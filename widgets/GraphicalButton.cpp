@@ -4,6 +4,7 @@
 
 #include <QAccessibleWidget>
 #include <QButtonGroup>
+#include <QKeyEvent>
 
 namespace trouvimo {
 
@@ -50,13 +51,18 @@ public:
     }
 
     // The caption names the button, without the "&" that marks its access key; the access key is
-    // told apart, as the key that presses the button.
+    // told apart, as the key that presses the button. A tooltip stands for the description where
+    // there is none, and one that only repeats the name would have the name read twice.
     [[nodiscard]] QString text(QAccessible::Text kind) const override
     {
         if (kind == QAccessible::Name && widget()->accessibleName().isEmpty())
             return drawnCaption(button()->text());
         if (kind == QAccessible::Accelerator)
             return accessKey();
+        if (kind == QAccessible::Description) {
+            const QString description = QAccessibleWidget::text(kind);
+            return description == text(QAccessible::Name) ? QString() : description;
+        }
         return QAccessibleWidget::text(kind);
     }
 
@@ -110,17 +116,53 @@ GraphicalButton::GraphicalButton(QWidget* parent, const QColor& background)
     // Every pixel is painted here, so what lies behind the button is not painted first.
     setAttribute(Qt::WA_OpaquePaintEvent);
     provideAccessibleInterface<GraphicalButton, AccessibleGraphicalButton>();
+    connect(this, &QAbstractButton::toggled, this, &GraphicalButton::keepChoiceInTabChain);
 }
 
-void GraphicalButton::focusInEvent(QFocusEvent* event)
+void GraphicalButton::keyPressEvent(QKeyEvent* event)
 {
-    // Qt leaves the buttons of a choice of one to the arrows and takes Tab from all but the focused
-    // one; a child who knows only Tab must still reach each of them.
-    QToolButton::focusInEvent(event);
-    if (inChoiceOfOne(*this)) {
-        for (QAbstractButton* other : group()->buttons())
-            other->setFocusPolicy(focusPolicy());
+    int step = 0;
+    switch (event->key()) {
+    case Qt::Key_Up:
+    case Qt::Key_Left:
+        step = -1;
+        break;
+    case Qt::Key_Down:
+    case Qt::Key_Right:
+        step = 1;
+        break;
+    default:
+        break;
     }
+    if (step == 0 || !inChoiceOfOne(*this)) {
+        QToolButton::keyPressEvent(event);
+        return;
+    }
+    // The buttons of a choice are added to their group in the order they stand on the screen; the
+    // arrows go round them, as they go round radio buttons.
+    const QList<QAbstractButton*> choices = group()->buttons();
+    const auto count = choices.size();
+    const auto here = choices.indexOf(this);
+    for (qsizetype tried = 1; tried < count; ++tried) {
+        QAbstractButton* next = choices[((here + step * tried) % count + count) % count];
+        if (next->isEnabled() && next->isVisible()) {
+            next->setFocus(Qt::TabFocusReason);
+            next->click();
+            break;
+        }
+    }
+    event->accept();
+}
+
+void GraphicalButton::keepChoiceInTabChain(bool chosen)
+{
+    // Qt takes Tab from the buttons of a group but the focused one when one takes the focus; the
+    // chosen button is the group's stop for Tab also before any of them had the focus, and after
+    // the mouse changed the choice.
+    if (!chosen || !inChoiceOfOne(*this))
+        return;
+    for (QAbstractButton* other : group()->buttons())
+        other->setFocusPolicy(other == this ? Qt::StrongFocus : Qt::ClickFocus);
 }
 
 } // namespace trouvimo

@@ -27,7 +27,8 @@ namespace trouvimo {
 // same trapezoids, the same colours), so the buttons look exactly as they did with one.
 //
 // A screen reader knows it as a push button, or as a radio button when it is one of a choice of
-// one, such as the flags; a choice of one is reached with Tab as well as with the arrows.
+// one, such as the flags. A choice of one is a single stop for Tab, its chosen button, and the
+// arrows move the choice from one button to the next, as in a group of radio buttons.
 class GraphicalButton final : public QToolButton {
     Q_OBJECT
 
@@ -75,7 +76,7 @@ public:
     }
 
 protected:
-    void focusInEvent(QFocusEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
 
     void paintEvent(QPaintEvent* /*event*/) override
     {
@@ -141,6 +142,8 @@ protected:
     }
 
 private:
+    void keepChoiceInTabChain(bool chosen);
+
     static constexpr int kBevel = 2;
     static constexpr int kFocusInset = kBevel + 2;
 

@@ -102,6 +102,8 @@ private slots:
     void typedLettersTakeTheirTiles_data();
     void typedLettersTakeTheirTiles();
     void waitingLettersBelongToTheirWord();
+    void aScreenReaderHearsTheRowAndTheLettersThatFindNoTile_data();
+    void aScreenReaderHearsTheRowAndTheLettersThatFindNoTile();
     void keysAndClicksLeaveInTheOrderAsked_data();
     void keysAndClicksLeaveInTheOrderAsked();
 
@@ -1088,6 +1090,74 @@ void TestBoard::typedLettersTakeTheirTiles()
     rig.model->lettersTyped(typed);
     rig.settle();
     QCOMPARE(rig.slotText(), placed.leftJustified(Board::kSlotCount, u'_'));
+}
+
+void TestBoard::aScreenReaderHearsTheRowAndTheLettersThatFindNoTile_data()
+{
+    QTest::addColumn<Language>("language");
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<bool>("settled");
+    QTest::addColumn<QStringList>("announced");
+    QTest::addColumn<QString>("row");
+    const auto french = Language::French;
+    const QStringList none;
+    const QStringList notInWord {u"pas dans le mot"_s};
+    QTest::newRow("the word laid out")
+        << french << QString() << true << none << u"tuiles : C, H, A, T"_s;
+    QTest::newRow("a letter leaves the row")
+        << french << u"c"_s << true << none << u"tuiles : H, A, T"_s;
+    QTest::newRow("a tile on its way has left the row")
+        << french << u"h"_s << false << none << u"tuiles : C, A, T"_s;
+    QTest::newRow("a letter not in the word")
+        << french << u"x"_s << true << notInWord << u"tuiles : C, H, A, T"_s;
+    QTest::newRow("a letter whose tile has gone")
+        << french << u"cc"_s << true << notInWord << u"tuiles : H, A, T"_s;
+    QTest::newRow("letters waiting their turn are told in it")
+        << french << u"x2ch"_s << false << QStringList {u"pas dans le mot"_s, u"pas dans le mot"_s}
+        << u"tuiles : H, A, T"_s;
+    QTest::newRow("a letter told once the tile before it has left")
+        << french << u"cq"_s << false << notInWord << u"tuiles : H, A, T"_s;
+    QTest::newRow("the word spelled leaves no row")
+        << french << u"chat"_s << true << QStringList {u"Bravo ! chat"_s} << QString();
+    QTest::newRow("in English") << Language::English << u"zh"_s << true
+                                << QStringList {u"not in the word"_s} << u"tiles: C, A, T"_s;
+}
+
+// What a child who cannot see the board hears of it: the tiles still in the row, in one line, and a
+// word for a letter typed that no tile answers to, told when its turn comes.
+void TestBoard::aScreenReaderHearsTheRowAndTheLettersThatFindNoTile()
+{
+    QFETCH(Language, language);
+    QFETCH(QString, typed);
+    QFETCH(bool, settled);
+    QFETCH(QStringList, announced);
+    QFETCH(QString, row);
+    BoardRig rig(language);
+    QCOMPARE(rig.model->tilesLine(), QString());
+    rig.open({u"chat"_s, u"de"_s});
+    rig.play();
+    QStringList heard;
+    unsigned count = rig.model->announcement().count;
+    const auto listen = [&rig, &heard, &count] {
+        for (; count < rig.model->announcement().count; ++count)
+            heard.append(rig.model->announcement().text);
+    };
+    for (const QString& letter : lettersOf(typed)) {
+        rig.model->lettersTyped(letter);
+        listen();
+        if (settled) {
+            rig.settle();
+            listen();
+        }
+    }
+    if (!settled) {
+        QCOMPARE(rig.model->tilesLine(), row);
+        rig.settle();
+        listen();
+    }
+    QCOMPARE(heard, announced);
+    if (settled)
+        QCOMPARE(rig.model->tilesLine(), row);
 }
 
 void TestBoard::waitingLettersBelongToTheirWord()

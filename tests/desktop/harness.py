@@ -28,6 +28,7 @@ read afresh at each call: the game changes under our feet, so nothing here cache
 import contextlib
 import ctypes
 import glob
+import html
 import json
 import os
 import re
@@ -320,6 +321,128 @@ class App:
 
     def output(self):
         return self._desktop.log_text(self.name)
+
+
+@dataclass
+class SpeechRequest:
+    """One command a client of the speech server sent it, as the server's log tells it: the client's
+    name (user:program:connection), the command (SPEAK, CHAR, KEY, CANCEL, SET, ...) in capitals and what
+    follows it."""
+    client: str
+    command: str
+    argument: str
+
+
+@dataclass
+class SpokenMessage:
+    """A message the server queued for a client: its text, out of the SSML a screen reader wraps it in,
+    and how it went, from the events the server sent back (BEGIN, then END when it was said to its end
+    or CANCELED when it was cut off or dropped; None while it waits or speaks). Only a client that asked
+    for the events is told them."""
+    client: str
+    number: int
+    text: str
+    outcome: str = None
+    # Where it stands among the requests: the number of requests before it was queued, and before the
+    # event that ended it.
+    queued_after: int = 0
+    ended_after: int = None
+
+
+class SpeechServer:
+    """speech-dispatcher running in the desktop's session, as a desktop session runs it: the programs
+    that speak (the game, a screen reader) reach it through the session's runtime folder. Its log (level
+    5) names each client and tells every command it sent, each message it queued and each event it sent
+    back."""
+
+    _ENTRY = re.compile(r'^\[[^]\n]*\] speechd:\s*', re.MULTILINE)
+    _CLIENT = re.compile(r'^(?P<fd>\d+):(?P<kind>DATA|REPLY):\|(?P<body>.*)$', re.DOTALL)
+    _QUEUED = re.compile(r'^Queueing message \|(?P<text>.*)\| with priority', re.DOTALL)
+    _EVENT = re.compile(r'^70[0-9]-(?P<number>\d+)\n(?:70[0-9]-\d+\n)?70[0-9] (?P<event>[A-Z]+)')
+
+    def __init__(self, process, log):
+        self.process = process
+        self.log = log
+
+    def _entries(self):
+        with contextlib.suppress(FileNotFoundError):
+            with open(self.log, encoding='utf-8', errors='replace') as handle:
+                return self._ENTRY.split(handle.read())[1:]
+        return []
+
+    def read(self):
+        """Every client's requests in the order the server took them, and every message it queued."""
+        names, receiving, queued, latest = {}, set(), None, {}
+        requests, messages = [], {}
+        for entry in self._entries():
+            entry = entry.rstrip('\n')
+            found = self._QUEUED.match(entry)
+            if found:
+                queued = found['text']
+                continue
+            found = self._CLIENT.match(entry)
+            if not found:
+                continue
+            # The log closes what a client sent, or was sent, with a bar and, for what it sent, its length.
+            fd, body = found['fd'], re.sub(r'\n\|\s*(\(\d+\))?\s*$', '', found['body']).strip()
+            if found['kind'] == 'DATA':
+                if fd in receiving:
+                    if body.splitlines()[-1:] == ['.']:
+                        receiving.discard(fd)
+                    continue
+                command, _, argument = body.partition(' ')
+                if body.upper().startswith('SET SELF CLIENT_NAME'):
+                    names[fd] = body.split(None, 3)[3].strip('"')
+                latest[fd] = SpeechRequest(names.get(fd, f'fd {fd}'), command.upper(), argument)
+                requests.append(latest[fd])
+                if command.upper() == 'SPEAK':
+                    receiving.add(fd)
+                continue
+            client = names.get(fd, f'fd {fd}')
+            if body.startswith('225-'):
+                # The server queues a message as it takes the end of its text, and answers at once.
+                number = int(body[4:].split('\n')[0])
+                request = latest.get(fd)
+                text = queued if request is None or request.command == 'SPEAK' else request.argument
+                messages[(client, number)] = SpokenMessage(
+                    client, number, html.unescape(re.sub(r'<[^>]*>', '', text or '')), queued_after=len(requests))
+                queued = None
+                continue
+            event = self._EVENT.match(body)
+            message = messages.get((client, int(event['number']))) if event else None
+            if message is not None and event['event'] in ('BEGIN', 'END', 'CANCELED', 'CANCELLED'):
+                message.outcome = 'CANCELED' if event['event'].startswith('CANCEL') else event['event']
+                if message.outcome != 'BEGIN':
+                    message.ended_after = len(requests)
+        return requests, list(messages.values())
+
+    def requests(self, program=None):
+        """The commands of every client, or of one program (its name, in any case), in order."""
+        return [request for request in self.read()[0]
+                if program is None or f':{program.lower()}:' in request.client.lower()]
+
+    def messages(self, program):
+        """The messages queued for a program (its name, in any case), in order."""
+        return [message for message in self.read()[1] if f':{program.lower()}:' in message.client.lower()]
+
+    def said(self, program):
+        """What a program asked the server to say, in order."""
+        return [message.text for message in self.messages(program)]
+
+
+class ScreenReader:
+    """Orca, GNOME's screen reader, reading the desktop through AT-SPI and speaking through the desktop's
+    speech server. Its debug file is complete once it has ended."""
+
+    def __init__(self, process, debug_file):
+        self.process = process
+        self.debug_file = debug_file
+
+    def debug_text(self):
+        with contextlib.suppress(FileNotFoundError):
+            with open(self.debug_file, encoding='utf-8', errors='replace') as handle:
+                return handle.read()
+        return ''
 
 
 class _Agent:
@@ -686,6 +809,44 @@ class Desktop:
 
     def recorder(self, name='sound'):
         return Recorder(self, os.path.join(self.dir, f'{name}-{time.monotonic_ns()}.wav'))
+
+    # --- speech and a screen reader ------------------------------------------------------------------
+
+    def speech_server(self):
+        """Starts speech-dispatcher in the desktop's session, never ending by itself and logging every
+        client's commands (its level 5), and waits until it takes connections."""
+        log_dir = os.path.join(self.dir, 'speechd')
+        os.mkdir(log_dir)
+        process = self._spawn(['speech-dispatcher', '--run-single', '--timeout', '0', '--log-level', '5',
+                               '--log-dir', log_dir], log='speech-dispatcher', die_with_parent=True)
+        socket_path = os.path.join(self.env['XDG_RUNTIME_DIR'], 'speech-dispatcher', 'speechd.sock')
+
+        def listening():
+            if process.poll() is not None:
+                raise DesktopError('speech-dispatcher ended: ' + self.log_text('speech-dispatcher'))
+            return os.path.exists(socket_path)
+        wait_for(listening, what='the speech server')
+        return SpeechServer(process, os.path.join(log_dir, 'speech-dispatcher.log'))
+
+    @contextlib.contextmanager
+    def screen_reader(self, speech):
+        """Runs Orca on this desktop with its own, fresh preferences, until the block ends; it is
+        ready once it has connected to the speech server and spoken."""
+        preferences = tempfile.mkdtemp(prefix='orca-', dir=self.dir)
+        debug_file = os.path.join(self.dir, 'orca-debug.txt')
+        process = self._spawn(['orca', '--user-prefs', preferences, f'--debug-file={debug_file}'], log='orca',
+                              die_with_parent=True)
+        reader = ScreenReader(process, debug_file)
+        try:
+            def spoken():
+                if process.poll() is not None:
+                    raise DesktopError('Orca ended: ' + self.log_text('orca'))
+                return speech.said('orca')
+            wait_for(spoken, timeout=2 * PATIENT, what='Orca to speak')
+            yield reader
+        finally:
+            _stop_pid(process)
+            self._forget(process)
 
     # --- display -------------------------------------------------------------------------------------
 

@@ -61,11 +61,8 @@ class InterruptedRunTest(unittest.TestCase):
         def names():
             return {executable_name(pid) for pid in marked_processes(tag.encode())}
         # In the middle of a game: the game plays, its guardian watches the switched display, the speech
-        # server that the board started runs (where the game speaks at all), and so does the
-        # accessibility bus.
-        wanted = {'trouvimo', GUARD, 'at-spi-bus-launcher'}
-        if not h.instrumented(binary):
-            wanted.add('speech-dispatcher')
+        # server that the board started runs, and so does the accessibility bus.
+        wanted = {'trouvimo', GUARD, 'at-spi-bus-launcher', 'speech-dispatcher'}
         wait_for(lambda: soak.poll() is not None or wanted <= names(), timeout=4 * PATIENT,
                  what=f'a game in full swing ({", ".join(sorted(wanted))})')
         self.assertIsNone(soak.poll(), 'the soak ended by itself:\n' + _read(log_path))

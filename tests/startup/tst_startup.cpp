@@ -5,6 +5,7 @@
 #include "startup/StartWindow.h"
 #include "widgets/Twips.h"
 
+#include <QAccessible>
 #include <QApplication>
 #include <QLabel>
 #include <QSignalSpy>
@@ -62,6 +63,8 @@ private slots:
     void greetsAfterTheSwitch();
     void controlsMatchTheDesign();
     void flagsChooseTheLanguage();
+    void tabPassesThroughTheChosenFlag_data();
+    void tabPassesThroughTheChosenFlag();
     void launchHandsOverToTheBoard();
     void waysOutEndTheGame_data();
     void waysOutEndTheGame();
@@ -159,14 +162,84 @@ void TestStartup::controlsMatchTheDesign()
     for (const auto* label : window->findChildren<QLabel*>())
         labels << label->text();
     QVERIFY(labels.contains(u"Jeu réalisé par Orvanel"_s));
+}
 
-    // The tab order runs English, French, launch, quit.
-    QWidget* english = buttonNamed(*window, u"English"_s);
-    QCOMPARE(english->nextInFocusChain(), buttonNamed(*window, u"Français"_s));
-    QCOMPARE(buttonNamed(*window, u"Français"_s)->nextInFocusChain(),
-             buttonNamed(*window, u"Lancer"_s));
-    QCOMPARE(buttonNamed(*window, u"Lancer"_s)->nextInFocusChain(),
-             buttonNamed(*window, u"Quitter"_s));
+void TestStartup::tabPassesThroughTheChosenFlag_data()
+{
+    QTest::addColumn<QStringList>("choosing");
+    QTest::addColumn<QString>("chosen");
+    QTest::newRow("French, as the screen opens") << QStringList() << u"Français"_s;
+    QTest::newRow("English clicked") << QStringList {u"click English"_s} << u"English"_s;
+    QTest::newRow("English clicked, then French")
+        << QStringList {u"click English"_s, u"click Français"_s} << u"Français"_s;
+    QTest::newRow("Down from French") << QStringList {u"Down"_s} << u"English"_s;
+    QTest::newRow("Right from French") << QStringList {u"Right"_s} << u"English"_s;
+    QTest::newRow("Up goes round to the last flag") << QStringList {u"Up"_s} << u"English"_s;
+    QTest::newRow("Down goes round to the first flag")
+        << QStringList {u"Down"_s, u"Down"_s} << u"Français"_s;
+    QTest::newRow("Down then Left") << QStringList {u"Down"_s, u"Left"_s} << u"Français"_s;
+}
+
+// The flags are a choice of one, a single stop for Tab as radio buttons are: Tab goes from Quitter
+// to the chosen flag, then to Lancer, as they stand from the left, and each flag is read once.
+// My words, offered to grown-ups, comes first, at the top right.
+void TestStartup::tabPassesThroughTheChosenFlag()
+{
+    QFETCH(QStringList, choosing);
+    QFETCH(QString, chosen);
+    StartRig rig(QSize(800, 600));
+    const auto window =
+        std::make_unique<StartWindow>(rig.paths, rig.display, rig.sound, rig.gameExit);
+    window->open();
+    window->offerMyWords();
+    window->show();
+    QVERIFY(QTest::qWaitForWindowActive(window.get()));
+    for (const QString& step : choosing) {
+        if (step.startsWith(u"click "_s)) {
+            QTest::mouseClick(buttonNamed(*window, step.mid(6)), Qt::LeftButton);
+            continue;
+        }
+        const Qt::Key key = step == u"Down"_s ? Qt::Key_Down
+            : step == u"Up"_s                 ? Qt::Key_Up
+            : step == u"Left"_s               ? Qt::Key_Left
+                                              : Qt::Key_Right;
+        QTest::keyClick(QApplication::focusWidget(), key);
+        // The arrows take the keyboard to the flag they choose.
+        const auto* focused = qobject_cast<QToolButton*>(QApplication::focusWidget());
+        QVERIFY(focused != nullptr && focused->isChecked());
+    }
+    QToolButton* flag = buttonNamed(*window, chosen);
+    QVERIFY(flag->isChecked());
+    QCOMPARE(window->language(), chosen == u"English"_s ? Language::English : Language::French);
+
+    QToolButton* quit = buttonNamed(*window, u"Quitter"_s);
+    quit->setFocus(Qt::TabFocusReason);
+    QTRY_VERIFY(quit->hasFocus());
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+    QTRY_COMPARE(QApplication::focusWidget(), flag);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+    QTRY_COMPARE(QApplication::focusWidget(), buttonNamed(*window, u"Lancer"_s));
+    // My words, for grown-ups, stands above them all at the top right.
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+    QTRY_COMPARE(QApplication::focusWidget()->accessibleName(),
+                 chosen == u"English"_s ? u"My words"_s : u"Mes mots"_s);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+    QTRY_COMPARE(QApplication::focusWidget(), quit);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Backtab);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Backtab);
+    QTRY_COMPARE(QApplication::focusWidget(), buttonNamed(*window, u"Lancer"_s));
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Backtab);
+    QTRY_COMPARE(QApplication::focusWidget(), flag);
+
+    for (const QString& name : {u"Français"_s, u"English"_s}) {
+        QAccessibleInterface* reader =
+            QAccessible::queryAccessibleInterface(buttonNamed(*window, name));
+        QVERIFY(reader != nullptr);
+        QCOMPARE(reader->role(), QAccessible::RadioButton);
+        QCOMPARE(reader->text(QAccessible::Name), name);
+        QCOMPARE(reader->text(QAccessible::Description), QString());
+        QCOMPARE(reader->state().checked, name == chosen);
+    }
 }
 
 void TestStartup::flagsChooseTheLanguage()
