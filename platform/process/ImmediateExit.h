@@ -27,7 +27,7 @@ class ImmediateExit final : public GameExit {
 public:
     ImmediateExit(const SoundPlayer& player, Display& display,
                   std::chrono::milliseconds soundGrace = std::chrono::milliseconds(2600));
-    void exitGame() override;
+    [[noreturn]] void exitGame() override;
 
 private:
     const SoundPlayer& m_player;
