@@ -236,7 +236,6 @@ QString quoted(QString word)
     return word;
 }
 
-// The folder as the game writes it, for a teacher to find: "Images/Mots/".
 // A path as the system writes it: with backslashes on Windows.
 QString shown(const QString& path)
 {

@@ -176,10 +176,11 @@ InstallOutcome installSettings(const QString& file, const GivenSettings& given)
 {
     if (!given.any())
         return InstallOutcome::NothingGiven;
-    QFile existing(file);
-    if (existing.exists()) {
+    if (QFile existing(file); existing.exists()) {
         if (!existing.open(QIODevice::ReadOnly) || !isUnchangedInstalledFile(existing.readAll()))
             return InstallOutcome::KeptChangedFile;
+        // Windows replaces no file that is still open, and an upgrade replaces this one.
+        existing.close();
     }
     if (!QDir().mkpath(QFileInfo(file).absolutePath()))
         return InstallOutcome::NotWritten;

@@ -1,4 +1,5 @@
 #include "platform/files/GameFolders.h"
+#include "platform/files/windows/ComputerFolderAccess.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -56,17 +57,14 @@ bool canWriteFolder(const QString& folder)
     return writable;
 }
 
-// The folder's own access list, protected from the one the common application data passes down,
-// which lets every user add files: the system and the administrators have full control, users
-// read and run (FILE_GENERIC_READ | FILE_GENERIC_EXECUTE), for the folder and all it holds.
+// Setting the folder's access list passes it down to what the folder already holds.
 bool keepComputerFolder(const QString& folder)
 {
     if (!QDir().mkpath(folder))
         return false;
     PSECURITY_DESCRIPTOR descriptor = nullptr;
     if (!ConvertStringSecurityDescriptorToSecurityDescriptorW(
-            L"D:PAI(A;OICI;FA;;;SY)(A;OICI;FA;;;BA)(A;OICI;0x1200a9;;;BU)", SDDL_REVISION_1,
-            &descriptor, nullptr))
+            kComputerFolderAccess, SDDL_REVISION_1, &descriptor, nullptr))
         return false;
     BOOL present = FALSE;
     BOOL defaulted = FALSE;

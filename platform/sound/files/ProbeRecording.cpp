@@ -1,4 +1,5 @@
 #include "platform/sound/files/ProbeRecording.h"
+#include "platform/sound/files/SoundFileOpen.h"
 
 #include "platform/sound/files/SoundFileStream.h"
 
@@ -44,7 +45,8 @@ RecordingProbe probeRecording(const QString& file)
         return {RecordingFault::NotASound};
     if (info.size() == 0)
         return {RecordingFault::Empty};
-    SndfileHandle sound(QFile::encodeName(file).constData());
+    const OpenedSoundFile opened = openSoundFile(file);
+    SndfileHandle sound = opened.handle;
     if (sound.rawHandle() == nullptr)
         return {RecordingFault::NotASound};
     const int container = sound.format() & SF_FORMAT_TYPEMASK;

@@ -1,4 +1,5 @@
 #include "platform/sound/files/SoundFileStream.h"
+#include "platform/sound/files/SoundFileOpen.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -121,8 +122,10 @@ bool formatFieldsAgree(SndfileHandle& file)
 } // namespace
 
 SoundFileStream::SoundFileStream(const QString& path)
-    : m_file(QFile::encodeName(path).constData())
 {
+    OpenedSoundFile opened = openSoundFile(path);
+    m_source = std::move(opened.file);
+    m_file = opened.handle;
     if (m_file.rawHandle() == nullptr)
         return;
     m_sampleFormat = fitsInSixteenBits(m_file.format()) ? SampleFormat::Int16 : SampleFormat::Float;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QFile>
 #include <QIODevice>
 #include <QString>
 
@@ -46,6 +47,8 @@ private:
     explicit SoundFileStream(const QString& path);
     qint64 readFrames(char* data, qint64 count);
 
+    // What libsndfile reads the file through; declared before the handle, which goes first.
+    std::unique_ptr<QFile> m_source;
     SndfileHandle m_file;
     SampleFormat m_sampleFormat = SampleFormat::Float;
     qint64 m_frameBytes = 0;
