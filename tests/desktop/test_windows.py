@@ -238,18 +238,31 @@ class WindowsPackageTest(unittest.TestCase):
         return 'C:' + os.path.relpath(path, self.drive).replace('/', '\\') if path != self.drive else 'C:\\'
 
     def newer_msi(self, path):
-        """The MSI under test as the next version would be: a higher version, its own product and
-        package codes, the same upgrade code."""
+        """The MSI under test as the next version would be: a higher version in its properties and in
+        the bounds of its upgrade table, its own product and package codes, the same upgrade code."""
         subprocess.run(['cp', self.msi, path], check=True)
-        for name, value in (('ProductVersion', '99.0.0'), ('ProductCode', '{%s}' % str(uuid.uuid4()).upper())):
-            subprocess.run(['msibuild', path, '-q',
-                            f"UPDATE `Property` SET `Value` = '{value}' WHERE `Property` = '{name}'"],
-                           check=True)
+        properties = subprocess.run(['msiinfo', 'export', path, 'Property'], check=True, stdout=subprocess.PIPE,
+                                    text=True).stdout
+        version = next(line.split('\t')[1] for line in properties.splitlines()
+                       if line.startswith('ProductVersion\t'))
+        newer = '99.0.0'
+        for query in (f"UPDATE `Property` SET `Value` = '{newer}' WHERE `Property` = 'ProductVersion'",
+                      f"UPDATE `Property` SET `Value` = '{{{str(uuid.uuid4()).upper()}}}' "
+                      "WHERE `Property` = 'ProductCode'"):
+            subprocess.run(['msibuild', path, '-q', query], check=True)
+        # The versions bound the upgrade table's keys, which SQL may not change: the table goes in anew.
+        upgrade = subprocess.run(['msiinfo', 'export', path, 'Upgrade'], check=True, stdout=subprocess.PIPE,
+                                 text=True).stdout
+        table = os.path.join(os.path.dirname(path), 'Upgrade.idt')
+        with open(table, 'w', newline='') as out:
+            out.write(upgrade.replace(f'\t{version}\t', f'\t{newer}\t'))
+        subprocess.run(['msibuild', path, '-i', table], check=True)
         summary = subprocess.run(['msiinfo', 'suminfo', path], check=True, stdout=subprocess.PIPE,
                                  text=True).stdout
         field = dict(line.split(': ', 1) for line in summary.splitlines() if ': ' in line)
         subprocess.run(['msibuild', path, '-s', field['Title'], field['Author'], field['Template'],
                         '{%s}' % str(uuid.uuid4()).upper()], check=True)
+
 
 if __name__ == '__main__':
     unittest.main()
