@@ -99,8 +99,6 @@ public:
     Playback(const Playback&) = delete;
     Playback& operator=(const Playback&) = delete;
 
-    [[nodiscard]] HANDLE doneEvent() const { return m_done; }
-
     // Refills and hands back the blocks the device has played; false once the whole sound has
     // been played, or when the device refuses a block.
     bool feed()
