@@ -490,8 +490,8 @@ void BoardWindow::sync()
     // The board holds the keyboard while the child types: a screen reader reads its description
     // with it when it takes the keyboard, and at any time with its key for the focused control
     // (Orca's "where am I"). Each tile alone is only a label that the reader never visits.
-    if (accessibleDescription() != board.tilesLine())
-        setAccessibleDescription(board.tilesLine());
+    if (const QString tiles = board.tilesLine(); accessibleDescription() != tiles)
+        setAccessibleDescription(tiles);
 
     syncTimer(board.dropTimer(), m_dropTimer, m_dropTimerStarts);
     syncTimer(board.slideTimer(), m_slideTimer, m_slideTimerStarts);

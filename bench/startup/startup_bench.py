@@ -133,6 +133,20 @@ def measure(desk, watch, binary, mode):
         program.stop()
 
 
+def alternating_runs(programs, runs, measure_one):
+    """{name: [measures]} of each program, run in alternating order so that whatever else the machine
+    does weighs on both alike, after one unrecorded run of each, so that neither pays alone for a cold
+    file cache."""
+    for path in programs.values():
+        measure_one(path)
+    results = {name: [] for name in programs}
+    for index in range(runs):
+        order = list(programs) if index % 2 == 0 else list(reversed(programs))
+        for name in order:
+            results[name].append(measure_one(programs[name]))
+    return results
+
+
 def measure_wine(desk, watch, exe, env):
     """Start-up of a Windows program under wine: from just before exec to its first window mapped."""
     desk.set_mode(800, 600)
@@ -163,13 +177,7 @@ def run_wine(folder, minimal, runs):
         server = subprocess.Popen(['wineserver', '-p', '-f'], env=dict(desk.env, **env))
         try:
             print(f'desktop {desk.display}, {os.cpu_count()} processors, wine; folder {copy}')
-            for exe in programs.values():
-                measure_wine(desk, watch, exe, env)
-            results = {name: [] for name in programs}
-            for index in range(runs):
-                order = list(programs) if index % 2 == 0 else list(reversed(programs))
-                for name in order:
-                    results[name].append(measure_wine(desk, watch, programs[name], env))
+            results = alternating_runs(programs, runs, lambda exe: measure_wine(desk, watch, exe, env))
         finally:
             subprocess.run(['wineserver', '-k'], env=dict(desk.env, **env), check=False)
             server.wait(timeout=30)
@@ -247,14 +255,8 @@ def main():
         print(f'desktop {desk.display}, {os.cpu_count()} processors, {TICKS_PER_SECOND} ticks/s; '
               f'game {programs["game"]}; minimal {programs["minimal"]}')
         for mode in (parse_mode(text) for text in options.modes.split(',')):
-            # One unrecorded run of each first, so that neither pays alone for a cold file cache.
-            for binary in programs.values():
-                measure(desk, watch, binary, mode)
-            results = {name: [] for name in programs}
-            for index in range(options.runs):
-                order = list(programs) if index % 2 == 0 else list(reversed(programs))
-                for name in order:
-                    results[name].append(measure(desk, watch, programs[name], mode))
+            results = alternating_runs(programs, options.runs,
+                                       lambda binary: measure(desk, watch, binary, mode))
             mode_within, game_starts[mode] = report(mode, results, options.runs)
             within = within and mode_within
     unswitched = game_starts.get((800, 600))

@@ -295,6 +295,14 @@ def pitch(path, channels=None, rate=None):
     return crossings / 2 / (len(part) / rate)
 
 
+def _text_of(path):
+    """A log another program is still writing, as far as it goes; empty before it exists."""
+    with contextlib.suppress(FileNotFoundError):
+        with open(path, encoding='utf-8', errors='replace') as handle:
+            return handle.read()
+    return ''
+
+
 class App:
     """A program launched on the desktop."""
 
@@ -365,10 +373,7 @@ class SpeechServer:
         self.log = log
 
     def _entries(self):
-        with contextlib.suppress(FileNotFoundError):
-            with open(self.log, encoding='utf-8', errors='replace') as handle:
-                return self._ENTRY.split(handle.read())[1:]
-        return []
+        return self._ENTRY.split(_text_of(self.log))[1:]
 
     def read(self):
         """Every client's requests in the order the server took them, and every message it queued."""
@@ -439,10 +444,7 @@ class ScreenReader:
         self.debug_file = debug_file
 
     def debug_text(self):
-        with contextlib.suppress(FileNotFoundError):
-            with open(self.debug_file, encoding='utf-8', errors='replace') as handle:
-                return handle.read()
-        return ''
+        return _text_of(self.debug_file)
 
 
 class _Agent:

@@ -5,6 +5,7 @@
 #include "platform/modules/QuietModules.h"
 #include "platform/sound/SoundOutput.h"
 #include "platform/sound/files/ProbeRecording.h"
+#include "platform/sound/files/RequestedSound.h"
 #include "platform/sound/files/SoundFileStream.h"
 
 #include <QAudioDevice>
@@ -99,14 +100,10 @@ public:
     void play(const QString& file, quint64 generation) override
     {
         stopCurrent();
-        // Each sound is decoded from its file while it plays and let go with its sink once it
-        // has been heard, so that no sound takes memory while the child thinks.
         std::unique_ptr<SoundFileStream> sound =
-            m_outputFound && !m_stopped ? SoundFileStream::open(file) : nullptr;
-        if (!sound || generation != m_state->requested.load()) {
-            m_state->settle(generation);
+            openRequestedSound(file, generation, m_outputFound && !m_stopped, *m_state);
+        if (!sound)
             return;
-        }
         const QAudioFormat format = formatOf(*sound);
         const QAudioDevice device = QMediaDevices::defaultAudioOutput();
         if (device.isNull() || !device.isFormatSupported(format)) {

@@ -10,6 +10,7 @@
 #include "platform/modules/QuietModules.h"
 #include "platform/sound/SoundOutput.h"
 #include "platform/sound/files/ProbeRecording.h"
+#include "platform/sound/files/RequestedSound.h"
 #include "platform/sound/files/SoundFileStream.h"
 
 #include <QLoggingCategory>
@@ -158,14 +159,10 @@ public:
     void play(const QString& file, quint64 generation) override
     {
         stopCurrent();
-        // Each sound is decoded from its file while it plays and let go once it has been heard,
-        // so that no sound takes memory while the child thinks.
         std::unique_ptr<SoundFileStream> sound =
-            m_outputFound && !m_stopped ? SoundFileStream::open(file) : nullptr;
-        if (!sound || generation != m_state->requested.load()) {
-            m_state->settle(generation);
+            openRequestedSound(file, generation, m_outputFound && !m_stopped, *m_state);
+        if (!sound)
             return;
-        }
         const double seconds = sound->durationSeconds();
         if (!start(std::move(sound))) {
             m_state->settle(generation);
